@@ -1,0 +1,74 @@
+#include "commands/dispatch.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+
+#include "commands/command_table.h"
+#include "core/viewer_state.h"
+#include "view/control.h"
+
+void Keyboard(unsigned char key, int, int)
+{
+    int row = FindCommandForKey(key);
+    if (row >= 0)
+        commandTable[row].handler(commandTable[row].argument);
+}
+
+void SpecialKey(int key, int, int)
+{
+    ArrowKey(key, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0);
+}
+
+void ArrowKey(int key, bool shift)
+{
+    float dx = 0, dy = 0;
+    switch (key) {
+    case GLUT_KEY_LEFT: dx = -1; break;
+    case GLUT_KEY_UP: dy = 1; break;
+    case GLUT_KEY_RIGHT: dx = 1; break;
+    case GLUT_KEY_DOWN: dy = -1; break;
+    default: return;
+    }
+    if (shift) {
+        dx *= 10;
+        dy *= 10;
+    }
+    MoveControlTarget(-dx, dy, kMoveRotate);
+}
+
+void MenuSelect(int value)
+{
+    if (value >= 0 && value < kNumCommands)
+        commandTable[value].handler(commandTable[value].argument);
+}
+
+void ChangeEyeSpacing(float amount)
+{
+    viewer.eyeSpacing += amount;
+}
+
+void ChangeFocalDistance(float amount)
+{
+    viewer.focalDistance += amount;
+}
+
+void ToggleStereo(float)
+{
+    viewer.stereo = !viewer.stereo;
+}
+
+void ToggleHelp(float)
+{
+    viewer.showHelp = !viewer.showHelp;
+}
+
+void ToggleStatusDisplay(float)
+{
+    viewer.showOverlay = !viewer.showOverlay;
+}
+
+void Quit(float)
+{
+    exit(0);
+}

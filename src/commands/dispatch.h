@@ -1,0 +1,16 @@
+#pragma once
+
+// GLUT callbacks.
+void Keyboard(unsigned char key, int x, int y);
+void SpecialKey(int key, int x, int y);
+void MenuSelect(int value);
+// An arrow key turns the control target, ten times as far with Shift.
+void ArrowKey(int key, bool shift);
+
+// Command handlers of the stereo, overlay and quit commands.
+void ChangeEyeSpacing(float amount);
+void ChangeFocalDistance(float amount);
+void ToggleStereo(float unused = 0.0f);
+void ToggleHelp(float unused = 0.0f);
+void ToggleStatusDisplay(float unused = 0.0f);
+void Quit(float unused = 0.0f);

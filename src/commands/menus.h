@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+// Builds the whole pop-up tree and attaches it to the right button.
+void CreateMenus();
+// The label of a command row: its name and the key that runs it.
+void FormatCommandMenuLabel(int row, char* label, size_t size);
+void AddCommandMenuEntry(unsigned char row);
+void AddLightMenuEntries();
+void MaterialMenuSelect(int value);
+// Stars the current model's material in the Material menu.
+void UpdateMaterialMenu();
+// The label of Material entry i for the current model.
+void FormatMaterialMenuLabel(int index, char* label, size_t size);

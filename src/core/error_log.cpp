@@ -1,0 +1,42 @@
+#include "core/error_log.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdarg>
+#include <ctime>
+
+#include "core/viewer_state.h"
+
+void WriteErrorLogHeader(FILE* log)
+{
+    time_t now = time(nullptr);
+    fprintf(log, "\nNew Error Log Started: %s", asctime(localtime(&now)));
+}
+
+void OpenErrorLog()
+{
+    viewer.errorLog = fopen("errors.txt", "a");
+    if (viewer.errorLog)
+        WriteErrorLogHeader(viewer.errorLog);
+}
+
+void ReportError(const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof message, format, args);  // cuts, never overruns
+    va_end(args);
+    printf("Error: %s\n", message);
+    if (viewer.errorLog)
+        fprintf(viewer.errorLog, "Error: %s\n", message);
+}
+
+void CheckGLError(const char* where)
+{
+    GLenum err = glGetError();
+    if (err != GL_NO_ERROR)
+        ReportError("OpenGL error detected in %s: %s\n", where,
+                    reinterpret_cast<const char*>(gluErrorString(err)));
+}

@@ -1,0 +1,82 @@
+#include "core/startup.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "commands/dispatch.h"
+#include "commands/menus.h"
+#include "core/display.h"
+#include "core/error_log.h"
+#include "core/viewer_state.h"
+#include "lighting/lights.h"
+#include "models/model_list.h"
+#include "models/palette.h"
+#include "models/skins.h"
+#include "view/mouse.h"
+#include "view/projection.h"
+
+void SeedRandom()
+{
+    srand(static_cast<unsigned>(time(nullptr)));
+}
+
+void InitWindow()
+{
+    glutInitWindowPosition(5, 5);
+    glutInitWindowSize(640, 480);
+    viewer.windowWidth = 640;
+    viewer.windowHeight = 480;
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutCreateWindow("Tarnivel");
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glutDisplayFunc(Display);
+    glutReshapeFunc(Reshape);
+    glutMotionFunc(MouseMotion);
+    glutMouseFunc(MouseButton);
+    glutKeyboardFunc(Keyboard);
+    glutSpecialFunc(SpecialKey);
+    glutIdleFunc(Idle);
+}
+
+void InitGL()
+{
+    glClearColor(0, 0, 0, 0);
+    glFrontFace(GL_CW);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glCullFace(GL_BACK);
+    glEnable(GL_CULL_FACE);
+    glLineWidth(1.0f);
+    glPointSize(3.0f);
+}
+
+void Reshape(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    viewer.windowWidth = width;
+    viewer.windowHeight = height;
+    SetProjection();
+}
+
+int RunViewer(int argc, char** argv)
+{
+    OpenErrorLog();
+    SeedRandom();
+    glutInit(&argc, argv);
+    InitDefaults();
+    LoadMDLPalette();
+    LoadMD2Palette();
+    InitWindow();
+    InitGL();
+    InitLighting();
+    InitTextureEnvironment();
+    CreateMenus();
+    CheckGLError("main()");
+    // Model files named on the command line, the last one current.
+    for (int i = 1; i < argc; ++i)
+        AddModel(argv[i]);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+#include <vector>
+
+#include "view/placement.h"
+
+enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2 };
+
+// 4 bytes a vertex in both formats: position = coordinate * scale + translate.
+struct PackedVertex {
+    uint8_t x, y, z, normalIndex;
+};
+
+// One frame's name: at most 16 characters, not necessarily NUL-terminated.
+struct FrameName {
+    char text[16];
+};
+
+struct SkinInfo {
+    uint32_t textureId;
+    char name[64];
+};
+
+struct MdlFile;
+struct Md2File;
+
+constexpr int kMaxSkins = 32;
+constexpr int kMaxCustomFrames = 128;
+
+struct ModelObject {
+    Placement placement = {};  // position, axisX, axisY, axisZ
+
+    uint32_t displayList = 0;
+    int32_t skinWidth = 0;
+    int32_t skinHeight = 0;
+    bool hasSkins = false;
+    bool texturing = false;
+    int32_t numSkins = 0;
+    int32_t maxSkins = 0;
+    std::unique_ptr<SkinInfo[]> skins;
+    int32_t currentSkin = 0;
+    char autoSkinName[512] = {};
+    char autoSkinDirectory[512] = {};
+    int32_t numFrames = 0;
+    std::unique_ptr<FrameName[]> frameNames;
+    int32_t modelType = 0;
+    // The reader's record, by modelType: MdlFile for 1, Md2File for 2.
+    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>> fileData;
+    int32_t lastAdvanceTime = 0;
+    int32_t prevPrevFrame = 0;
+    int32_t prevFrame = 0;
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    std::unique_ptr<int32_t[]> customFrames;
+    int32_t numCustomFrames = 0;
+    int32_t maxCustomFrames = 0;
+    int32_t customFrameIndex = 0;
+    uint8_t animMethod = 0;
+    uint8_t materialIndex = 0;
+    std::unique_ptr<ModelObject> next;
+
+    ModelObject();
+    ModelObject(const ModelObject&) = delete;
+    ModelObject& operator=(const ModelObject&) = delete;
+    ~ModelObject();
+};
+
+MdlFile* MdlData(const ModelObject* model);
+Md2File* Md2Data(const ModelObject* model);

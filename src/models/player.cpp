@@ -1,0 +1,90 @@
+#include "models/player.h"
+
+#include <cstdio>
+
+#include "core/error_log.h"
+#include "core/viewer_state.h"
+#include "models/model_list.h"
+#include "models/skins.h"
+#include "platform/chooser.h"
+#include "platform/paths.h"
+
+namespace {
+
+// Asks for a directory by a file inside it; false after a report.
+bool AskDirectory(const char* prompt, char* directory, bool showPath)
+{
+    char path[512];
+    if (!GetDirectoryName(prompt, path)) {
+        ReportError("Invalid directory name");
+        return false;
+    }
+    if (showPath)
+        printf("The full path returned is \"%s\"\n", path);
+    if (!ExtractDirectory(path, directory)) {
+        ReportError("Unable to extract the directory");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void LoadQ2Player(float)
+{
+    char directory[512];
+    if (!AskDirectory("Choose directory of a Q2 player model: ", directory, true))
+        return;
+    char path[768];
+    snprintf(path, sizeof path, "%s%s", directory, "tris.md2");
+    ModelObject* body = AddModel(path);
+    if (!body)
+        return;
+    StartSkinAutoLoad(body, directory, 10);
+    snprintf(path, sizeof path, "%s%s", directory, "weapon.md2");
+    if (!AddModel(path))
+        return;
+    snprintf(path, sizeof path, "%s%s", directory, "weapon.pcx");
+    AddSkin(path);
+}
+
+void StartSkinAutoLoad(ModelObject* model, const char* directory, int count)
+{
+    char chosen[512];
+    if (!directory) {
+        if (!AskDirectory("Choose directory to auto load skins from: ", chosen, false))
+            return;
+        directory = chosen;
+    }
+    model->autoSkinName[0] = '\0';
+    snprintf(model->autoSkinDirectory, sizeof model->autoSkinDirectory, "%s", directory);
+    ClearSkinInfos(model);
+    AutoLoadSkins(model, model->autoSkinDirectory, count);
+}
+
+void ContinueSkinAutoLoad(ModelObject* model, int count)
+{
+    if (model->autoSkinName[0] == '\0') {
+        ReportError("More skins could not be loaded because none have been added already");
+        return;
+    }
+    ClearSkinInfos(model);
+    AutoLoadSkins(model, model->autoSkinDirectory, count);
+}
+
+void AutoLoadSkins(ModelObject*, const char*, int)
+{
+    printf("Sorry, but auto-loading of skins has been disabled for this version.\n");
+}
+
+void StartAutoLoadSkins(float count)
+{
+    if (viewer.currentModel)
+        StartSkinAutoLoad(viewer.currentModel, nullptr, static_cast<int>(count));
+}
+
+void AutoLoadMoreSkins(float count)
+{
+    if (viewer.currentModel)
+        ContinueSkinAutoLoad(viewer.currentModel, static_cast<int>(count));
+}

@@ -1,0 +1,212 @@
+#include "models/skins.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "core/error_log.h"
+#include "core/viewer_state.h"
+#include "models/file_bytes.h"
+#include "models/pcx.h"
+#include "models/truecolour.h"
+#include "platform/chooser.h"
+#include "platform/paths.h"
+#include "render/draw.h"
+
+void InitTextureEnvironment()
+{
+    viewer.textureFilter = GL_LINEAR;
+    viewer.textureEnvMode = GL_MODULATE;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    const float white[4] = {1, 1, 1, 1};
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, white);
+}
+
+uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
+{
+    glEnable(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, viewer.textureFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, viewer.textureFilter);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glDisable(GL_TEXTURE_2D);
+    CheckGLError("CreateTextureFromSkin()");
+    return texture;
+}
+
+uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, int width,
+                               int height, int paletteEntries)
+{
+    size_t pixels = static_cast<size_t>(width) * height;
+    std::vector<uint8_t> rgb;
+    try {
+        rgb.resize(pixels * 3);
+    } catch (const std::bad_alloc&) {
+        ReportError("CreateTextureFromSkin: couldn't malloc space for textureUnscaled buffer");
+        return 0;
+    }
+    for (size_t i = 0; i < pixels; ++i) {
+        if (indices[i] >= paletteEntries)
+            continue;  // already black
+        for (int c = 0; c < 3; ++c)
+            rgb[3 * i + c] = palette[3 * indices[i] + c];
+    }
+    return CreateTextureFromRgb(rgb.data(), width, height);
+}
+
+namespace {
+
+void NameSkinAfterFile(SkinInfo* skin, const char* path)
+{
+    const char* fileName = ExtractFileName(path);
+    snprintf(skin->name, sizeof skin->name, "%s", fileName ? fileName : path);
+}
+
+bool LoadTrueColourSkin(const char* path, SkinInfo* skin)
+{
+    std::vector<uint8_t> bytes;
+    RgbImage image;
+    if (ReadFileBytes(path, bytes) != FileReadResult::kOk ||
+        !DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path), image))
+        return false;
+    skin->textureId = CreateTextureFromRgb(image.rgb.data(), image.width, image.height);
+    NameSkinAfterFile(skin, path);
+    return true;
+}
+
+}  // namespace
+
+bool LoadPcxSkin(const char* path, SkinInfo* skin, int skinWidth, int skinHeight)
+{
+    std::vector<uint8_t> bytes;
+    PcxImage image;
+    std::vector<uint8_t> block;
+    if (ReadFileBytes(path, bytes) != FileReadResult::kOk ||
+        !DecodePcx(bytes.data(), bytes.size(), image) ||
+        !CropPcxImage(image, skinWidth, skinHeight, block))
+        return false;
+    skin->textureId = CreateTextureFromSkin(block.data(), image.palette.data(), skinWidth,
+                                            skinHeight, static_cast<int>(image.palette.size() / 3));
+    NameSkinAfterFile(skin, path);
+    return true;
+}
+
+bool LoadSkinFile(const char* path, SkinInfo* skin, int skinWidth, int skinHeight)
+{
+    if (IsTrueColourExtension(ExtractExtension(path)))
+        return LoadTrueColourSkin(path, skin);
+    return LoadPcxSkin(path, skin, skinWidth, skinHeight);
+}
+
+void AddSkin(const char* path)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model)
+        return;
+    if (model->numSkins >= model->maxSkins) {
+        ReportError("AddSkin: maximum number of skins reached: %d", model->maxSkins);
+        return;
+    }
+    char name[512];
+    if (path)
+        snprintf(name, sizeof name, "%s", path);
+    else if (!GetFileOpenName("Name of skin (.pcx): ", name))
+        return;
+    if (!LoadSkinFile(name, &model->skins[model->numSkins], model->skinWidth, model->skinHeight)) {
+        ReportError("Unable to open add skin %s", name);
+        return;
+    }
+    model->currentSkin = model->numSkins;
+    model->numSkins++;
+    model->hasSkins = true;
+    if (!model->texturing) {
+        model->texturing = true;
+        UpdateModelDisplayList(model, 0.0f);
+    }
+}
+
+void LoadSkin(float)
+{
+    AddSkin(nullptr);
+}
+
+void RemoveSkin(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model || model->numSkins <= 0)
+        return;
+    GLuint texture = model->skins[model->currentSkin].textureId;
+    glDeleteTextures(1, &texture);
+    for (int i = model->currentSkin; i + 1 < model->numSkins; ++i)
+        model->skins[i] = model->skins[i + 1];
+    model->numSkins--;
+    if (model->currentSkin >= model->numSkins && model->currentSkin > 0)
+        model->currentSkin--;
+    if (model->numSkins == 0)
+        model->hasSkins = model->texturing = false;
+}
+
+void NextSkin(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model)
+        return;
+    if (++model->currentSkin >= model->numSkins)
+        model->currentSkin = 0;
+}
+
+namespace {
+
+bool DeleteSkinTextures(ModelObject* model)
+{
+    if (!model->skins) {
+        ReportError("The model had no skin infos to free!");
+        return false;
+    }
+    for (int i = 0; i < model->numSkins; ++i) {
+        GLuint texture = model->skins[i].textureId;
+        glDeleteTextures(1, &texture);
+    }
+    model->hasSkins = model->texturing = false;
+    model->numSkins = 0;
+    model->currentSkin = 0;
+    return true;
+}
+
+}  // namespace
+
+void FreeSkinInfos(ModelObject* model)
+{
+    if (!DeleteSkinTextures(model))
+        return;
+    model->skins.reset();
+    model->maxSkins = 0;
+}
+
+void ClearSkinInfos(ModelObject* model)
+{
+    DeleteSkinTextures(model);
+}
+
+void ToggleTextureFilter(float)
+{
+    viewer.textureFilter = viewer.textureFilter == GL_LINEAR ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, viewer.textureFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, viewer.textureFilter);
+}
+
+void SetTextureEnvMode(float mode)
+{
+    viewer.textureEnvMode = static_cast<GLenum>(static_cast<int>(mode));
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(viewer.textureEnvMode));
+}

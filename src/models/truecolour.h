@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A true-colour skin image: R G B pixels, top row first.
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// Neither side of a true-colour skin may exceed this; no texture could hold it.
+constexpr int kMaxTrueColourSide = 8192;
+
+// png, tga, jpg and jpeg, in any case.
+bool IsTrueColourExtension(const char* extension);
+
+bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image);
+bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image);
+// Uncompressed and run-length, 24 and 32 bits.
+bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image);
+// By extension.
+bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image);

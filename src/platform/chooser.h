@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdio>
+
+enum class ChooserKind { kOpen, kSave, kDirectory };
+enum class ChooserResult { kChosen, kCancelled, kFailed };
+
+constexpr int kChooserBufferSize = 512;
+
+// Fills buffer (512 characters) with the chosen path. Tests replace it.
+using FileChooser = ChooserResult (*)(ChooserKind kind, const char* prompt, char* buffer);
+extern FileChooser fileChooser;
+
+// zenity when it is installed and a display is set, else the console.
+ChooserResult SystemFileChooser(ChooserKind kind, const char* prompt, char* buffer);
+// Prints the prompt and reads one line; an empty line or end of input cancels.
+ChooserResult ConsoleFileChooser(ChooserKind kind, const char* prompt, char* buffer);
+// The stream the console chooser and the capture prompts read.
+extern FILE* consoleInput;
+
+// True with a path of at most 511 characters in buffer.
+bool GetFileOpenName(const char* prompt, char* buffer);
+bool GetFileSaveName(const char* prompt, char* buffer);
+// A directory, chosen by picking a file inside it; the caller cuts the path.
+bool GetDirectoryName(const char* prompt, char* buffer);

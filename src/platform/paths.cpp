@@ -1,0 +1,84 @@
+#include "platform/paths.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/error_log.h"
+
+namespace {
+
+constexpr int kPathLimit = 511;
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\' || c == ':';
+}
+
+}  // namespace
+
+const char* ExtractExtension(const char* path)
+{
+    const char* extension = nullptr;
+    for (int i = 0; path[i]; ++i) {
+        if (path[i] != '.')
+            continue;
+        if (i >= kPathLimit) {
+            ReportError("ExtractExtension: string missing terminator");
+            return nullptr;
+        }
+        extension = path + i + 1;
+    }
+    return extension;
+}
+
+const char* ExtractFileName(const char* path)
+{
+    const char* name = path;
+    for (int i = 0; path[i]; ++i) {
+        if (!IsSeparator(path[i]))
+            continue;
+        if (i >= kPathLimit) {
+            ReportError("ExtractFileName: string missing terminator");
+            return nullptr;
+        }
+        name = path + i + 1;
+    }
+    return name;
+}
+
+char* ExtractDirectory(const char* path, char* out)
+{
+    snprintf(out, kPathLimit + 1, "%s", path);
+    int end = 0;
+    for (int i = 0; out[i]; ++i) {
+        if (!IsSeparator(out[i]))
+            continue;
+        if (i >= kPathLimit) {
+            ReportError("ExtractDirectory: string missing terminator");
+            return nullptr;
+        }
+        end = i + 1;
+    }
+    out[end] = '\0';
+    return out;
+}
+
+char* LowerCaseString(char* text)
+{
+    int i = 0;
+    for (; i < 256 && text[i]; ++i)
+        if (text[i] >= 'A' && text[i] <= 'Z')
+            text[i] = static_cast<char>(text[i] + 32);
+    if (i == 256)
+        ReportError("Warning: no null terminator was found in the string\n");
+    return text;
+}
+
+bool FormatPath(char* out, unsigned long size, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int written = vsnprintf(out, size, format, args);
+    va_end(args);
+    return written >= 0 && static_cast<unsigned long>(written) < size;
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+// The text after the last ".", or null when there is none.
+const char* ExtractExtension(const char* path);
+// The text after the last "/", "\" or ":", or the whole path.
+const char* ExtractFileName(const char* path);
+// Copies into out (512 characters) the path up to and including its last
+// separator; empty when it has none. Null after a report.
+char* ExtractDirectory(const char* path, char* out);
+// Lower-cases A to Z in place, looking at no more than 256 characters.
+char* LowerCaseString(char* text);
+
+// snprintf for paths: false when the text does not fit, since a cut path
+// would name another file.
+bool FormatPath(char* out, unsigned long size, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

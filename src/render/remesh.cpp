@@ -1,0 +1,270 @@
+#include "render/remesh.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "core/error_log.h"
+#include "core/viewer_state.h"
+#include "models/md2.h"
+#include "models/mdl.h"
+#include "render/draw.h"
+
+namespace {
+
+RemeshPolygon working = {};
+int subdivisionDepth = 1;
+
+// The interface guards the order of calls; breaking it is a programming error.
+[[noreturn]] void MisuseExit()
+{
+    exit(0);
+}
+
+void Add3(const float a[3], const float b[3], float out[3])
+{
+    for (int i = 0; i < 3; ++i)
+        out[i] = a[i] + b[i];
+}
+
+void Negate3(const float a[3], float out[3])
+{
+    for (int i = 0; i < 3; ++i)
+        out[i] = -a[i];
+}
+
+void Scale3(const float a[3], float s, float out[3])
+{
+    for (int i = 0; i < 3; ++i)
+        out[i] = a[i] * s;
+}
+
+void Cross3(const float a[3], const float b[3], float out[3])
+{
+    out[0] = a[1] * b[2] - a[2] * b[1];
+    out[1] = a[2] * b[0] - a[0] * b[2];
+    out[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+float Length3(const float a[3])
+{
+    return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
+}
+
+void Normalize3(float a[3])
+{
+    float length = Length3(a);
+    for (int i = 0; i < 3; ++i)
+        a[i] /= length;
+}
+
+// The direction of edge e within the tangent plane of normal n; false when
+// there is none (a zero edge, or one parallel to n).
+bool EdgeTangent(const float e[3], const float n[3], float out[3])
+{
+    float side[3];
+    Cross3(e, n, side);
+    if (Length3(side) == 0.0f)
+        return false;
+    Normalize3(side);
+    Cross3(n, side, out);
+    if (Length3(out) == 0.0f)
+        return false;
+    Normalize3(out);
+    return true;
+}
+
+void EdgeMidpoint(const RemeshVertex& a, const RemeshVertex& b, float tension, RemeshVertex& mid)
+{
+    float minusA[3], e[3];
+    Negate3(a.position, minusA);
+    Add3(b.position, minusA, e);
+    float tA[3], tB[3];
+    if (EdgeTangent(e, a.normal, tA) && EdgeTangent(e, b.normal, tB)) {
+        float k = Length3(e) * tension, dA[3], dB[3];
+        Scale3(tA, k, dA);
+        Scale3(tB, k, dB);
+        HermitePoint(a.position, b.position, dA, dB, 0.5f, mid.position);
+    } else {
+        Add3(a.position, b.position, mid.position);
+        Scale3(mid.position, 0.5f, mid.position);
+    }
+    mid.texCoord[0] = (a.texCoord[0] + b.texCoord[0]) / 2;
+    mid.texCoord[1] = (a.texCoord[1] + b.texCoord[1]) / 2;
+    mid.texCoord[2] = 0.0f;
+    float n[3];
+    Add3(a.normal, b.normal, n);
+    if (Length3(n) == 0.0f) {
+        for (int i = 0; i < 3; ++i)
+            mid.normal[i] = a.normal[i];
+        ReportError("Warning: 0 normal!");
+    } else {
+        Normalize3(n);
+        for (int i = 0; i < 3; ++i)
+            mid.normal[i] = n[i];
+    }
+}
+
+}  // namespace
+
+void remeshBegin()
+{
+    if (working.numVertices != 0) {
+        ReportError("Call to remeshBegin() when numVertices != 0");
+        MisuseExit();
+    }
+}
+
+void remeshNormal3f(float x, float y, float z)
+{
+    if (working.numVertices >= 3) {
+        ReportError("remeshNormal3f: maximum number of vertices exceeded");
+        MisuseExit();
+    }
+    float* n = working.vertices[working.numVertices].normal;
+    n[0] = x, n[1] = y, n[2] = z;
+}
+
+void remeshTexCoord2f(float s, float t)
+{
+    if (working.numVertices >= 3) {
+        ReportError("remeshTexCoord2f: maximum number of vertices exceeded");
+        MisuseExit();
+    }
+    float* st = working.vertices[working.numVertices].texCoord;
+    st[0] = s, st[1] = t;
+}
+
+void remeshVertex3f(float x, float y, float z)
+{
+    if (working.numVertices >= 3) {
+        ReportError("remeshVertex3f: maximum number of vertices exceeded");
+        MisuseExit();
+    }
+    float* p = working.vertices[working.numVertices].position;
+    p[0] = x, p[1] = y, p[2] = z;
+    working.numVertices++;
+}
+
+void remeshEnd()
+{
+    if (working.numVertices != 3) {
+        ReportError("remeshEnd: number of vertices is not %d", 3);
+        MisuseExit();
+    }
+    SubdividePolygon(&working, remeshTension, subdivisionDepth);
+    working.numVertices = 0;
+}
+
+void RemeshSetDepth(int depth)
+{
+    subdivisionDepth = depth;
+}
+
+int64_t RemeshTriangleCount(int64_t triangles, int depth)
+{
+    for (int d = 0; d < depth && triangles <= kMaxRemeshTriangles; ++d)
+        triangles *= 4;
+    return triangles;
+}
+
+int RemeshDepthFor(int64_t triangles)
+{
+    int depth = viewer.remeshThreshold;
+    while (depth > 0 && RemeshTriangleCount(triangles, depth) > kMaxRemeshTriangles)
+        --depth;
+    return depth;
+}
+
+void HermitePoint(const float p0[3], const float p1[3], const float d0[3], const float d1[3],
+                  float t, float out[3])
+{
+    float t2 = t * t, t3 = t2 * t;
+    float h0 = 2 * t3 - 3 * t2 + 1, h1 = -2 * t3 + 3 * t2, h2 = t3 - 2 * t2 + t, h3 = t3 - t2;
+    for (int i = 0; i < 3; ++i)
+        out[i] = h0 * p0[i] + h1 * p1[i] + h2 * d0[i] + h3 * d1[i];
+}
+
+void ComputeEdgeMidpoints(const RemeshPolygon* polygon, RemeshPolygon* midpoints, float tension)
+{
+    int n = polygon->numVertices;
+    midpoints->numVertices = n;
+    for (int i = 0; i < n; ++i)
+        EdgeMidpoint(polygon->vertices[i], polygon->vertices[(i + 1) % n], tension,
+                     midpoints->vertices[i]);
+}
+
+void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth)
+{
+    int n = polygon->numVertices;
+    if (depth <= 0) {
+        glBegin(GL_POLYGON);
+        for (int i = 0; i < n; ++i) {
+            const RemeshVertex& v = polygon->vertices[i];
+            glNormal3fv(v.normal);
+            glTexCoord2fv(v.texCoord);
+            glVertex3fv(v.position);
+        }
+        glEnd();
+        return;
+    }
+    RemeshPolygon midpoints;
+    ComputeEdgeMidpoints(polygon, &midpoints, tension);
+    for (int i = 0; i < n; ++i) {
+        RemeshPolygon corner;
+        corner.numVertices = 3;
+        corner.vertices[0] = polygon->vertices[i];
+        corner.vertices[1] = midpoints.vertices[i];
+        corner.vertices[2] = midpoints.vertices[(i + n - 1) % n];
+        SubdividePolygon(&corner, tension, depth - 1);
+    }
+    SubdividePolygon(&midpoints, tension, depth - 1);
+}
+
+namespace {
+
+// Triangles that go through the remesher: every MDL triangle, and MD2
+// triangles unless the model is drawn from its GL commands.
+int64_t RemeshedTriangles()
+{
+    int64_t total = 0;
+    for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
+        if (const MdlFile* mdl = MdlData(model))
+            total += static_cast<int64_t>(mdl->triangles.size());
+        else if (const Md2File* md2 = Md2Data(model))
+            if (!viewer.useGlCommands || md2->glCommands.empty())
+                total += static_cast<int64_t>(md2->triangles.size());
+    }
+    return total;
+}
+
+}  // namespace
+
+void ToggleRemeshing(float)
+{
+    viewer.remeshing = !viewer.remeshing;
+    UpdateAllDisplayLists();
+}
+
+void ChangeRemeshThreshold(float amount)
+{
+    if (!viewer.remeshing && amount >= 0)
+        return;
+    int threshold = viewer.remeshThreshold + static_cast<int>(amount);
+    if (threshold < 0)
+        threshold = 0;
+    if (threshold > viewer.remeshThreshold) {
+        int64_t triangles = RemeshTriangleCount(RemeshedTriangles(), threshold);
+        if (triangles > kMaxRemeshTriangles) {
+            ReportError("ChangeRemeshThreshold: a threshold of %d would draw more than %lld "
+                        "triangles; it stays at %d",
+                        threshold, static_cast<long long>(kMaxRemeshTriangles),
+                        viewer.remeshThreshold);
+            return;
+        }
+    }
+    viewer.remeshThreshold = threshold;
+    subdivisionDepth = threshold;
+    UpdateAllDisplayLists();
+}

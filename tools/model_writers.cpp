@@ -1,0 +1,266 @@
+#include "model_writers.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace writers {
+
+namespace {
+
+void AppendBytes(std::vector<uint8_t>& out, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    out.insert(out.end(), bytes, bytes + size);
+}
+
+void AppendInt32(std::vector<uint8_t>& out, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+
+void AppendFloat(std::vector<uint8_t>& out, float value)
+{
+    int32_t bits;
+    memcpy(&bits, &value, 4);
+    AppendInt32(out, bits);
+}
+
+void AppendInt16(std::vector<uint8_t>& out, int16_t value)
+{
+    out.push_back(static_cast<uint8_t>(value & 0xFF));
+    out.push_back(static_cast<uint8_t>((static_cast<uint16_t>(value) >> 8) & 0xFF));
+}
+
+void AppendText(std::vector<uint8_t>& out, const std::string& text, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        out.push_back(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+}
+
+void AppendVertex(std::vector<uint8_t>& out, const Vertex& v)
+{
+    out.push_back(v.x);
+    out.push_back(v.y);
+    out.push_back(v.z);
+    out.push_back(v.normal);
+}
+
+void AppendFrameBody(std::vector<uint8_t>& out, const Frame& frame)
+{
+    AppendText(out, frame.name, 16);
+    for (const Vertex& v : frame.vertices)
+        AppendVertex(out, v);
+}
+
+}  // namespace
+
+void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
+}
+
+void PutInt16(std::vector<uint8_t>& bytes, size_t offset, int16_t value)
+{
+    bytes[offset] = static_cast<uint8_t>(value & 0xFF);
+    bytes[offset + 1] = static_cast<uint8_t>((static_cast<uint16_t>(value) >> 8) & 0xFF);
+}
+
+std::vector<uint8_t> WriteMd2(const Md2Model& model)
+{
+    int32_t numXyz = model.frames.empty() ? 0 : static_cast<int32_t>(model.frames[0].vertices.size());
+    int32_t frameSize = 40 + 4 * numXyz;
+    int32_t ofsSkins = 68;
+    int32_t ofsSt = ofsSkins + 64 * static_cast<int32_t>(model.skins.size());
+    int32_t ofsTris = ofsSt + 4 * static_cast<int32_t>(model.texCoords.size());
+    int32_t ofsFrames = ofsTris + 12 * static_cast<int32_t>(model.triangles.size());
+    int32_t ofsGlCmds = ofsFrames + frameSize * static_cast<int32_t>(model.frames.size());
+    int32_t ofsEnd = ofsGlCmds + 4 * static_cast<int32_t>(model.glCommands.size());
+    std::vector<uint8_t> out;
+    AppendBytes(out, "IDP2", 4);
+    for (int32_t value : {8, model.skinWidth, model.skinHeight, frameSize,
+                          static_cast<int32_t>(model.skins.size()), numXyz,
+                          static_cast<int32_t>(model.texCoords.size()),
+                          static_cast<int32_t>(model.triangles.size()),
+                          static_cast<int32_t>(model.glCommands.size()),
+                          static_cast<int32_t>(model.frames.size()), ofsSkins, ofsSt, ofsTris,
+                          ofsFrames, ofsGlCmds, ofsEnd})
+        AppendInt32(out, value);
+    for (const std::string& skin : model.skins)
+        AppendText(out, skin, 64);
+    for (const auto& st : model.texCoords)
+        AppendInt16(out, st[0]), AppendInt16(out, st[1]);
+    for (const auto& tri : model.triangles)
+        for (int16_t index : tri)
+            AppendInt16(out, index);
+    for (const Frame& frame : model.frames) {
+        for (float s : frame.scale)
+            AppendFloat(out, s);
+        for (float t : frame.translate)
+            AppendFloat(out, t);
+        AppendFrameBody(out, frame);
+    }
+    for (int32_t word : model.glCommands)
+        AppendInt32(out, word);
+    return out;
+}
+
+std::vector<int32_t> FanCommands(const Md2Model& model)
+{
+    std::vector<int32_t> words;
+    for (const auto& tri : model.triangles) {
+        words.push_back(-3);
+        for (int k = 0; k < 3; ++k) {
+            const auto& st = model.texCoords[tri[3 + k]];
+            float s = static_cast<float>(st[0]) / model.skinWidth;
+            float t = static_cast<float>(st[1]) / model.skinHeight;
+            int32_t bits;
+            memcpy(&bits, &s, 4);
+            words.push_back(bits);
+            memcpy(&bits, &t, 4);
+            words.push_back(bits);
+            words.push_back(tri[k]);
+        }
+    }
+    words.push_back(0);
+    return words;
+}
+
+std::vector<uint8_t> WriteMdl(const MdlModel& model)
+{
+    int32_t numVerts = model.numVerts;
+    if (numVerts < 0)
+        numVerts = model.frames.empty() ? 0 : static_cast<int32_t>(model.frames[0].frame.vertices.size());
+    std::vector<uint8_t> out;
+    AppendBytes(out, "IDPO", 4);
+    AppendInt32(out, 6);
+    for (float s : model.scale)
+        AppendFloat(out, s);
+    for (float t : model.translate)
+        AppendFloat(out, t);
+    AppendFloat(out, 50.0f);  // bounding radius
+    for (int i = 0; i < 3; ++i)
+        AppendFloat(out, i == 2 ? 24.0f : 0.0f);  // eye position
+    for (int32_t value : {static_cast<int32_t>(model.skins.size()), model.skinWidth,
+                          model.skinHeight, numVerts, static_cast<int32_t>(model.triangles.size()),
+                          static_cast<int32_t>(model.frames.size()), 0, 0})
+        AppendInt32(out, value);
+    AppendFloat(out, 1.0f);  // size
+    for (const MdlSkin& skin : model.skins) {
+        AppendInt32(out, skin.group);
+        if (skin.group != 0) {
+            AppendInt32(out, skin.count);
+            for (int i = 0; i < skin.count; ++i)
+                AppendFloat(out, 0.1f * (i + 1));
+        }
+        AppendBytes(out, skin.pixels.data(), skin.pixels.size());
+    }
+    for (const auto& st : model.texCoords)
+        for (int32_t value : st)
+            AppendInt32(out, value);
+    for (const auto& tri : model.triangles)
+        for (int32_t value : tri)
+            AppendInt32(out, value);
+    for (const MdlFrame& frame : model.frames) {
+        AppendInt32(out, frame.type);
+        if (frame.type != 0) {
+            AppendInt32(out, frame.groupCount);
+            AppendVertex(out, frame.min);
+            AppendVertex(out, frame.max);
+            continue;
+        }
+        AppendVertex(out, Vertex{0, 0, 0, 0});
+        AppendVertex(out, Vertex{255, 255, 255, 0});
+        AppendFrameBody(out, frame.frame);
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<uint8_t> EncodeRuns(const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < data.size();) {
+        size_t run = 1;
+        while (i + run < data.size() && data[i + run] == data[i] && run < 63)
+            ++run;
+        if (run > 1 || (data[i] & 0xC0) == 0xC0) {
+            out.push_back(static_cast<uint8_t>(0xC0 | run));
+            out.push_back(data[i]);
+        } else {
+            out.push_back(data[i]);
+        }
+        i += run;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WritePcx(const PcxSpec& spec)
+{
+    std::vector<uint8_t> out(128, 0);
+    out[0] = 10;
+    out[1] = static_cast<uint8_t>(spec.version);
+    out[2] = 1;
+    out[3] = static_cast<uint8_t>(spec.bitsPerPixel);
+    PutInt16(out, 8, static_cast<int16_t>(spec.width - 1));
+    PutInt16(out, 10, static_cast<int16_t>(spec.height - 1));
+    out[65] = static_cast<uint8_t>(spec.planes);
+    int bytesPerLine = (spec.width * spec.bitsPerPixel + 7) / 8;
+    bytesPerLine += bytesPerLine % 2;  // lines are padded to an even size
+    PutInt16(out, 66, static_cast<int16_t>(bytesPerLine));
+    if (!spec.palette256)
+        for (int i = 0; i < 48; ++i)
+            out[16 + i] = static_cast<uint8_t>(i * 5);
+    std::vector<uint8_t> lines;
+    if (spec.bitsPerPixel == 8 && spec.planes == 1) {
+        for (int r = 0; r < spec.height; ++r)
+            for (int x = 0; x < bytesPerLine; ++x)
+                lines.push_back(x < spec.width ? spec.indices[r * spec.width + x] : 0);
+    } else {
+        lines = spec.indices;
+    }
+    std::vector<uint8_t> encoded = EncodeRuns(lines);
+    out.insert(out.end(), encoded.begin(), encoded.end());
+    if (spec.palette256) {
+        out.push_back(12);
+        out.insert(out.end(), spec.palette256, spec.palette256 + 768);
+    }
+    return out;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && ok;
+}
+
+std::vector<uint8_t> WritePak(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files)
+{
+    std::vector<uint8_t> out;
+    AppendBytes(out, "PACK", 4);
+    AppendInt32(out, 0);
+    AppendInt32(out, 0);
+    std::vector<int32_t> offsets;
+    for (const auto& file : files) {
+        offsets.push_back(static_cast<int32_t>(out.size()));
+        AppendBytes(out, file.second.data(), file.second.size());
+    }
+    int32_t directory = static_cast<int32_t>(out.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        AppendText(out, files[i].first, 56);
+        AppendInt32(out, offsets[i]);
+        AppendInt32(out, static_cast<int32_t>(files[i].second.size()));
+    }
+    PutInt32(out, 4, directory);
+    PutInt32(out, 8, static_cast<int32_t>(64 * files.size()));
+    return out;
+}
+
+}  // namespace writers
