@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "core/viewer_state.h"
+#include "models/model_list.h"
+#include "platform/chooser.h"
+#include "support/gl_context.h"
+#include "support/test_files.h"
+
+namespace {
+
+class ModelList : public ViewerTest {
+protected:
+    std::string Write(const std::string& name) { return dir.Write(name, writers::WriteMd2(TinyMd2())); }
+    TempDir dir;
+};
+
+ChooserResult NothingChosen(ChooserKind, const char*, char*) { return ChooserResult::kCancelled; }
+
+}  // namespace
+
+TEST_F(ModelList, NewestModelsComeFirstAndNextWraps)
+{
+    ModelObject* a = AddModel(Write("a.md2").c_str());
+    ModelObject* b = AddModel(Write("b.MD2").c_str());
+    ModelObject* c = AddModel(Write("c.md2").c_str());
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(viewer.modelList.get(), c);
+    EXPECT_EQ(c->next.get(), b);
+    EXPECT_EQ(b->next.get(), a);
+    EXPECT_EQ(viewer.currentModel, c);
+    NextModel();
+    EXPECT_EQ(viewer.currentModel, b);
+    NextModel();
+    EXPECT_EQ(viewer.currentModel, a);
+    NextModel();
+    EXPECT_EQ(viewer.currentModel, c);
+
+    NextModel();  // b current
+    RemoveModel();
+    EXPECT_EQ(viewer.modelList.get(), c);
+    EXPECT_EQ(c->next.get(), a);
+    EXPECT_EQ(viewer.currentModel, c);
+    RemoveModel();
+    RemoveModel();
+    EXPECT_EQ(viewer.modelList, nullptr);
+    EXPECT_EQ(viewer.currentModel, nullptr);
+}
+
+TEST_F(ModelList, ANewModelStartsAtTheOriginTurnedHalfAround)
+{
+    ModelObject* model = AddModel(Write("a.md2").c_str());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->placement.axisX[0], -1.0f);
+    EXPECT_EQ(model->placement.axisZ[2], -1.0f);
+    EXPECT_EQ(model->nextFrame, 1);
+    EXPECT_EQ(model->animMethod, 1);
+    EXPECT_EQ(model->maxCustomFrames, 128);
+    EXPECT_EQ(model->materialIndex, 0);
+    EXPECT_EQ(model->lastAdvanceTime, 0);
+}
+
+TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAlone)
+{
+    ErrorCapture errors;
+    ModelObject* kept = AddModel(Write("kept.md2").c_str());
+    const std::string refusal = "AddModel: You must specify a model ending with \".mdl\" or \".md2\"";
+    for (const char* name : {"model.txt", "model", "dir.v2/model"}) {
+        EXPECT_EQ(AddModel(name), nullptr);
+    }
+    EXPECT_EQ(errors.Count(refusal), 3);
+    EXPECT_EQ(AddModel(dir.Path("missing.md2").c_str()), nullptr);
+    EXPECT_TRUE(errors.Has("OpenMd2File: Couldn't open the md2 file \"" + dir.Path("missing.md2") +
+                           "\"\nError: InitMd2Object: unable to open md2 file\nError: AddModel: Unable to "
+                           "create the model object\n"));
+    EXPECT_EQ(viewer.currentModel, kept);
+    EXPECT_EQ(kept->next, nullptr);
+
+    fileChooser = NothingChosen;
+    size_t before = errors.Text().size();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(AddModel(nullptr), nullptr);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(errors.Text().size(), before);  // a cancelled prompt is silent
+}
+
+TEST_F(ModelList, CommandsWithoutAModelDoNothing)
+{
+    ErrorCapture errors;
+    RemoveModel();
+    NextModel();
+    EXPECT_EQ(viewer.currentModel, nullptr);
+    EXPECT_EQ(errors.Text(), "");
+}
+
+// Run under the sanitizers, this shows loading and removing leaks nothing.
+TEST_F(ModelList, LoadAndRemoveAThousandTimes)
+{
+    std::string md2 = Write("a.md2");
+    std::string mdl = dir.Write("a.mdl", writers::WriteMdl(TinyMdl(3, 2)));
+    for (int i = 0; i < 500; ++i) {
+        ASSERT_NE(AddModel(md2.c_str()), nullptr);
+        ASSERT_NE(AddModel(mdl.c_str()), nullptr);
+        RemoveModel();
+        RemoveModel();
+    }
+    EXPECT_EQ(viewer.modelList, nullptr);
+}

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "models/palette.h"
+#include "support/test_files.h"
+
+TEST(Palettes, AFileIsReadWholeOrReportedShortOrMissing)
+{
+    TempDir dir;
+    std::vector<uint8_t> bytes(800);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i);
+    uint8_t palette[768] = {};
+    EXPECT_EQ(ReadPaletteFile(dir.Write("full.lmp", bytes).c_str(), palette), PaletteResult::kOk);
+    EXPECT_EQ(palette[767], 767 % 256);
+    bytes.resize(700);
+    EXPECT_EQ(ReadPaletteFile(dir.Write("short.lmp", bytes).c_str(), palette), PaletteResult::kShort);
+    EXPECT_EQ(ReadPaletteFile(dir.Path("none.lmp").c_str(), palette), PaletteResult::kCannotOpen);
+}
+
+TEST(Palettes, TheUserFolderFollowsXdgDataHome)
+{
+    const char* saved = getenv("XDG_DATA_HOME");
+    std::string keep = saved ? saved : "";
+    std::string home = getenv("HOME") ? getenv("HOME") : "/root";
+    setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(UserPaletteDirectory(), "/data/home/tarnivel");
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
+    setenv("HOME", home.c_str(), 1);
+    if (saved)
+        setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}

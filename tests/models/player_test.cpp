@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "core/viewer_state.h"
+#include "models/model_list.h"
+#include "models/player.h"
+#include "platform/chooser.h"
+#include "support/gl_context.h"
+#include "support/test_files.h"
+
+namespace {
+
+std::string chosenFile;
+ChooserResult ChooseFile(ChooserKind kind, const char*, char* buffer)
+{
+    EXPECT_EQ(kind, ChooserKind::kDirectory);
+    snprintf(buffer, kChooserBufferSize, "%s", chosenFile.c_str());
+    return ChooserResult::kChosen;
+}
+
+class Q2Player : public ViewerTest {
+protected:
+    void SetUp() override
+    {
+        ViewerTest::SetUp();
+        fileChooser = ChooseFile;
+        writers::Md2Model body = TinyMd2();
+        body.skins = {"skin.pcx"};
+        dir.Write("player/tris.md2", writers::WriteMd2(body));
+        dir.Write("player/skin.pcx", TestPcx(8, 8));
+        dir.Write("player/weapon.md2", writers::WriteMd2(TinyMd2()));
+        chosenFile = dir.Path("player/tris.md2");
+    }
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(Q2Player, BodyAndWeaponLoadWithTheWeaponCurrent)
+{
+    dir.Write("player/weapon.pcx", TestPcx(8, 8));
+    ErrorCapture errors;
+    testing::internal::CaptureStdout();
+    LoadQ2Player();
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("The full path returned is \"" + chosenFile + "\"\n"), std::string::npos);
+    EXPECT_NE(console.find("Sorry, but auto-loading of skins has been disabled"), std::string::npos);
+    ModelObject* weapon = viewer.currentModel;
+    ASSERT_NE(weapon, nullptr);
+    ASSERT_NE(weapon->next, nullptr);
+    ModelObject* body = weapon->next.get();
+    EXPECT_EQ(weapon->numSkins, 1);
+    EXPECT_STREQ(weapon->skins[0].name, "weapon.pcx");
+    EXPECT_EQ(body->numSkins, 0);  // the disabled auto-loader cleared them
+    EXPECT_FALSE(body->texturing);
+    EXPECT_STREQ(body->autoSkinDirectory, (dir.path() + "/player/").c_str());
+    NextModel();
+    EXPECT_EQ(viewer.currentModel, body);
+    EXPECT_EQ(errors.Text(), "");
+}
+
+TEST_F(Q2Player, MissingPiecesStopWhereTheyAreFound)
+{
+    ErrorCapture errors;
+    testing::internal::CaptureStdout();
+    LoadQ2Player();  // no weapon.pcx
+    EXPECT_TRUE(errors.Has("Unable to open add skin " + dir.Path("player/weapon.pcx")));
+    EXPECT_EQ(viewer.currentModel->next->next, nullptr);
+    RemoveAllModels();
+
+    chosenFile = dir.Path("elsewhere/file");
+    dir.Write("elsewhere/file", {1});
+    LoadQ2Player();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(viewer.currentModel, nullptr);
+    EXPECT_TRUE(errors.Has("AddModel: Unable to create the model object"));
+
+    fileChooser = [](ChooserKind, const char*, char*) { return ChooserResult::kCancelled; };
+    testing::internal::CaptureStdout();
+    LoadQ2Player();
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(errors.Has("Invalid directory name"));
+}

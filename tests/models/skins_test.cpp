@@ -1,0 +1,133 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "core/viewer_state.h"
+#include "models/model_list.h"
+#include "models/player.h"
+#include "models/skins.h"
+#include "platform/chooser.h"
+#include "support/gl_context.h"
+#include "support/test_files.h"
+
+namespace {
+
+class Skins : public ViewerTest {
+protected:
+    ModelObject* Load(int skinWidth, int skinHeight)
+    {
+        writers::Md2Model model = TinyMd2();
+        model.skinWidth = skinWidth;
+        model.skinHeight = skinHeight;
+        return AddModel(dir.Write("m.md2", writers::WriteMd2(model)).c_str());
+    }
+    TempDir dir;
+};
+
+std::string promptSeen;
+ChooserResult RecordPrompt(ChooserKind, const char* prompt, char*)
+{
+    promptSeen = prompt;
+    return ChooserResult::kCancelled;
+}
+
+}  // namespace
+
+TEST_F(Skins, PcxSkinsMustCoverTheSkinSize)
+{
+    ErrorCapture errors;
+    std::string pcx = dir.Write("wide.pcx", TestPcx(320, 200));
+    ModelObject* model = Load(296, 240);
+    AddSkin(pcx.c_str());
+    EXPECT_EQ(model->numSkins, 0);
+    EXPECT_TRUE(errors.Has("Unable to open add skin " + pcx));
+    RemoveModel();
+
+    model = Load(296, 200);
+    EXPECT_FALSE(model->texturing);
+    AddSkin(pcx.c_str());
+    ASSERT_EQ(model->numSkins, 1);
+    EXPECT_STREQ(model->skins[0].name, "wide.pcx");
+    EXPECT_TRUE(model->texturing);
+    EXPECT_TRUE(model->hasSkins);
+    EXPECT_NE(model->skins[0].textureId, 0u);
+
+    AddSkin(dir.Write("planes.pcx", [] {
+                    writers::PcxSpec spec;
+                    spec.planes = 3;
+                    spec.indices.assign(64, 0);
+                    return writers::WritePcx(spec);
+                }()).c_str());
+    EXPECT_EQ(model->numSkins, 1);
+}
+
+TEST_F(Skins, RemovingFollowsTheNextSkinThenThePrevious)
+{
+    ModelObject* model = Load(8, 8);
+    std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
+    for (int i = 0; i < 3; ++i)
+        AddSkin(pcx.c_str());
+    uint32_t third = model->skins[2].textureId, second = model->skins[1].textureId;
+    EXPECT_EQ(model->currentSkin, 2);
+    RemoveSkin();  // the last, while current: the second becomes current
+    EXPECT_EQ(model->numSkins, 2);
+    EXPECT_EQ(model->currentSkin, 1);
+    EXPECT_FALSE(glIsTexture(third));
+    model->currentSkin = 0;
+    RemoveSkin();  // the first: the former second is now first and current
+    EXPECT_EQ(model->currentSkin, 0);
+    EXPECT_EQ(model->skins[0].textureId, second);
+    RemoveSkin();
+    EXPECT_EQ(model->numSkins, 0);
+    EXPECT_FALSE(model->texturing);
+    EXPECT_FALSE(model->hasSkins);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 0);
+}
+
+TEST_F(Skins, NextSkinCyclesAndAFullModelRefusesBeforeAsking)
+{
+    ModelObject* model = Load(8, 8);
+    std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
+    for (int i = 0; i < 32; ++i)
+        AddSkin(pcx.c_str());
+    EXPECT_EQ(model->numSkins, 32);
+    EXPECT_EQ(model->currentSkin, 31);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 0);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 1);
+
+    ErrorCapture errors;
+    fileChooser = RecordPrompt;
+    promptSeen.clear();
+    LoadSkin();
+    EXPECT_TRUE(errors.Has("AddSkin: maximum number of skins reached: 32"));
+    EXPECT_EQ(promptSeen, "");
+    RemoveSkin();
+    testing::internal::CaptureStdout();
+    LoadSkin();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(promptSeen, "Name of skin (.pcx): ");
+}
+
+TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
+{
+    ModelObject* model = Load(8, 8);
+    AddSkin(dir.Write("s.pcx", TestPcx(8, 8)).c_str());
+    ErrorCapture errors;
+    testing::internal::CaptureStdout();
+    StartSkinAutoLoad(model, dir.path().c_str(), 10);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Sorry, but auto-loading of skins has been disabled for this version.\n");
+    EXPECT_EQ(model->numSkins, 0);
+    EXPECT_FALSE(model->texturing);
+    EXPECT_EQ(errors.Text(), "");
+    AutoLoadMoreSkins(10);
+    EXPECT_TRUE(errors.Has("More skins could not be loaded because none have been added already"));
+
+    RemoveModel();
+    testing::internal::CaptureStdout();
+    StartAutoLoadSkins(10);
+    AutoLoadMoreSkins(10);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}

@@ -1,0 +1,122 @@
+#include "support/gl_context.h"
+
+#include <GL/freeglut.h>
+
+#include "core/startup.h"
+#include "core/viewer_state.h"
+#include "lighting/lights.h"
+#include "models/model_list.h"
+#include "models/palette.h"
+#include "models/skins.h"
+#include "platform/chooser.h"
+#include "view/projection.h"
+
+namespace {
+
+void NoDisplay() {}
+
+// Entry i is (i, 255 - i, i / 2): every index has its own colour.
+void FillTestPalettes()
+{
+    for (int i = 0; i < 256; ++i) {
+        uint8_t entry[3] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)};
+        for (int c = 0; c < 3; ++c)
+            mdlPalette[3 * i + c] = md2Palette[3 * i + c] = entry[c];
+    }
+}
+
+}  // namespace
+
+void RequireGlContext()
+{
+    static bool open = false;
+    if (open)
+        return;
+    int argc = 1;
+    char name[] = "tarnivel_tests";
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(5, 5);
+    glutInitWindowSize(640, 480);
+    glutCreateWindow("Tarnivel tests");
+    glutDisplayFunc(NoDisplay);
+    open = true;
+}
+
+void RemoveAllModels()
+{
+    FILE* log = viewer.errorLog;
+    viewer.errorLog = nullptr;
+    while (viewer.currentModel)
+        RemoveModel();
+    viewer.errorLog = log;
+}
+
+void ResetViewer()
+{
+    RequireGlContext();
+    RemoveAllModels();
+    InitDefaults();
+    viewer.windowWidth = 640;
+    viewer.windowHeight = 480;
+    viewer.captureFrameCount = viewer.captureFramesLeft = viewer.captureStepMs = 0;
+    FillTestPalettes();
+    fileChooser = ConsoleFileChooser;
+    consoleInput = stdin;
+    InitGL();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    InitLighting();
+    InitTextureEnvironment();
+    Reshape(640, 480);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+void ViewerTest::SetUp()
+{
+    ResetViewer();
+}
+
+void ViewerTest::TearDown()
+{
+    RemoveAllModels();
+    fileChooser = ConsoleFileChooser;
+    consoleInput = stdin;
+}
+
+ErrorCapture::ErrorCapture() : saved_(viewer.errorLog), file_(tmpfile())
+{
+    viewer.errorLog = file_;
+}
+
+ErrorCapture::~ErrorCapture()
+{
+    viewer.errorLog = saved_;
+    fclose(file_);
+}
+
+std::string ErrorCapture::Text() const
+{
+    fflush(file_);
+    std::string text;
+    rewind(file_);
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, file_)) > 0)
+        text.append(chunk, n);
+    fseek(file_, 0, SEEK_END);
+    return text;
+}
+
+int ErrorCapture::Count(const std::string& text) const
+{
+    std::string all = Text();
+    int count = 0;
+    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
+        ++count;
+    return count;
+}

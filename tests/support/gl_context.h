@@ -1,0 +1,37 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+// Opens the one test window (the tests run under Xvfb) once per process.
+void RequireGlContext();
+
+// Every setting at its start-up value, test palettes, no models, the GL
+// state start-up leaves; models are removed again afterwards.
+class ViewerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};
+
+void ResetViewer();
+void RemoveAllModels();
+
+// Collects what the error reporter writes while it lives.
+class ErrorCapture {
+public:
+    ErrorCapture();
+    ~ErrorCapture();
+    ErrorCapture(const ErrorCapture&) = delete;
+    ErrorCapture& operator=(const ErrorCapture&) = delete;
+    std::string Text() const;
+    // Occurrences of the text among the reports.
+    int Count(const std::string& text) const;
+    bool Has(const std::string& text) const { return Count(text) > 0; }
+
+private:
+    FILE* saved_;
+    FILE* file_;
+};

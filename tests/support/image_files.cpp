@@ -1,0 +1,120 @@
+#include "support/image_files.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <png.h>
+
+bool ReadPngFile(const std::string& path, PngImage& image)
+{
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file)
+        return false;
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_read_info(png, info);
+    image.width = static_cast<int>(png_get_image_width(png, info));
+    image.height = static_cast<int>(png_get_image_height(png, info));
+    image.bitDepth = png_get_bit_depth(png, info);
+    image.colourType = png_get_color_type(png, info);
+    image.channels = png_get_channels(png, info);
+    image.rowBytes = png_get_rowbytes(png, info);
+    image.pixels.resize(image.rowBytes * image.height);
+    std::vector<png_bytep> rows(image.height);
+    for (int r = 0; r < image.height; ++r)
+        rows[r] = image.pixels.data() + r * image.rowBytes;
+    png_read_image(png, rows.data());
+    png_destroy_read_struct(&png, &info, nullptr);
+    fclose(file);
+    return true;
+}
+
+std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb)
+{
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = width;
+    image.height = height;
+    image.format = PNG_FORMAT_RGB;
+    png_alloc_size_t size = 0;
+    png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
+    std::vector<uint8_t> out(size);
+    png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
+    out.resize(size);
+    return out;
+}
+
+std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr error;
+    info.err = jpeg_std_error(&error);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<uint8_t*>(rgb.data()) + info.next_scanline * width * 3;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    std::vector<uint8_t> out(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return out;
+}
+
+std::vector<uint8_t> EncodeTga(int width, int height, const std::vector<uint8_t>& rgb, int bits,
+                               bool runLength)
+{
+    std::vector<uint8_t> out(18, 0);
+    out[2] = runLength ? 10 : 2;
+    out[12] = width & 0xFF, out[13] = width >> 8;
+    out[14] = height & 0xFF, out[15] = height >> 8;
+    out[16] = static_cast<uint8_t>(bits);
+    int bytes = bits / 8;
+    auto pixel = [&](int x, int y) {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        std::vector<uint8_t> bgr = {p[2], p[1], p[0]};
+        if (bytes == 4)
+            bgr.push_back(255);
+        return bgr;
+    };
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width;) {
+            if (!runLength) {
+                auto p = pixel(x++, y);
+                out.insert(out.end(), p.begin(), p.end());
+                continue;
+            }
+            // Alternate run and raw packets so both kinds are read.
+            int count = 1;
+            while (x + count < width && count < 128 && pixel(x + count, y) == pixel(x, y))
+                ++count;
+            auto p = pixel(x, y);
+            if (count > 1) {
+                out.push_back(static_cast<uint8_t>(0x80 | (count - 1)));
+                out.insert(out.end(), p.begin(), p.end());
+            } else {
+                out.push_back(0);
+                out.insert(out.end(), p.begin(), p.end());
+            }
+            x += count;
+        }
+    }
+    return out;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model_writers.h"
+
+// A fresh folder under /tmp, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string Path(const std::string& name) const { return path_ + "/" + name; }
+    // Writes bytes to a file in the folder (making sub-folders) and gives its path.
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+
+private:
+    std::string path_;
+};
+
+// Runs the body in a folder and goes back to where it was.
+class WorkingDirectory {
+public:
+    explicit WorkingDirectory(const std::string& path);
+    ~WorkingDirectory();
+
+private:
+    std::string previous_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+std::string ReadText(const std::string& path);
+bool FileExists(const std::string& path);
+
+// Four vertices, two triangles (0 1 2 and 0 2 3), one frame per name. Frame f
+// vertex v is (10v + 4f, 20v + 8f, 30v + 12f) with normal index v + f, scale
+// (1, 2, 4) and translate (10, 20, 30); GL commands are one fan a triangle.
+writers::Md2Model TinyMd2(const std::vector<std::string>& frameNames = {"frame1", "frame2", "frame3"});
+
+// The same geometry as an MDL: header scale and translate as above, 8 x 8
+// skins, vertex 3 on the seam, triangle 0 facing front and triangle 1 back.
+writers::MdlModel TinyMdl(int frames = 3, int skins = 1);
+
+// An 8-bit PCX of the given size whose pixel (x, y) is (x + y) % 256.
+std::vector<uint8_t> TestPcx(int width, int height, bool palette256 = true);
