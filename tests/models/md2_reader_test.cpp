@@ -49,7 +49,7 @@ TEST(Md2Reader, ReadsEverySectionOfAGoodFile)
     Md2FrameHeader header = Md2FrameHeaderAt(*p.file, 2);
     EXPECT_EQ(header.scale[2], 4.0f);
     EXPECT_EQ(header.translate[0], 10.0f);
-    EXPECT_EQ(Md2FrameVertices(*p.file, 2)[3].z, 30 * 3 + 12 * 2);
+    EXPECT_EQ(Md2FrameVertices(*p.file, 2)[3].z, 60 + 12 * 2);
 }
 
 TEST(Md2Reader, RefusesWrongMagicAndVersionShowingWhatWasFound)

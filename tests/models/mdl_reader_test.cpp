@@ -38,7 +38,7 @@ TEST(MdlReader, FindsTheSectionsBehindEverySkin)
     EXPECT_EQ(p.file->texCoords[2].t, 6);
     EXPECT_EQ(p.file->triangles[1].vertexIndex[2], 3);
     EXPECT_EQ(p.file->triangles[0].facesFront, 1);
-    EXPECT_EQ(MdlFrameVertices(*p.file, 2)[3].y, 20 * 3 + 8 * 2);
+    EXPECT_EQ(MdlFrameVertices(*p.file, 2)[3].y, 0 + 8 * 2);
     EXPECT_EQ(std::string(p.names[2].text), "frame3");
     EXPECT_EQ(p.file->header.scale[1], 2.0f);
 }

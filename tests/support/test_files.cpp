@@ -72,9 +72,10 @@ namespace {
 
 std::vector<writers::Vertex> TinyVertices(int f)
 {
+    const int by[4] = {0, 40, 40, 0}, bz[4] = {0, 0, 60, 60};
     std::vector<writers::Vertex> vertices;
     for (int v = 0; v < 4; ++v)
-        vertices.push_back({uint8_t(10 * v + 4 * f), uint8_t(20 * v + 8 * f), uint8_t(30 * v + 12 * f),
+        vertices.push_back({uint8_t(10 * v + 4 * f), uint8_t(by[v] + 8 * f), uint8_t(bz[v] + 12 * f),
                             uint8_t(v + f)});
     return vertices;
 }

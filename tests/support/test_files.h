@@ -36,9 +36,10 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 bool FileExists(const std::string& path);
 
-// Four vertices, two triangles (0 1 2 and 0 2 3), one frame per name. Frame f
-// vertex v is (10v + 4f, 20v + 8f, 30v + 12f) with normal index v + f, scale
-// (1, 2, 4) and translate (10, 20, 30); GL commands are one fan a triangle.
+// A quad of four vertices, two triangles (0 1 2 and 0 2 3), one frame per
+// name. Frame f vertex v is (10v + 4f, Y[v] + 8f, Z[v] + 12f) with Y = (0, 40,
+// 40, 0), Z = (0, 0, 60, 60), normal index v + f, scale (1, 2, 4) and
+// translate (10, 20, 30); GL commands are one fan a triangle.
 writers::Md2Model TinyMd2(const std::vector<std::string>& frameNames = {"frame1", "frame2", "frame3"});
 
 // The same geometry as an MDL: header scale and translate as above, 8 x 8

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "core/viewer_state.h"
+#include "models/md2.h"
+#include "models/model_list.h"
+#include "render/draw.h"
+#include "support/feedback.h"
+#include "support/gl_context.h"
+#include "support/test_files.h"
+
+namespace {
+
+class Drawing : public ViewerTest {
+protected:
+    ModelObject* LoadMd2(const writers::Md2Model& model)
+    {
+        return AddModel(dir.Write("m.md2", writers::WriteMd2(model)).c_str());
+    }
+    ModelObject* LoadMdl() { return AddModel(dir.Write("m.mdl", writers::WriteMdl(TinyMdl())).c_str()); }
+    std::vector<FeedbackPolygon> Draw(ModelObject* model, float fraction = 0.0f)
+    {
+        UpdateModelDisplayList(model, fraction);
+        return CaptureList(model->displayList);
+    }
+    TempDir dir;
+};
+
+// Where the file's vertex v of frame f lands: file (x, y, z) sent as (y, z, x).
+void ExpectVertexOfFrame(const FeedbackVertex& sent, int v, float f)
+{
+    const float by[4] = {0, 40, 40, 0}, bz[4] = {0, 0, 60, 60};
+    float x = 1 * (10 * v + 4 * f) + 10, y = 2 * (by[v] + 8 * f) + 20, z = 4 * (bz[v] + 12 * f) + 30;
+    EXPECT_NEAR(sent.position[0], y, 0.01) << "vertex " << v << " frame " << f;
+    EXPECT_NEAR(sent.position[1], z, 0.01) << "vertex " << v << " frame " << f;
+    EXPECT_NEAR(sent.position[2], x, 0.01) << "vertex " << v << " frame " << f;
+}
+
+// Lit only by a light along +x, so the colour tells which normal was used.
+float LitRedWithPresetNormal(GLuint list, float normalX)
+{
+    glEnable(GL_LIGHTING);
+    for (int i = 1; i < 8; ++i)
+        glDisable(GL_LIGHT0 + i);
+    glEnable(GL_LIGHT0);
+    const float direction[4] = {1, 0, 0, 0}, white[4] = {1, 1, 1, 1}, black[4] = {0, 0, 0, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, direction);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, black);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, white);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, black);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, black);
+    glDisable(GL_NORMALIZE);
+    glNormal3f(normalX, 0, 0);
+    std::vector<FeedbackPolygon> polygons = CaptureList(list);
+    return polygons.empty() ? -1.0f : polygons[0][0].colour[0];
+}
+
+bool SendsNormals(GLuint list)
+{
+    return LitRedWithPresetNormal(list, 1.0f) == LitRedWithPresetNormal(list, -1.0f);
+}
+
+bool SendsTexCoords(GLuint list)
+{
+    glTexCoord2f(7, 7);
+    std::vector<FeedbackPolygon> polygons = CaptureList(list);
+    return !polygons.empty() && polygons[0][0].texCoord[0] != 7.0f;
+}
+
+}  // namespace
+
+TEST_F(Drawing, TriangleListSendsFileAxesAsYZX)
+{
+    viewer.useGlCommands = false;
+    ModelObject* model = LoadMd2(TinyMd2());
+    std::vector<FeedbackPolygon> polygons = Draw(model);
+    ASSERT_EQ(polygons.size(), 2u);
+    ExpectVertexOfFrame(polygons[0][0], 0, 0);
+    ExpectVertexOfFrame(polygons[0][1], 1, 0);
+    ExpectVertexOfFrame(polygons[0][2], 2, 0);
+    ExpectVertexOfFrame(polygons[1][2], 3, 0);
+}
+
+TEST_F(Drawing, GlCommandsDrawTheSameTrianglesAndAModelWithoutThemUsesItsTriangles)
+{
+    ModelObject* model = LoadMd2(TinyMd2());
+    std::vector<FeedbackPolygon> fans = CaptureDrawing([model] { DrawMD2Frame(model, 0.0f); });
+    ASSERT_EQ(fans.size(), 2u);
+    ExpectVertexOfFrame(fans[1][1], 2, 0);
+
+    writers::Md2Model bare = TinyMd2();
+    bare.glCommands.clear();
+    ModelObject* plain = LoadMd2(bare);
+    EXPECT_TRUE(viewer.useGlCommands);
+    EXPECT_EQ(Draw(plain).size(), 2u);
+}
+
+TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
+{
+    viewer.useGlCommands = false;
+    ModelObject* model = LoadMd2(TinyMd2());
+    model->prevPrevFrame = 0, model->prevFrame = 0, model->currentFrame = 1, model->nextFrame = 2;
+    viewer.interpolationMethod = 0;
+    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 1);
+    viewer.interpolationMethod = 1;
+    ExpectVertexOfFrame(Draw(model, 0.0f)[0][1], 1, 1);
+    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 1.5f);
+    ExpectVertexOfFrame(Draw(model, 1.0f)[0][1], 1, 2);
+    ExpectVertexOfFrame(Draw(model, 1.5f)[0][1], 1, 2);
+    // Cubic runs a frame behind: prevFrame at 0, currentFrame at 1; the window
+    // 0, 0, 1, 2 puts the Catmull-Rom point at 0.4375 of the step at 0.5.
+    viewer.interpolationMethod = 2;
+    ExpectVertexOfFrame(Draw(model, 0.0f)[0][1], 1, 0);
+    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 0.4375f);
+    ExpectVertexOfFrame(Draw(model, 1.0f)[0][1], 1, 1);
+    ExpectVertexOfFrame(Draw(model, 1.5f)[0][1], 1, 1);
+}
+
+TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
+{
+    ModelObject* model = LoadMdl();
+    ASSERT_TRUE(model->texturing);
+    std::vector<FeedbackPolygon> polygons = Draw(model);
+    ASSERT_EQ(polygons.size(), 2u);
+    // Triangle 1 (back) holds vertex 3 on the seam: s 1 + 8 / 2 of 8.
+    EXPECT_FLOAT_EQ(polygons[1][2].texCoord[0], 5.0f / 8);
+    EXPECT_FLOAT_EQ(polygons[1][2].texCoord[1], 6.0f / 8);
+    EXPECT_FLOAT_EQ(polygons[1][0].texCoord[0], 0.0f);  // vertex 0 is not on the seam
+    EXPECT_FLOAT_EQ(polygons[0][2].texCoord[0], 2.0f / 8);
+}
+
+TEST_F(Drawing, NormalsAreSentExactlyWhenLightingOrRemeshing)
+{
+    viewer.useGlCommands = false;
+    ModelObject* model = LoadMd2(TinyMd2());
+    const struct {
+        bool lighting, remeshing, normals;
+    } cases[] = {{false, false, false}, {true, false, true}, {false, true, true}, {true, true, true}};
+    for (const auto& c : cases) {
+        viewer.lightingEnabled = c.lighting;
+        viewer.remeshing = c.remeshing;
+        viewer.remeshThreshold = 0;
+        UpdateModelDisplayList(model, 0.0f);
+        EXPECT_EQ(SendsNormals(model->displayList), c.normals) << c.lighting << c.remeshing;
+    }
+    // The GL-command path is never remeshed: normals only with lighting.
+    viewer.useGlCommands = true;
+    viewer.lightingEnabled = false;
+    UpdateModelDisplayList(model, 0.0f);
+    EXPECT_FALSE(SendsNormals(model->displayList));
+}
+
+TEST_F(Drawing, TexCoordsOnlyWhileTexturing)
+{
+    viewer.useGlCommands = false;
+    ModelObject* model = LoadMd2(TinyMd2());
+    ToggleTexturing();  // no skin: stays off
+    EXPECT_FALSE(model->texturing);
+    UpdateModelDisplayList(model, 0.0f);
+    EXPECT_FALSE(SendsTexCoords(model->displayList));
+    model->texturing = true;
+    std::vector<FeedbackPolygon> polygons = Draw(model);
+    EXPECT_FLOAT_EQ(polygons[0][1].texCoord[0], 1.0f);  // (8, 0) of an 8 x 8 skin
+    EXPECT_FLOAT_EQ(polygons[0][2].texCoord[1], 1.0f);
+}
+
+TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
+{
+    ModelObject* mdl = LoadMdl();
+    viewer.remeshing = true;
+    for (int threshold : {0, 1, 2}) {
+        viewer.remeshThreshold = threshold;
+        std::vector<FeedbackPolygon> polygons = Draw(mdl);
+        EXPECT_EQ(polygons.size(), 2u << (2 * threshold)) << threshold;
+        for (const FeedbackPolygon& p : polygons)
+            EXPECT_EQ(p.size(), 3u);
+    }
+    // With GL commands on, MD2 models are drawn whole while MDL models are split.
+    ModelObject* md2 = LoadMd2(TinyMd2());
+    viewer.remeshThreshold = 1;
+    EXPECT_EQ(CaptureDrawing([md2] { DrawMD2Frame(md2, 0.0f); }).size(), 2u);
+    viewer.useGlCommands = false;
+    EXPECT_EQ(Draw(md2).size(), 8u);
+}
+
+TEST_F(Drawing, WindowFramesOutsideTheModelReadFrameZero)
+{
+    ModelObject* model = LoadMd2(TinyMd2({"only"}));
+    EXPECT_EQ(model->nextFrame, 1);
+    viewer.interpolationMethod = 1;
+    ExpectVertexOfFrame(Draw(model, 0.5f)[0][0], 0, 0);
+    EXPECT_EQ(WindowFrame(model, -3), 0);
+    EXPECT_EQ(WindowFrame(model, 0), 0);
+}
+
+TEST_F(Drawing, RenderModeCyclesThroughSolidWireframeAndPoints)
+{
+    GLint modes[2];
+    ToggleRenderMode();
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(viewer.renderMode, 1);
+    EXPECT_EQ(modes[0], GL_LINE);
+    ToggleRenderMode();
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(modes[1], GL_POINT);
+    ToggleRenderMode();
+    glGetIntegerv(GL_POLYGON_MODE, modes);
+    EXPECT_EQ(viewer.renderMode, 0);
+    EXPECT_EQ(modes[0], GL_FILL);
+    ToggleDepthBuffer();
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    ToggleDepthBuffer();
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
