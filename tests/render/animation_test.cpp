@@ -28,8 +28,10 @@ protected:
     // The vertex-1 file x coordinate drawn now (10 + 4f for frame f).
     float DrawnFrame(ModelObject* model)
     {
-        float x = CaptureList(model->displayList)[0][1].position[2];
-        return (x - 20.0f) / 4.0f;
+        std::vector<FeedbackPolygon> polygons = CaptureList(model->displayList);
+        if (polygons.empty() || polygons[0].size() < 2)
+            return -1.0f;
+        return (polygons[0][1].position[2] - 20.0f) / 4.0f;
     }
     TempDir dir;
 };

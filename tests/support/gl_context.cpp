@@ -64,6 +64,11 @@ void ResetViewer()
     FillTestPalettes();
     fileChooser = ConsoleFileChooser;
     consoleInput = stdin;
+    // Undo what earlier tests in this process may have left.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
     InitGL();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);

@@ -1,0 +1,187 @@
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "capture/png_writer.h"
+#include "capture/screenshot.h"
+#include "core/display.h"
+#include "core/startup.h"
+#include "core/viewer_state.h"
+#include "lighting/materials.h"
+#include "models/model_list.h"
+#include "platform/chooser.h"
+#include "support/gl_context.h"
+#include "support/image_files.h"
+#include "support/test_files.h"
+
+namespace {
+
+std::string saveName;
+ChooserResult SaveAs(ChooserKind kind, const char*, char* buffer)
+{
+    EXPECT_EQ(kind, ChooserKind::kSave);
+    snprintf(buffer, kChooserBufferSize, "%s", saveName.c_str());
+    return ChooserResult::kChosen;
+}
+
+class Capture : public ViewerTest {
+protected:
+    void SetUp() override
+    {
+        ViewerTest::SetUp();
+        snprintf(viewer.startDirectory, sizeof viewer.startDirectory, "%s/", dir.path().c_str());
+        fileChooser = SaveAs;
+        saveName = dir.Path("base");
+    }
+    void TearDown() override
+    {
+        if (answers)
+            fclose(answers);
+        ViewerTest::TearDown();
+    }
+    // The capture dialogue's console answers.
+    void Answer(const std::string& text)
+    {
+        if (answers)
+            fclose(answers);
+        answers = tmpfile();
+        fputs(text.c_str(), answers);
+        rewind(answers);
+        consoleInput = answers;
+    }
+    std::string Shoot()
+    {
+        TakeScreenShot();
+        testing::internal::CaptureStdout();
+        Display();
+        return testing::internal::GetCapturedStdout();
+    }
+    TempDir dir;
+    FILE* answers = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Capture, ScreenshotsAreNumberedRgbPngsOfTheWindow)
+{
+    SetBackgroundColour(3);  // red
+    viewer.showOverlay = false;
+    EXPECT_EQ(Shoot(), "Taking a screen shot " + dir.Path("capture_00.png") + " \n");
+    PngImage image;
+    ASSERT_TRUE(ReadPngFile(dir.Path("capture_00.png"), image));
+    EXPECT_EQ(image.width, 640);
+    EXPECT_EQ(image.height, 480);
+    EXPECT_EQ(image.bitDepth, 8);
+    EXPECT_EQ(image.colourType, PNG_COLOR_TYPE_RGB);
+    EXPECT_EQ(image.pixels[0], 255);
+    EXPECT_EQ(image.pixels[1], 0);
+
+    viewer.showOverlay = true;  // a dot per row written
+    std::string console = Shoot();
+    EXPECT_EQ(console.find("Taking a screen shot " + dir.Path("capture_01.png") + " " + std::string(480, '.') + "\n"),
+              0u)
+        << console.substr(0, 100);
+    viewer.screenshotNumber = 99;
+    Shoot();
+    EXPECT_TRUE(FileExists(dir.Path("capture_99.png")));
+    EXPECT_EQ(viewer.screenshotNumber, 0);
+}
+
+TEST_F(Capture, AnOddWidthWritesWholeRowsOfPixels)
+{
+    glutReshapeWindow(641, 480);
+    for (int i = 0; i < 20; ++i)
+        glutMainLoopEvent();
+    Reshape(641, 480);
+    Shoot();
+    PngImage image;
+    ASSERT_TRUE(ReadPngFile(dir.Path("capture_00.png"), image));
+    EXPECT_EQ(image.width, 641);
+    EXPECT_EQ(image.rowBytes, 1923u);
+    glutReshapeWindow(640, 480);
+    for (int i = 0; i < 20; ++i)
+        glutMainLoopEvent();
+}
+
+TEST_F(Capture, AFolderThatCannotBeWrittenKeepsTheNumber)
+{
+    snprintf(viewer.startDirectory, sizeof viewer.startDirectory, "%s/missing/", dir.path().c_str());
+    Shoot();
+    EXPECT_EQ(viewer.screenshotNumber, 0);
+    png_bytep rows[1] = {nullptr};
+    EXPECT_EQ(WritePng(rows, 1, 1, "/nonexistent/folder/x.png"), 1);
+}
+
+TEST_F(Capture, BadConsoleAnswersArmNothing)
+{
+    const struct {
+        const char* answers;
+        const char* report;
+    } cases[] = {
+        {"abc\n", "StartCaptureSequence: \"abc\" is not a frame rate (a whole number of at least 1)"},
+        {"0\n", "\"0\" is not a frame rate"},
+        {"2.5\n", "\"2.5\" is not a frame rate"},
+        {"30\nsoon\n", "StartCaptureSequence: \"soon\" is not a duration in seconds"},
+        {"30\nnan\n", "\"nan\" is not a duration"},
+        {"", "\"\" is not a frame rate"},
+    };
+    for (const auto& c : cases) {
+        Answer(c.answers);
+        ErrorCapture errors;
+        testing::internal::CaptureStdout();
+        CaptureSequence();
+        testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(errors.Has(c.report)) << errors.Text();
+        EXPECT_EQ(viewer.captureFramesLeft, 0);
+    }
+    Answer("30\n2\nno\n");
+    testing::internal::CaptureStdout();
+    CaptureSequence();
+    std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("This will produce 60 frames named from\n\t" + saveName + "_000.png to " + saveName +
+                           "_059.png\nTime will advance 33 milliseconds between captures\n"
+                           "Would you like to proceed (Y/N)? Capture aborted\n"),
+              std::string::npos)
+        << console;
+    EXPECT_EQ(viewer.captureFramesLeft, 0);
+    Answer("30\n0.01\nYes\n");
+    testing::internal::CaptureStdout();
+    CaptureSequence();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("_-01.png"), std::string::npos);
+    EXPECT_EQ(viewer.captureFramesLeft, 0);
+}
+
+TEST_F(Capture, ASequenceRunsOnTheSimulatedClock)
+{
+    ModelObject* model = AddModel(dir.Write("m.md2", writers::WriteMd2(TinyMd2({"a1", "a2", "a3", "a4"}))).c_str());
+    ASSERT_NE(model, nullptr);
+    model->lastAdvanceTime = 5000;
+    Answer("30\n0.2\ny\n");
+    testing::internal::CaptureStdout();
+    CaptureSequence();
+    EXPECT_EQ(viewer.captureFramesLeft, 6);
+    EXPECT_EQ(viewer.captureStepMs, 33);
+    std::vector<int> frames;
+    while (viewer.captureFramesLeft > 0) {
+        Idle();
+        frames.push_back(model->currentFrame);
+    }
+    std::string console = testing::internal::GetCapturedStdout();
+    for (int i = 0; i < 6; ++i) {
+        char line[600];
+        snprintf(line, sizeof line, "Wrote %s_%03d.png at %d (ms)\n", saveName.c_str(), i, 33 * i);
+        EXPECT_NE(console.find(line), std::string::npos) << line;
+        EXPECT_TRUE(FileExists(saveName + "_00" + std::to_string(i) + ".png"));
+    }
+    // The clock starts below the model's last step, so it steps at once, and
+    // again once 100 ms of simulated time have passed (at 132, not 99).
+    EXPECT_EQ(frames, (std::vector<int>{1, 1, 1, 1, 2, 2}));
+    EXPECT_EQ(viewer.captureFrameCount, 6);
+
+    Answer("30\n100\ny\n");
+    CaptureSequence();
+    testing::internal::CaptureStdout();
+    CaptureSequence();  // "/" while it runs
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Capture aborted\n");
+    EXPECT_EQ(viewer.captureFramesLeft, 0);
+}
