@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "support/image_files.h"
+
+// The real tarnivel binary, started under the test's X server in a folder,
+// driven with xdotool and watched through X screenshots and its files.
+class ViewerSession {
+public:
+    ViewerSession(const std::string& folder, const std::vector<std::string>& arguments);
+    ~ViewerSession();
+    ViewerSession(const ViewerSession&) = delete;
+    ViewerSession& operator=(const ViewerSession&) = delete;
+
+    // Waits for the "Tarnivel" window; false when none came.
+    bool WaitForWindow(double seconds = 20);
+    bool WindowSize(int* width, int* height) const;
+    bool WindowPosition(int* x, int* y) const;
+    void Key(const std::string& keys);
+    void Click(int x, int y, int button);
+    void MoveMouse(int x, int y);
+    // Answers the viewer's console prompts.
+    void Input(const std::string& text);
+    // Waits for the process to end; its exit status, or -1 on a timeout or a signal.
+    int WaitForExit(double seconds = 20);
+    // What the X server shows of the window, or of the whole screen.
+    bool Screenshot(PngImage& image);
+    bool ScreenScreenshot(PngImage& image);
+    void ClickScreen(int x, int y, int button);
+    // Standard output and error so far (complete once the process has ended).
+    std::string Output() const;
+    bool Running();
+    void Settle(double seconds = 0.4) const;
+
+private:
+    std::string folder_;
+    std::string outputPath_;
+    pid_t pid_ = -1;
+    int input_ = -1;
+    std::string window_;
+    int status_ = -1;
+};
+
+// Runs a shell command and gives its standard output.
+std::string RunCommand(const std::string& command);
+// Mean absolute difference of two same-sized RGB images, per channel.
+double ImageDifference(const PngImage& a, const PngImage& b);
