@@ -167,6 +167,8 @@ bool ReadGlCommands(Md2File& file)
     for (int32_t& word : file.glCommands)
         ReadInt32(reader, &word);
     size_t faultWord = 0;
+    if (file.glCommands.empty())
+        return true;  // most files have none: they are drawn from their triangles
     if (const char* fault = CheckGlCommands(file.glCommands, h.numXyz, &faultWord)) {
         ReportError("InitMd2Object: GL commands dropped, the model is drawn from its triangles: "
                     "%s (word %zu)",
