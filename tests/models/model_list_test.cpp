@@ -1,3 +1,4 @@
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include "core/viewer_state.h"
@@ -99,9 +100,13 @@ TEST_F(ModelList, LoadAndRemoveAThousandTimes)
     std::string mdl = dir.Write("a.mdl", writers::WriteMdl(TinyMdl(3, 2)));
     for (int i = 0; i < 500; ++i) {
         ASSERT_NE(AddModel(md2.c_str()), nullptr);
-        ASSERT_NE(AddModel(mdl.c_str()), nullptr);
+        ModelObject* model = AddModel(mdl.c_str());
+        ASSERT_NE(model, nullptr);
+        GLuint list = model->displayList, texture = model->skins[1].textureId;
         RemoveModel();
         RemoveModel();
+        ASSERT_FALSE(glIsList(list));
+        ASSERT_FALSE(glIsTexture(texture));
     }
     EXPECT_EQ(viewer.modelList, nullptr);
 }

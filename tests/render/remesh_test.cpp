@@ -99,9 +99,11 @@ TEST_F(ViewerTest, ThresholdStaysWhereARebuildWouldDrawTooMuch)
     ChangeRemeshThreshold(-1);
     EXPECT_EQ(viewer.remeshThreshold, 0);
     ToggleRemeshing();
-    for (int i = 0; i < 20; ++i)
-        ChangeRemeshThreshold(1);
+    ChangeRemeshThreshold(1);
+    EXPECT_EQ(viewer.remeshThreshold, 1);
     // Two triangles: 4 ^ 10 of each is within the bound, 4 ^ 11 is not.
+    viewer.remeshThreshold = 10;
+    ChangeRemeshThreshold(1);
     EXPECT_EQ(viewer.remeshThreshold, 10);
     EXPECT_TRUE(errors.Has("ChangeRemeshThreshold: a threshold of 11 would draw more than 4000000 triangles; "
                            "it stays at 10"));
