@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "models/model.h"
+#include "models/model_types.h"
 
 constexpr int32_t kMd2Ident = 0x32504449;  // "IDP2"
 constexpr int32_t kMd2Version = 8;
@@ -78,6 +78,7 @@ std::unique_ptr<Md2File> OpenMd2Bytes(std::vector<uint8_t> bytes);
 bool ReadMd2Sections(Md2File& file, std::vector<SkinName>& skinNames,
                      std::unique_ptr<FrameName[]>& frameNames);
 // The whole load: sections, skins, display list. Null after a report.
+struct ModelObject;
 std::unique_ptr<ModelObject> InitMd2Object(const char* path);
 // Adds the named skin to the model, when an image for it can be found.
 int ReadMD2Skin(const SkinName& name, const char* modelPath, ModelObject* model);

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "core/error_log.h"
-#include "models/md2.h"  // a model's file record may hold either
 #include "models/byte_reader.h"
 #include "models/file_bytes.h"
 #include "models/model_list.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "models/model.h"
+#include "models/model_types.h"
 
 constexpr int32_t kMdlIdent = 0x4F504449;  // "IDPO"
 constexpr int32_t kMdlVersion = 6;
@@ -61,6 +61,7 @@ std::unique_ptr<MdlFile> OpenMdlBytes(std::vector<uint8_t> bytes);
 // the file offsets of the skins to read and every frame's name.
 bool ReadMdlSections(MdlFile& file, std::vector<size_t>& skinOffsets,
                      std::unique_ptr<FrameName[]>& frameNames);
+struct ModelObject;
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
 // Makes the skin whose indices start at offset the model's next skin.
 int ReadMDLSkin(const MdlFile& file, size_t offset, ModelObject* model);

@@ -5,27 +5,10 @@
 #include <variant>
 #include <vector>
 
+#include "models/md2.h"
+#include "models/mdl.h"
+#include "models/model_types.h"
 #include "view/placement.h"
-
-enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2 };
-
-// 4 bytes a vertex in both formats: position = coordinate * scale + translate.
-struct PackedVertex {
-    uint8_t x, y, z, normalIndex;
-};
-
-// One frame's name: at most 16 characters, not necessarily NUL-terminated.
-struct FrameName {
-    char text[16];
-};
-
-struct SkinInfo {
-    uint32_t textureId;
-    char name[64];
-};
-
-struct MdlFile;
-struct Md2File;
 
 constexpr int kMaxSkins = 32;
 constexpr int kMaxCustomFrames = 128;

@@ -2,20 +2,30 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/error_log.h"
 
 uint8_t mdlPalette[768];
 uint8_t md2Palette[768];
 
+PaletteResult ReadPaletteBytes(const uint8_t* bytes, size_t size, uint8_t palette[768])
+{
+    if (size < 768)
+        return PaletteResult::kShort;
+    memcpy(palette, bytes, 768);
+    return PaletteResult::kOk;
+}
+
 PaletteResult ReadPaletteFile(const char* path, uint8_t palette[768])
 {
     FILE* file = fopen(path, "rb");
     if (!file)
         return PaletteResult::kCannotOpen;
-    size_t entries = fread(palette, 3, 256, file);
+    uint8_t bytes[768];
+    size_t read = fread(bytes, 1, sizeof bytes, file);
     fclose(file);
-    return entries == 256 ? PaletteResult::kOk : PaletteResult::kShort;
+    return ReadPaletteBytes(bytes, read, palette);
 }
 
 std::string UserPaletteDirectory()

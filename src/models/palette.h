@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -9,8 +10,9 @@ extern uint8_t md2Palette[768];
 
 enum class PaletteResult { kOk, kCannotOpen, kShort };
 
-// Reads the first 768 bytes of a palette file.
+// Reads the first 768 bytes of a palette file; bytes after them are ignored.
 PaletteResult ReadPaletteFile(const char* path, uint8_t palette[768]);
+PaletteResult ReadPaletteBytes(const uint8_t* bytes, size_t size, uint8_t palette[768]);
 
 // Where a palette is looked for after the working directory:
 // $XDG_DATA_HOME/tarnivel, or ~/.local/share/tarnivel.

@@ -218,10 +218,10 @@ void DrawMDLFrame(ModelObject* model, float fraction)
         for (int k = 0; k < 3; ++k) {
             int i = tri.vertexIndex[k];
             const MdlTexCoord& st = file.texCoords[i];
-            int s = st.s;
+            int64_t s = st.s;  // a hostile file's s plus half the width may not fit an int
             if (st.onSeam != 0 && tri.facesFront == 0)
                 s += h.skinWidth / 2;
-            SendVertex(context, s / width, st.t / height, decoded[i]);
+            SendVertex(context, static_cast<float>(s) / width, st.t / height, decoded[i]);
         }
         EndTriangle(context);
     }

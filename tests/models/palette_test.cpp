@@ -35,3 +35,26 @@ TEST(Palettes, TheUserFolderFollowsXdgDataHome)
     else
         unsetenv("XDG_DATA_HOME");
 }
+
+TEST(Palettes, StartUpFallsBackToTheUserFolder)
+{
+    TempDir work, data;
+    std::vector<uint8_t> quake(768, 11), quake2(768, 22);
+    data.Write("tarnivel/palette.lmp", quake);
+    data.Write("tarnivel/palette_MD2.lmp", quake2);
+    work.Write("palette_MD2.lmp", std::vector<uint8_t>(768, 33));  // the working directory comes first
+    const char* saved = getenv("XDG_DATA_HOME");
+    std::string keep = saved ? saved : "";
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    {
+        WorkingDirectory inside(work.path());
+        LoadMDLPalette();
+        LoadMD2Palette();
+    }
+    EXPECT_EQ(mdlPalette[767], 11);
+    EXPECT_EQ(md2Palette[0], 33);
+    if (saved)
+        setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_HOME");
+}

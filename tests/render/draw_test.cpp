@@ -131,6 +131,20 @@ TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
     EXPECT_FLOAT_EQ(polygons[0][2].texCoord[0], 2.0f / 8);
 }
 
+// Found by fuzzing: a seam coordinate near the int limit on a huge skin.
+TEST_F(Drawing, HugeSeamCoordinatesDoNotOverflow)
+{
+    writers::MdlModel mdl = TinyMdl(2, 0);
+    mdl.skinWidth = 1103101952;
+    mdl.texCoords[3] = {1, 1886417008, 0};
+    ModelObject* model = AddModel(dir.Write("huge.mdl", writers::WriteMdl(mdl)).c_str());
+    ASSERT_NE(model, nullptr);
+    model->texturing = true;
+    std::vector<FeedbackPolygon> polygons = Draw(model);
+    ASSERT_EQ(polygons.size(), 2u);
+    EXPECT_NEAR(polygons[1][2].texCoord[0], (1886417008.0 + 551550976.0) / 1103101952.0, 1e-5);
+}
+
 TEST_F(Drawing, NormalsAreSentExactlyWhenLightingOrRemeshing)
 {
     viewer.useGlCommands = false;

@@ -1,0 +1,35 @@
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "core/viewer_state.h"
+#include "models/md2.h"
+#include "render/draw.h"
+
+// Reads like the viewer, then draws every window frame with every method:
+// without a GL context the drawing calls do nothing, but every index the
+// file gave is used as the viewer would use it.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static FILE* quiet = freopen("/dev/null", "w", stdout);
+    (void)quiet;
+    std::unique_ptr<Md2File> file = OpenMd2Bytes(std::vector<uint8_t>(data, data + size));
+    std::vector<SkinName> skins;
+    ModelObject model;
+    if (!file || !ReadMd2Sections(*file, skins, model.frameNames))
+        return 0;
+    model.numFrames = file->header.numFrames;
+    model.modelType = kModelMd2;
+    model.texturing = true;
+    model.fileData = std::move(file);
+    model.prevPrevFrame = 0, model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 7;
+    for (uint8_t method = 0; method < 3; ++method) {
+        viewer.interpolationMethod = method;
+        viewer.useGlCommands = method != 1;
+        viewer.lightingEnabled = true;
+        viewer.remeshing = method == 2;
+        viewer.remeshThreshold = 1;
+        DrawMD2Frame(&model, 0.5f);
+    }
+    return 0;
+}

@@ -1,0 +1,35 @@
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "core/viewer_state.h"
+#include "models/mdl.h"
+#include "render/draw.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static FILE* quiet = freopen("/dev/null", "w", stdout);
+    (void)quiet;
+    std::unique_ptr<MdlFile> file = OpenMdlBytes(std::vector<uint8_t>(data, data + size));
+    std::vector<size_t> skins;
+    ModelObject model;
+    if (!file || !ReadMdlSections(*file, skins, model.frameNames))
+        return 0;
+    // Every skin offset must leave a whole skin inside the file.
+    size_t skinBytes = static_cast<size_t>(file->header.skinWidth) * static_cast<size_t>(file->header.skinHeight);
+    volatile uint8_t sum = 0;
+    for (size_t offset : skins)
+        sum = sum + file->file[offset] + file->file[offset + skinBytes - 1];
+    model.numFrames = file->header.numFrames;
+    model.modelType = kModelMdl;
+    model.texturing = true;
+    model.fileData = std::move(file);
+    model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 3;
+    for (uint8_t method = 0; method < 3; ++method) {
+        viewer.interpolationMethod = method;
+        viewer.remeshing = method == 2;
+        viewer.remeshThreshold = 1;
+        DrawMDLFrame(&model, 0.25f);
+    }
+    return 0;
+}

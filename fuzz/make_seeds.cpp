@@ -1,0 +1,34 @@
+// Writes the fuzz targets' seed corpora from the fixtures the tests use:
+// make_seeds FOLDER, one sub-folder per target.
+#include <sys/stat.h>
+
+#include <string>
+
+#include "support/test_files.h"
+
+int main(int argc, char** argv)
+{
+    std::string root = argc > 1 ? argv[1] : "seeds";
+    mkdir(root.c_str(), 0755);
+    auto put = [&](const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+        mkdir((root + "/" + target).c_str(), 0755);
+        writers::WriteFile(root + "/" + target + "/" + name, bytes);
+    };
+    writers::Md2Model md2 = TinyMd2({"stand1", "stand2", "run1"});
+    md2.skins = {"models/a/skin.pcx"};
+    put("md2", "tiny.md2", writers::WriteMd2(md2));
+    md2.glCommands.clear();
+    put("md2", "no-commands.md2", writers::WriteMd2(md2));
+    put("mdl", "tiny.mdl", writers::WriteMdl(TinyMdl(3, 2)));
+    writers::MdlModel group = TinyMdl(3, 1);
+    group.frames[2].type = 1;
+    put("mdl", "frame-group.mdl", writers::WriteMdl(group));
+    put("pcx", "256.pcx", TestPcx(16, 12));
+    put("pcx", "16.pcx", TestPcx(9, 5, false));
+    put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));
+    std::vector<uint8_t> tga = {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0, 0x83, 1, 2, 3};
+    put("skin_image", "run-length.tga", tga);
+    put("pak", "two.pak", writers::WritePak({{"gfx/palette.lmp", std::vector<uint8_t>(768, 3)},
+                                             {"pics/colormap.pcx", TestPcx(4, 4)}}));
+    return 0;
+}

@@ -1,0 +1,135 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "core/viewer_state.h"
+#include "models/model_list.h"
+#include "models/skins.h"
+#include "models/truecolour.h"
+#include "support/gl_context.h"
+#include "support/image_files.h"
+#include "support/test_files.h"
+
+namespace {
+
+// Each pixel different: (x, y, x ^ y) scaled into a byte.
+std::vector<uint8_t> Pattern(int width, int height)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            rgb.insert(rgb.end(), {uint8_t(x * 255 / width), uint8_t(y * 255 / height), uint8_t((x ^ y) & 0xFF)});
+    return rgb;
+}
+
+class TrueColour : public ViewerTest {
+protected:
+    ModelObject* LoadWithSkin(const std::string& skinName, int skinWidth = 8, int skinHeight = 8)
+    {
+        writers::Md2Model model = TinyMd2();
+        model.skins = {skinName};
+        model.skinWidth = skinWidth;
+        model.skinHeight = skinHeight;
+        return AddModel(dir.Write("models/thing/tris.md2", writers::WriteMd2(model)).c_str());
+    }
+    // The texture's own size and its top-left texel.
+    void ExpectTexture(const ModelObject* model, int width, int height, const uint8_t* topLeft)
+    {
+        ASSERT_EQ(model->numSkins, 1);
+        glBindTexture(GL_TEXTURE_2D, model->skins[0].textureId);
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+        std::vector<uint8_t> texels(static_cast<size_t>(w) * h * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(texels[c], topLeft[c], 6) << "channel " << c;
+    }
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST(TrueColourDecoding, PngJpegAndBothKindsOfTga)
+{
+    std::vector<uint8_t> rgb = Pattern(20, 10);
+    RgbImage image;
+    std::vector<uint8_t> png = EncodePng(20, 10, rgb);
+    ASSERT_TRUE(DecodePng(png.data(), png.size(), image));
+    EXPECT_EQ(image.rgb, rgb);
+    for (int bits : {24, 32})
+        for (bool runLength : {false, true}) {
+            std::vector<uint8_t> tga = EncodeTga(20, 10, rgb, bits, runLength);
+            ASSERT_TRUE(DecodeTga(tga.data(), tga.size(), image)) << bits << runLength;
+            EXPECT_EQ(image.rgb, rgb) << bits << runLength;  // bottom-up rows turned over
+        }
+    std::vector<uint8_t> jpeg = EncodeJpeg(20, 10, rgb);
+    ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), image));
+    EXPECT_EQ(image.width, 20);
+    EXPECT_NEAR(image.rgb[3 * 19], rgb[3 * 19], 12);
+
+    std::vector<uint8_t> cut = EncodeTga(20, 10, rgb, 24, true);
+    cut.resize(cut.size() - 5);
+    EXPECT_FALSE(DecodeTga(cut.data(), cut.size(), image));
+    EXPECT_FALSE(DecodePng(jpeg.data(), jpeg.size(), image));
+    EXPECT_FALSE(DecodeJpeg(png.data(), png.size(), image));
+    EXPECT_TRUE(IsTrueColourExtension("JPEG"));
+    EXPECT_FALSE(IsTrueColourExtension("pcx"));
+}
+
+TEST_F(TrueColour, SkinsWithoutExtensionFindPngTgaOrJpegBesideTheModel)
+{
+    const struct {
+        const char* skinName;
+        const char* file;
+        std::vector<uint8_t> bytes;
+    } cases[] = {
+        {".body", "body.png", EncodePng(8, 8, Pattern(8, 8))},
+        {"models/thing/skin2.tga", "skin2.tga", EncodeTga(8, 8, Pattern(8, 8), 32, true)},
+        {"face.pcx", "face.jpg", EncodeJpeg(8, 8, Pattern(8, 8))},
+        {"plain", "plain.tga", EncodeTga(8, 8, Pattern(8, 8), 24, false)},
+    };
+    for (const auto& c : cases) {
+        std::string path = dir.Write(std::string("models/thing/") + c.file, c.bytes);
+        ModelObject* model = LoadWithSkin(c.skinName);
+        ASSERT_NE(model, nullptr);
+        ASSERT_EQ(model->numSkins, 1) << c.skinName;
+        EXPECT_STREQ(model->skins[0].name, c.file);
+        EXPECT_TRUE(model->texturing);
+        RemoveModel();
+        std::remove(path.c_str());
+    }
+}
+
+TEST_F(TrueColour, AHighResolutionSkinIsUsedWholeOverTheWholeModel)
+{
+    std::vector<uint8_t> rgb = Pattern(512, 512);
+    dir.Write("models/thing/body.png", EncodePng(512, 512, rgb));
+    ModelObject* model = LoadWithSkin(".body", 256, 256);
+    ASSERT_NE(model, nullptr);
+    ExpectTexture(model, 512, 512, rgb.data());
+    // A texture coordinate of the header's far corner reaches the image's far corner.
+    EXPECT_EQ(Md2Data(model)->texCoords.size(), 4u);
+
+    std::string tga = dir.Write("extra.tga", EncodeTga(300, 100, Pattern(300, 100), 24, false));
+    AddSkin(tga.c_str());  // "Load Skin" takes true colour whole, whatever its size
+    EXPECT_EQ(model->numSkins, 2);
+    EXPECT_STREQ(model->skins[1].name, "extra.tga");
+}
+
+TEST_F(TrueColour, BrokenTrueColourSkinsAreRefusedLikeAnyOther)
+{
+    ModelObject* model = LoadWithSkin("none");
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->numSkins, 0);
+    ErrorCapture errors;
+    std::vector<uint8_t> png = EncodePng(8, 8, Pattern(8, 8));
+    png.resize(png.size() / 2);
+    std::string broken = dir.Write("broken.png", png);
+    AddSkin(broken.c_str());
+    EXPECT_TRUE(errors.Has("Unable to open add skin " + broken));
+    EXPECT_EQ(model->numSkins, 0);
+}

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Every check of the project, stage by stage, each ending in a one-line
+# summary: the whole suite in a normal build, the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for
+# a bounded time from its seeds. Exits non-zero when any stage fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-60}
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export ASAN_OPTIONS="detect_leaks=1"
+summaries=()
+failed=0
+
+note() {
+    echo "### $1"
+    summaries+=("$1")
+}
+
+xvfb() {
+    xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+}
+
+build() {  # build DIR cmake-options...
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@" >"$dir.configure.log" 2>&1 && cmake --build "$dir" -j "$jobs" 2>&1 | tail -n 3
+    return "${PIPESTATUS[0]}"
+}
+
+# ctest_stage NAME DIR LABEL [ctest options]: runs one label under Xvfb.
+ctest_stage() {
+    local name=$1 dir=$2 label=$3
+    shift 3
+    local log="$dir/ctest-$label.log"
+    (cd "$dir" && xvfb ctest -L "^$label\$" --output-on-failure --timeout 900 "$@") >"$log" 2>&1
+    local status=$?
+    grep -E "tests passed|The following tests FAILED|\(Failed\)|\(Timeout\)|\(SEGFAULT\)|\(Subprocess" "$log" | tail -n 8
+    local line
+    line=$(grep -E "tests passed" "$log" | tail -n 1)
+    if [ $status -ne 0 ]; then
+        failed=1
+        tail -n 60 "$log"
+        note "$name: FAILED ($line)"
+    else
+        note "$name: ${line:-no tests ran}"
+    fi
+}
+
+corpus_summary() {  # the corpus test's own count lines
+    grep -hoE "corpus: .*" "$1/ctest-corpus.log" | grep -v "^corpus: using" | sed 's/^/  /' || true
+}
+
+echo "=== Stage 1: build and run the suite"
+if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
+    note "build: tarnivel, tests, benchmarks and the demo folder built"
+    ctest_stage "unit tests" build unit -j "$jobs"
+    ctest_stage "end-to-end scenarios" build e2e
+    ctest_stage "installation" build install
+    ctest_stage "real-corpus test" build corpus -V
+    corpus_summary build
+    summaries+=("$(corpus_summary build)")
+else
+    failed=1
+    note "build: FAILED (see build.configure.log and the output above)"
+fi
+
+echo "=== Stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
+    ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
+    ctest_stage "sanitized real-corpus test" build-asan corpus -V
+    corpus_summary build-asan
+    # The viewer's own exit leaves the GL driver's blocks behind; leaks are
+    # checked by the unit and corpus runs above.
+    ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized end-to-end scenarios" build-asan e2e
+else
+    failed=1
+    note "sanitizer build: FAILED"
+fi
+
+echo "=== Stage 3: fuzzing, ${fuzz_seconds} s a target"
+if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
+    seeds=build-fuzz/seeds
+    rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
+    for target in md2 mdl pcx palette skin_image pak; do
+        corpus="build-fuzz/corpus-$target"
+        mkdir -p "$corpus" "build-fuzz/artifacts"
+        log="build-fuzz/fuzz-$target.log"
+        build-fuzz/fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+            -artifact_prefix="build-fuzz/artifacts/$target-" "$corpus" "$seeds/$target" >"$log" 2>&1
+        status=$?
+        runs=$(grep -oE "Done [0-9]+ runs" "$log" | grep -oE "[0-9]+" | tail -n 1)
+        if [ $status -ne 0 ]; then
+            failed=1
+            grep -E "ERROR|runtime error|SUMMARY|Test unit written" "$log" | head -n 20
+            note "fuzz_$target: FAILED after ${runs:-?} executions (inputs in build-fuzz/artifacts)"
+        else
+            note "fuzz_$target: ${runs} executions, 0 crashes"
+        fi
+    done
+else
+    failed=1
+    note "fuzz build: FAILED"
+fi
+
+echo "=== Summary"
+printf '%s\n' "${summaries[@]}"
+if [ $failed -ne 0 ]; then
+    echo "FAILED"
+    exit 1
+fi
+echo "All stages passed."
