@@ -14,6 +14,7 @@
 
 #include "capture/png_writer.h"
 #include "core/viewer_state.h"
+#include "support/corpus_files.h"
 #include "lighting/lights.h"
 #include "models/file_bytes.h"
 #include "models/md2.h"
@@ -23,27 +24,10 @@
 
 namespace {
 
-std::string CorpusFolder()
-{
-    const char* folder = getenv("TARNIVEL_CORPUS");
-    return folder ? folder : TARNIVEL_CORPUS_DEFAULT;
-}
-
-std::vector<std::string> CorpusModels()
-{
-    std::vector<std::string> models;
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(CorpusFolder(), error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-        if (it->path().extension() == ".md2")
-            models.push_back(it->path().string());
-    return models;
-}
-
 // The soldier's body: 1007 frames of 868 vertices, 1724 triangles.
 std::string BenchModel()
 {
-    for (const std::string& path : CorpusModels())
+    for (const std::string& path : CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT)))
         if (path.size() >= 22 && path.compare(path.size() - 22, 22, "soldiers/male/body.md2") == 0)
             return path;
     return std::string();
@@ -90,7 +74,7 @@ void OpenWindow()
 std::vector<std::vector<uint8_t>> CorpusBytes()
 {
     std::vector<std::vector<uint8_t>> all;
-    for (const std::string& path : CorpusModels()) {
+    for (const std::string& path : CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT))) {
         std::vector<uint8_t> bytes;
         if (ReadFileBytes(path.c_str(), bytes) == FileReadResult::kOk)
             all.push_back(std::move(bytes));
@@ -100,7 +84,7 @@ std::vector<std::vector<uint8_t>> CorpusBytes()
 
 void BM_ReadCorpusFiles(benchmark::State& state)
 {
-    std::vector<std::string> models = CorpusModels();
+    std::vector<std::string> models = CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
     if (models.empty())
         return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
     int64_t bytes = 0;

@@ -20,7 +20,8 @@ note() {
 }
 
 xvfb() {
-    xvfb-run -a -s "-screen 0 1024x768x24" "$@"
+    # -noreset: the server must not restart between one test's window and the next
+    xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
 }
 
 build() {  # build DIR cmake-options...

@@ -1,7 +1,4 @@
 #include "models/md2.h"
-#include "models/mdl.h"  // the model's file record may hold either
-
-#include <GL/gl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +8,6 @@
 #include "models/file_bytes.h"
 #include "models/model_list.h"
 #include "models/skins.h"
-#include "render/draw.h"
 
 namespace {
 
@@ -177,13 +173,6 @@ bool ReadGlCommands(Md2File& file)
     return true;
 }
 
-void ReleaseModel(std::unique_ptr<ModelObject>& model)
-{
-    if (model->skins)
-        FreeSkinInfos(model.get());
-    model.reset();
-}
-
 }  // namespace
 
 Md2FrameHeader Md2FrameHeaderAt(const Md2File& file, int frame)
@@ -262,37 +251,17 @@ std::unique_ptr<ModelObject> InitMd2Object(const char* path)
     if (!ReadMd2Sections(*file, skinNames, model->frameNames))
         return nullptr;
 
-    model->maxSkins = kMaxSkins;
-    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    model->skinWidth = file->header.skinWidth;
-    model->skinHeight = file->header.skinHeight;
-    model->numSkins = 0;
-    model->hasSkins = model->texturing = false;
-    CheckGLError("InitMd2Object() before reading skins");
+    PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight,
+                     "InitMd2Object() before reading skins");
     for (const SkinName& name : skinNames) {
         if (ReadMD2Skin(name, path, model.get()) != 1) {
             ReportError("InitMd2Object: Couldn't read skin");
-            ReleaseModel(model);
+            ReleaseFailedModel(model);
             return nullptr;
         }
     }
     CheckGLError("InitMd2Object() after reading skins");
-    model->numFrames = file->header.numFrames;
-
-    model->displayList = glGenLists(1);
-    if (model->displayList == 0) {
-        ReportError("Couldn't generate a display list");
-        ReleaseModel(model);
-        return nullptr;
-    }
-    file->file.clear();
-    file->file.shrink_to_fit();
-    model->fileData = std::move(file);
-    InitCommonModelFields(model.get());
-    CheckGLError("InitMd2Object()");
-    model->modelType = kModelMd2;
-    UpdateModelDisplayList(model.get(), 0.0f);
-    return model;
+    return FinishModelLoad(std::move(model), std::move(file), kModelMd2, "InitMd2Object()");
 }
 
 void FreeMd2File(std::unique_ptr<Md2File> file)

@@ -1,7 +1,5 @@
 #include "models/mdl.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -11,7 +9,6 @@
 #include "models/model_list.h"
 #include "models/palette.h"
 #include "models/skins.h"
-#include "render/draw.h"
 
 namespace {
 
@@ -167,13 +164,6 @@ void ReadFrames(ByteReader& reader, MdlFile& file, std::unique_ptr<FrameName[]>&
     }
 }
 
-void ReleaseModel(std::unique_ptr<ModelObject>& model)
-{
-    if (model->skins)
-        FreeSkinInfos(model.get());
-    model.reset();
-}
-
 }  // namespace
 
 const PackedVertex* MdlFrameVertices(const MdlFile& file, int frame)
@@ -271,37 +261,17 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
     if (!ReadMdlSections(*file, skinOffsets, model->frameNames))
         return nullptr;
 
-    model->maxSkins = kMaxSkins;
-    model->skinWidth = file->header.skinWidth;
-    model->skinHeight = file->header.skinHeight;
-    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    model->numSkins = 0;
-    model->hasSkins = model->texturing = false;
-    CheckGLError("InitMdlObject() before reading skins");
+    PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight,
+                     "InitMdlObject() before reading skins");
     for (size_t offset : skinOffsets) {
         if (ReadMDLSkin(*file, offset, model.get()) != 1) {
             ReportError("InitMdlObject: Couldn't read skin");
-            ReleaseModel(model);
+            ReleaseFailedModel(model);
             return nullptr;
         }
     }
     CheckGLError("InitMdlObject() after reading skins");
-    model->numFrames = file->header.numFrames;
-
-    model->displayList = glGenLists(1);
-    if (model->displayList == 0) {
-        ReportError("Couldn't generate a display list");
-        ReleaseModel(model);
-        return nullptr;
-    }
-    file->file.clear();
-    file->file.shrink_to_fit();
-    model->fileData = std::move(file);
-    InitCommonModelFields(model.get());
-    CheckGLError("InitMdlObject()");
-    model->modelType = kModelMdl;
-    UpdateModelDisplayList(model.get(), 0.0f);
-    return model;
+    return FinishModelLoad(std::move(model), std::move(file), kModelMdl, "InitMdlObject()");
 }
 
 void FreeMdlFile(std::unique_ptr<MdlFile> file)

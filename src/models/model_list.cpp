@@ -13,6 +13,7 @@
 #include "models/skins.h"
 #include "platform/chooser.h"
 #include "platform/paths.h"
+#include "render/draw.h"
 
 void InitCommonModelFields(ModelObject* model)
 {
@@ -26,6 +27,42 @@ void InitCommonModelFields(ModelObject* model)
     model->customFrameIndex = 0;
     model->customFrames = std::make_unique<int32_t[]>(kMaxCustomFrames);
     model->materialIndex = 0;
+}
+
+void PrepareSkinSlots(ModelObject* model, int32_t skinWidth, int32_t skinHeight, const char* checkTag)
+{
+    model->maxSkins = kMaxSkins;
+    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
+    model->skinWidth = skinWidth;
+    model->skinHeight = skinHeight;
+    model->numSkins = 0;
+    model->hasSkins = model->texturing = false;
+    CheckGLError(checkTag);
+}
+
+void ReleaseFailedModel(std::unique_ptr<ModelObject>& model)
+{
+    if (model->skins)
+        FreeSkinInfos(model.get());
+    model.reset();
+}
+
+bool GenerateDisplayList(std::unique_ptr<ModelObject>& model)
+{
+    model->displayList = glGenLists(1);
+    if (model->displayList != 0)
+        return true;
+    ReportError("Couldn't generate a display list");
+    ReleaseFailedModel(model);
+    return false;
+}
+
+void StartModel(ModelObject* model, ModelType type, const char* checkTag)
+{
+    InitCommonModelFields(model);
+    CheckGLError(checkTag);
+    model->modelType = type;
+    UpdateModelDisplayList(model, 0.0f);
 }
 
 ModelObject* AddModel(const char* path)

@@ -50,31 +50,26 @@ void ApplyTurn(Placement* target, const float m[9])
     }
 }
 
-void PitchStep(Placement* target, const Placement* frame, float degrees)
+// One step of a turn about the frame's axisX (pitch) or axisY (yaw), with
+// the frame's axes as they are now: the two axes of the turn's plane become
+// cos * a + sin * b and -sin * a + cos * b.
+void TurnStep(Placement* target, const Placement* frame, float degrees, bool pitch)
 {
-    double p = degrees * kPi / 180.0;
-    float c = static_cast<float>(std::cos(p)), s = static_cast<float>(std::sin(p));
-    float x[3], y[3], z[3], y2[3], z2[3], m[9];
-    for (int i = 0; i < 3; ++i) {
+    double angle = degrees * kPi / 180.0;
+    float c = static_cast<float>(std::cos(angle)), s = static_cast<float>(std::sin(angle));
+    float x[3], y[3], z[3];
+    for (int i = 0; i < 3; ++i)
         x[i] = frame->axisX[i], y[i] = frame->axisY[i], z[i] = frame->axisZ[i];
-        y2[i] = c * y[i] + s * z[i];
-        z2[i] = -s * y[i] + c * z[i];
-    }
-    BuildTurn(x, x, y2, y, z2, z, m);
-    ApplyTurn(target, m);
-}
-
-void YawStep(Placement* target, const Placement* frame, float degrees)
-{
-    double q = degrees * kPi / 180.0;
-    float c = static_cast<float>(std::cos(q)), s = static_cast<float>(std::sin(q));
-    float x[3], y[3], z[3], x2[3], z2[3], m[9];
+    const float* a = pitch ? y : x;
+    float a2[3], z2[3], m[9];
     for (int i = 0; i < 3; ++i) {
-        x[i] = frame->axisX[i], y[i] = frame->axisY[i], z[i] = frame->axisZ[i];
-        x2[i] = c * x[i] + s * z[i];
-        z2[i] = -s * x[i] + c * z[i];
+        a2[i] = c * a[i] + s * z[i];
+        z2[i] = -s * a[i] + c * z[i];
     }
-    BuildTurn(x2, x, y, y, z2, z, m);
+    if (pitch)
+        BuildTurn(x, x, a2, y, z2, z, m);
+    else
+        BuildTurn(a2, x, y, y, z2, z, m);
     ApplyTurn(target, m);
 }
 
@@ -160,9 +155,9 @@ void RotatePlacement(Placement* target, const Placement* frame, float yawDegrees
 {
     // Zero or NaN amounts are skipped.
     if (pitchDegrees > 0.0f || pitchDegrees < 0.0f)
-        PitchStep(target, frame, pitchDegrees);
+        TurnStep(target, frame, pitchDegrees, true);
     if (yawDegrees > 0.0f || yawDegrees < 0.0f)
-        YawStep(target, frame, yawDegrees);
+        TurnStep(target, frame, yawDegrees, false);
 }
 
 void UpdateOrbitCamera()

@@ -230,3 +230,25 @@ TEST(QuitDeathTest, EscEndsTheProgramWithStatusZero)
 {
     EXPECT_EXIT(Keyboard(27, 0, 0), testing::ExitedWithCode(0), "");
 }
+
+TEST_F(ViewerTest, TheMaterialMenuStarsTheCurrentModelsMaterial)
+{
+    char label[64];
+    MaterialMenuSelect(11);  // no model: nothing
+    FormatMaterialMenuLabel(0, label, sizeof label);
+    EXPECT_STREQ(label, "Default");
+    TempDir dir;
+    ModelObject* first = AddModel(dir.Write("a.md2", writers::WriteMd2(TinyMd2())).c_str());
+    FormatMaterialMenuLabel(0, label, sizeof label);
+    EXPECT_STREQ(label, "*Default");
+    MaterialMenuSelect(11);
+    EXPECT_EQ(first->materialIndex, 11);
+    FormatMaterialMenuLabel(11, label, sizeof label);
+    EXPECT_STREQ(label, "*Gold");
+    AddModel(dir.Write("b.md2", writers::WriteMd2(TinyMd2())).c_str());
+    FormatMaterialMenuLabel(11, label, sizeof label);
+    EXPECT_STREQ(label, "Gold");  // the star follows the current model
+    NextModel();
+    FormatMaterialMenuLabel(11, label, sizeof label);
+    EXPECT_STREQ(label, "*Gold");
+}

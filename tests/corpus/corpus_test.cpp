@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/viewer_state.h"
+#include "support/corpus_files.h"
 #include "models/md2.h"
 #include "models/model_list.h"
 #include "models/skins.h"
@@ -19,24 +20,6 @@
 #include "support/test_files.h"
 
 namespace {
-
-std::string CorpusFolder()
-{
-    const char* folder = getenv("TARNIVEL_CORPUS");
-    return folder ? folder : TARNIVEL_CORPUS_DEFAULT;
-}
-
-std::vector<std::string> CorpusModels()
-{
-    std::vector<std::string> models;
-    std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(CorpusFolder(), error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-        if (it->path().extension() == ".md2")
-            models.push_back(it->path().string());
-    std::sort(models.begin(), models.end());
-    return models;
-}
 
 // The first report of a refusal, without the file's own numbers.
 std::string Reason(const std::string& reports)
@@ -50,9 +33,9 @@ std::string Reason(const std::string& reports)
 
 TEST_F(ViewerTest, EveryCorpusModelLoadsDrawsAndIsReleased)
 {
-    std::vector<std::string> models = CorpusModels();
+    std::vector<std::string> models = CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
     if (models.empty())
-        GTEST_SKIP() << "no ufoai-data models in " << CorpusFolder()
+        GTEST_SKIP() << "no ufoai-data models in " << CorpusFolder(TARNIVEL_CORPUS_DEFAULT)
                      << " (the package could not be downloaded here)";
     TempDir dir;
     std::string skin = dir.Write("extra.pcx", TestPcx(1024, 1024));
