@@ -350,11 +350,11 @@ int main(int argc, char** argv)
     std::vector<uint8_t> mdlPalette = HuePalette(32, 8, 0.8);
     std::vector<uint8_t> md2Palette = HuePalette(16, 16, 0.75);
 
-    writers::PcxSpec skin;
+    writers::PcxPicture skin;
     skin.width = skin.height = 128;
     skin.indices = PatternSkin(128, 128, 1, 9);
     skin.palette256 = md2Palette.data();
-    writers::PcxSpec weaponSkin;
+    writers::PcxPicture weaponSkin;
     weaponSkin.width = weaponSkin.height = 32;
     weaponSkin.indices = PatternSkin(32, 32, 5, 12);
     weaponSkin.palette256 = md2Palette.data();

@@ -199,35 +199,35 @@ std::vector<uint8_t> EncodeRuns(const std::vector<uint8_t>& data)
 
 }  // namespace
 
-std::vector<uint8_t> WritePcx(const PcxSpec& spec)
+std::vector<uint8_t> WritePcx(const PcxPicture& pcx)
 {
     std::vector<uint8_t> out(128, 0);
     out[0] = 10;
-    out[1] = static_cast<uint8_t>(spec.version);
+    out[1] = static_cast<uint8_t>(pcx.version);
     out[2] = 1;
-    out[3] = static_cast<uint8_t>(spec.bitsPerPixel);
-    PutInt16(out, 8, static_cast<int16_t>(spec.width - 1));
-    PutInt16(out, 10, static_cast<int16_t>(spec.height - 1));
-    out[65] = static_cast<uint8_t>(spec.planes);
-    int bytesPerLine = (spec.width * spec.bitsPerPixel + 7) / 8;
+    out[3] = static_cast<uint8_t>(pcx.bitsPerPixel);
+    PutInt16(out, 8, static_cast<int16_t>(pcx.width - 1));
+    PutInt16(out, 10, static_cast<int16_t>(pcx.height - 1));
+    out[65] = static_cast<uint8_t>(pcx.planes);
+    int bytesPerLine = (pcx.width * pcx.bitsPerPixel + 7) / 8;
     bytesPerLine += bytesPerLine % 2;  // lines are padded to an even size
     PutInt16(out, 66, static_cast<int16_t>(bytesPerLine));
-    if (!spec.palette256)
+    if (!pcx.palette256)
         for (int i = 0; i < 48; ++i)
             out[16 + i] = static_cast<uint8_t>(i * 5);
     std::vector<uint8_t> lines;
-    if (spec.bitsPerPixel == 8 && spec.planes == 1) {
-        for (int r = 0; r < spec.height; ++r)
+    if (pcx.bitsPerPixel == 8 && pcx.planes == 1) {
+        for (int r = 0; r < pcx.height; ++r)
             for (int x = 0; x < bytesPerLine; ++x)
-                lines.push_back(x < spec.width ? spec.indices[r * spec.width + x] : 0);
+                lines.push_back(x < pcx.width ? pcx.indices[r * pcx.width + x] : 0);
     } else {
-        lines = spec.indices;
+        lines = pcx.indices;
     }
     std::vector<uint8_t> encoded = EncodeRuns(lines);
     out.insert(out.end(), encoded.begin(), encoded.end());
-    if (spec.palette256) {
+    if (pcx.palette256) {
         out.push_back(12);
-        out.insert(out.end(), spec.palette256, spec.palette256 + 768);
+        out.insert(out.end(), pcx.palette256, pcx.palette256 + 768);
     }
     return out;
 }

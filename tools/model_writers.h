@@ -78,7 +78,7 @@ std::vector<uint8_t> WriteMdl(const MdlModel& model);
 // A run-length encoded PCX; palette256 null gives a 16-colour file (palette16
 // in the header). bitsPerPixel and planes other than 8 and 1 write the
 // header only, with the given image data bytes.
-struct PcxSpec {
+struct PcxPicture {
     int width = 8;
     int height = 8;
     std::vector<uint8_t> indices;
@@ -87,7 +87,7 @@ struct PcxSpec {
     int bitsPerPixel = 8;
     int planes = 1;
 };
-std::vector<uint8_t> WritePcx(const PcxSpec& spec);
+std::vector<uint8_t> WritePcx(const PcxPicture& pcx);
 
 void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value);
 void PutInt16(std::vector<uint8_t>& bytes, size_t offset, int16_t value);

@@ -16,12 +16,12 @@ std::vector<uint8_t> Palette(uint8_t seed)
 // A colormap.pcx whose 256-colour palette is the given one.
 std::vector<uint8_t> Colormap(const std::vector<uint8_t>& palette)
 {
-    writers::PcxSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.indices.assign(8, 1);
-    spec.palette256 = palette.data();
-    return writers::WritePcx(spec);
+    writers::PcxPicture pcx;
+    pcx.width = 4;
+    pcx.height = 2;
+    pcx.indices.assign(8, 1);
+    pcx.palette256 = palette.data();
+    return writers::WritePcx(pcx);
 }
 
 }  // namespace

@@ -30,11 +30,11 @@ TEST(PcxReader, DecodesRunsAndTheTrailing256ColourPalette)
 TEST(PcxReader, RefusesImagesThatAreNotEightBitOrCannotBeFilled)
 {
     PcxImage image;
-    writers::PcxSpec threePlanes;
+    writers::PcxPicture threePlanes;
     threePlanes.planes = 3;
     threePlanes.indices.assign(64, 1);
     EXPECT_FALSE(Decode(writers::WritePcx(threePlanes), image));
-    writers::PcxSpec sixteenColours;
+    writers::PcxPicture sixteenColours;
     sixteenColours.bitsPerPixel = 1;
     sixteenColours.planes = 4;
     sixteenColours.indices.assign(16, 1);
@@ -53,14 +53,14 @@ TEST(PcxReader, RefusesImagesThatAreNotEightBitOrCannotBeFilled)
 
 TEST(PcxReader, FourBitsInTwoPlanesJoinIntoOneIndex)
 {
-    writers::PcxSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitsPerPixel = 4;
-    spec.planes = 2;
-    spec.indices = {0xAB, 0x00, 0xCD, 0x00};  // plane 0 then plane 1, two bytes a line
+    writers::PcxPicture pcx;
+    pcx.width = 2;
+    pcx.height = 1;
+    pcx.bitsPerPixel = 4;
+    pcx.planes = 2;
+    pcx.indices = {0xAB, 0x00, 0xCD, 0x00};  // plane 0 then plane 1, two bytes a line
     PcxImage image;
-    ASSERT_TRUE(Decode(writers::WritePcx(spec), image));
+    ASSERT_TRUE(Decode(writers::WritePcx(pcx), image));
     EXPECT_EQ(image.indices[0], 0xAC);
     EXPECT_EQ(image.indices[1], 0xBD);
 }

@@ -52,10 +52,10 @@ TEST_F(Skins, PcxSkinsMustCoverTheSkinSize)
     EXPECT_NE(model->skins[0].textureId, 0u);
 
     AddSkin(dir.Write("planes.pcx", [] {
-                    writers::PcxSpec spec;
-                    spec.planes = 3;
-                    spec.indices.assign(64, 0);
-                    return writers::WritePcx(spec);
+                    writers::PcxPicture pcx;
+                    pcx.planes = 3;
+                    pcx.indices.assign(64, 0);
+                    return writers::WritePcx(pcx);
                 }()).c_str());
     EXPECT_EQ(model->numSkins, 1);
 }

@@ -126,13 +126,13 @@ std::vector<uint8_t> TestPcx(int width, int height, bool palette256)
     if (palette.empty())
         for (int i = 0; i < 256; ++i)
             palette.insert(palette.end(), {uint8_t(255 - i), uint8_t(i), uint8_t(7)});
-    writers::PcxSpec spec;
-    spec.width = width;
-    spec.height = height;
+    writers::PcxPicture pcx;
+    pcx.width = width;
+    pcx.height = height;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            spec.indices.push_back(static_cast<uint8_t>((x + y) % 256));
-    spec.palette256 = palette256 ? palette.data() : nullptr;
-    spec.version = palette256 ? 5 : 3;
-    return writers::WritePcx(spec);
+            pcx.indices.push_back(static_cast<uint8_t>((x + y) % 256));
+    pcx.palette256 = palette256 ? palette.data() : nullptr;
+    pcx.version = palette256 ? 5 : 3;
+    return writers::WritePcx(pcx);
 }
