@@ -11,6 +11,7 @@
 #include "capture/png_writer.h"
 #include "core/display.h"
 #include "core/error_log.h"
+#include "core/quit_signals.h"
 #include "core/viewer_state.h"
 #include "platform/chooser.h"
 #include "platform/paths.h"
@@ -31,6 +32,7 @@ std::string ReadAnswerLine()
         if (line.back() == '\n')
             break;
     }
+    QuitIfRequested();  // a signal woke the prompt up
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
     return line;
@@ -108,7 +110,7 @@ void TakeScreenShot(float)
 void TakePendingScreenShot()
 {
     for (; pendingScreenShots > 0; --pendingScreenShots) {
-        char name[512];
+        char name[kMaxPath];
         if (!FormatPath(name, sizeof name, "%s%s_%02d.png", viewer.startDirectory, "capture",
                         viewer.screenshotNumber)) {
             ReportError("TakeScreenShot: the start folder's path is too long for a file name");
@@ -182,7 +184,7 @@ void StartCaptureSequence()
 
 void CaptureFrame(int frame, int now)
 {
-    char name[512];
+    char name[kMaxPath];
     if (!FormatPath(name, sizeof name, "%s_%03d.png", viewer.captureBaseName, frame)) {
         ReportError("CaptureFrame: the capture name is too long for a file name");
         AbortCapture();

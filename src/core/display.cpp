@@ -8,6 +8,7 @@
 #include "capture/screenshot.h"
 #include "core/error_log.h"
 #include "core/overlay.h"
+#include "core/quit_signals.h"
 #include "core/viewer_state.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
@@ -121,6 +122,7 @@ void Display()
 
 void Idle()
 {
+    QuitIfRequested();
     bool capturing = viewer.captureFramesLeft > 0;
     int32_t frame = viewer.captureFrameCount - viewer.captureFramesLeft;
     int32_t now = capturing ? frame * viewer.captureStepMs : glutGet(GLUT_ELAPSED_TIME);

@@ -8,6 +8,8 @@
 
 #include "core/viewer_state.h"
 
+FILE* reportConsole = stdout;
+
 void WriteErrorLogHeader(FILE* log)
 {
     time_t now = time(nullptr);
@@ -17,8 +19,10 @@ void WriteErrorLogHeader(FILE* log)
 void OpenErrorLog()
 {
     viewer.errorLog = fopen("errors.txt", "a");
-    if (viewer.errorLog)
+    if (viewer.errorLog) {
         WriteErrorLogHeader(viewer.errorLog);
+        fflush(viewer.errorLog);
+    }
 }
 
 void ReportError(const char* format, ...)
@@ -28,9 +32,13 @@ void ReportError(const char* format, ...)
     va_start(args, format);
     vsnprintf(message, sizeof message, format, args);  // cuts, never overruns
     va_end(args);
-    printf("Error: %s\n", message);
-    if (viewer.errorLog)
+    // Flushed at once: a run that ends by a signal or a crash keeps every report.
+    fprintf(reportConsole, "Error: %s\n", message);
+    fflush(reportConsole);
+    if (viewer.errorLog) {
         fprintf(viewer.errorLog, "Error: %s\n", message);
+        fflush(viewer.errorLog);
+    }
 }
 
 void CheckGLError(const char* where)

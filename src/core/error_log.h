@@ -2,6 +2,10 @@
 
 #include <cstdio>
 
+// Where reports are printed: standard output, or standard error for the
+// command-line modes whose standard output is their result.
+extern FILE* reportConsole;
+
 // Opens errors.txt for appending and writes this run's header.
 void OpenErrorLog();
 

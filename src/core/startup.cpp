@@ -2,6 +2,7 @@
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -9,6 +10,7 @@
 #include "commands/menus.h"
 #include "core/display.h"
 #include "core/error_log.h"
+#include "core/quit_signals.h"
 #include "core/viewer_state.h"
 #include "lighting/lights.h"
 #include "models/model_list.h"
@@ -62,7 +64,10 @@ void Reshape(int width, int height)
 
 int RunViewer(int argc, char** argv)
 {
+    // Console lines go out as they are printed, also into a file or a pipe.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
     OpenErrorLog();
+    InstallQuitSignals();
     SeedRandom();
     glutInit(&argc, argv);
     InitDefaults();

@@ -50,6 +50,6 @@ void InitDefaults()
     viewer.screenshotNumber = 0;
 
     // A directory too long for the buffer is not read at all.
-    char cwd[512];
+    char cwd[kMaxPath];
     SetStartDirectory(getcwd(cwd, sizeof cwd));
 }

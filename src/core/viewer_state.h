@@ -8,6 +8,7 @@
 
 #include "lighting/lights.h"
 #include "models/model.h"
+#include "platform/paths.h"
 #include "view/placement.h"
 
 enum ControlTarget : uint8_t { kTargetCamera = 1, kTargetModel = 2 };
@@ -51,7 +52,7 @@ struct ViewerState {
     float eyeSpacing;
     float focalDistance;
     int32_t screenshotNumber;
-    char startDirectory[512];
+    char startDirectory[kMaxPath];
     GLenum textureFilter;
     GLenum textureEnvMode;
     bool lightingEnabled;
@@ -63,7 +64,7 @@ struct ViewerState {
     int32_t captureFrameCount;
     int32_t captureFramesLeft;
     int32_t captureStepMs;
-    char captureBaseName[512];
+    char captureBaseName[kMaxPath];
     FILE* errorLog;
 };
 

@@ -8,6 +8,7 @@
 #include "models/md2.h"
 #include "models/mdl.h"
 #include "models/model_types.h"
+#include "platform/paths.h"
 #include "view/placement.h"
 
 constexpr int kMaxSkins = 32;
@@ -25,8 +26,8 @@ struct ModelObject {
     int32_t maxSkins = 0;
     std::unique_ptr<SkinInfo[]> skins;
     int32_t currentSkin = 0;
-    char autoSkinName[512] = {};
-    char autoSkinDirectory[512] = {};
+    char autoSkinName[kMaxPath] = {};
+    char autoSkinDirectory[kMaxPath] = {};
     int32_t numFrames = 0;
     std::unique_ptr<FrameName[]> frameNames;
     int32_t modelType = 0;

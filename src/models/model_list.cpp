@@ -67,11 +67,14 @@ void StartModel(ModelObject* model, ModelType type, const char* checkTag)
 
 ModelObject* AddModel(const char* path)
 {
-    char name[512];
-    if (path)
+    char name[kMaxPath];
+    if (path) {
+        if (!PathFits("AddModel", path))
+            return nullptr;
         snprintf(name, sizeof name, "%s", path);
-    else if (!GetFileOpenName("Name of model (.mdl or .md2): ", name))
+    } else if (!GetFileOpenName("Name of model (.mdl or .md2): ", name)) {
         return nullptr;
+    }
 
     const char* extension = ExtractExtension(name);
     std::unique_ptr<ModelObject> model;

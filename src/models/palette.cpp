@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/error_log.h"
+#include "platform/paths.h"
 
 uint8_t mdlPalette[768];
 uint8_t md2Palette[768];
@@ -47,8 +48,9 @@ void LoadPalette(const char* fileName, uint8_t palette[768], const char* openMes
     PaletteResult result = ReadPaletteFile(fileName, palette);
     if (result == PaletteResult::kCannotOpen) {
         std::string userDirectory = UserPaletteDirectory();
-        if (!userDirectory.empty())
-            result = ReadPaletteFile((userDirectory + "/" + fileName).c_str(), palette);
+        std::string path = userDirectory + "/" + fileName;
+        if (!userDirectory.empty() && PathFits("LoadPalette", path.c_str()))
+            result = ReadPaletteFile(path.c_str(), palette);
     }
     if (result == PaletteResult::kOk)
         return;

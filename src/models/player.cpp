@@ -1,6 +1,7 @@
 #include "models/player.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/error_log.h"
 #include "core/viewer_state.h"
@@ -14,7 +15,7 @@ namespace {
 // Asks for a directory by a file inside it; false after a report.
 bool AskDirectory(const char* prompt, char* directory, bool showPath)
 {
-    char path[512];
+    char path[kChooserBufferSize];
     if (!GetDirectoryName(prompt, path)) {
         ReportError("Invalid directory name");
         return false;
@@ -32,25 +33,21 @@ bool AskDirectory(const char* prompt, char* directory, bool showPath)
 
 void LoadQ2Player(float)
 {
-    char directory[512];
+    char directory[kMaxPath];
     if (!AskDirectory("Choose directory of a Q2 player model: ", directory, true))
         return;
-    char path[768];
-    snprintf(path, sizeof path, "%s%s", directory, "tris.md2");
-    ModelObject* body = AddModel(path);
+    ModelObject* body = AddModel((std::string(directory) + "tris.md2").c_str());
     if (!body)
         return;
     StartSkinAutoLoad(body, directory, 10);
-    snprintf(path, sizeof path, "%s%s", directory, "weapon.md2");
-    if (!AddModel(path))
+    if (!AddModel((std::string(directory) + "weapon.md2").c_str()))
         return;
-    snprintf(path, sizeof path, "%s%s", directory, "weapon.pcx");
-    AddSkin(path);
+    AddSkin((std::string(directory) + "weapon.pcx").c_str());
 }
 
 void StartSkinAutoLoad(ModelObject* model, const char* directory, int count)
 {
-    char chosen[512];
+    char chosen[kMaxPath];
     if (!directory) {
         if (!AskDirectory("Choose directory to auto load skins from: ", chosen, false))
             return;

@@ -117,11 +117,14 @@ void AddSkin(const char* path)
         ReportError("AddSkin: maximum number of skins reached: %d", model->maxSkins);
         return;
     }
-    char name[512];
-    if (path)
+    char name[kMaxPath];
+    if (path) {
+        if (!PathFits("AddSkin", path))
+            return;
         snprintf(name, sizeof name, "%s", path);
-    else if (!GetFileOpenName("Name of skin (.pcx): ", name))
+    } else if (!GetFileOpenName("Name of skin (.pcx): ", name)) {
         return;
+    }
     if (!LoadSkinFile(name, &model->skins[model->numSkins], model->skinWidth, model->skinHeight)) {
         ReportError("Unable to open add skin %s", name);
         return;

@@ -1,5 +1,6 @@
 #include "platform/chooser.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,17 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "core/quit_signals.h"
+
 FileChooser fileChooser = SystemFileChooser;
 FILE* consoleInput = stdin;
 
 namespace {
 
-// Copies a chosen path; one that does not fit counts as a cancel.
+// Copies a chosen path; one that does not fit is reported and counts as a cancel.
 ChooserResult AcceptPath(std::string path, char* buffer)
 {
     while (!path.empty() && (path.back() == '\n' || path.back() == '\r'))
         path.pop_back();
-    if (path.empty() || path.size() >= kChooserBufferSize)
+    if (path.empty() || !PathFits("The file chooser", path.c_str()))
         return ChooserResult::kCancelled;
     memcpy(buffer, path.c_str(), path.size() + 1);
     return ChooserResult::kChosen;
@@ -93,9 +96,15 @@ ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buff
     std::string path;
     char chunk[1024];
     ssize_t n;
-    while ((n = read(output[0], chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR))
+    while ((n = read(output[0], chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n < 0 && QuitRequested()) {
+            kill(child, SIGTERM);
+            waitpid(child, nullptr, 0);
+            QuitIfRequested();
+        }
         if (n > 0 && path.size() < 65536)
             path.append(chunk, static_cast<size_t>(n));
+    }
     close(output[0]);
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -136,6 +145,7 @@ ChooserResult ConsoleFileChooser(ChooserKind, const char* prompt, char* buffer)
         if (!line.empty() && line.back() == '\n')
             break;
     }
+    QuitIfRequested();  // a signal woke the prompt up
     return AcceptPath(line, buffer);
 }
 

@@ -2,12 +2,14 @@
 
 #include <cstdio>
 
+#include "platform/paths.h"
+
 enum class ChooserKind { kOpen, kSave, kDirectory };
 enum class ChooserResult { kChosen, kCancelled, kFailed };
 
-constexpr int kChooserBufferSize = 512;
+constexpr int kChooserBufferSize = kMaxPath;
 
-// Fills buffer (512 characters) with the chosen path. Tests replace it.
+// Fills buffer (kChooserBufferSize characters) with the chosen path. Tests replace it.
 using FileChooser = ChooserResult (*)(ChooserKind kind, const char* prompt, char* buffer);
 extern FileChooser fileChooser;
 
@@ -18,7 +20,7 @@ ChooserResult ConsoleFileChooser(ChooserKind kind, const char* prompt, char* buf
 // The stream the console chooser and the capture prompts read.
 extern FILE* consoleInput;
 
-// True with a path of at most 511 characters in buffer.
+// True with a path that fits kChooserBufferSize in buffer.
 bool GetFileOpenName(const char* prompt, char* buffer);
 bool GetFileSaveName(const char* prompt, char* buffer);
 // A directory, chosen by picking a file inside it; the caller cuts the path.

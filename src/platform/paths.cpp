@@ -2,12 +2,13 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "core/error_log.h"
 
 namespace {
 
-constexpr int kPathLimit = 511;
+constexpr int kPathLimit = kMaxPath - 1;
 
 bool IsSeparator(char c)
 {
@@ -81,4 +82,14 @@ bool FormatPath(char* out, unsigned long size, const char* format, ...)
     int written = vsnprintf(out, size, format, args);
     va_end(args);
     return written >= 0 && static_cast<unsigned long>(written) < size;
+}
+
+bool PathFits(const char* who, const char* path)
+{
+    size_t length = strlen(path);
+    if (length < static_cast<size_t>(kMaxPath))
+        return true;
+    ReportError("%s: the path is %zu characters long, past the system's limit of %d: \"%.60s...\"", who,
+                length, kMaxPath - 1, path);
+    return false;
 }

@@ -1,10 +1,17 @@
 #pragma once
 
+#include <climits>
+#include <cstddef>
+
+// The longest path the system takes, its terminating NUL included. Every
+// path buffer holds this much; a longer path is refused, never cut.
+constexpr int kMaxPath = PATH_MAX;
+
 // The text after the last ".", or null when there is none.
 const char* ExtractExtension(const char* path);
 // The text after the last "/", "\" or ":", or the whole path.
 const char* ExtractFileName(const char* path);
-// Copies into out (512 characters) the path up to and including its last
+// Copies into out (kMaxPath characters) the path up to and including its last
 // separator; empty when it has none. Null after a report.
 char* ExtractDirectory(const char* path, char* out);
 // Lower-cases A to Z in place, looking at no more than 256 characters.
@@ -14,3 +21,6 @@ char* LowerCaseString(char* text);
 // would name another file.
 bool FormatPath(char* out, unsigned long size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+
+// True when path fits kMaxPath; otherwise reports, naming who refused it.
+bool PathFits(const char* who, const char* path);

@@ -3,6 +3,8 @@
 // it writes.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 
 #include "e2e/viewer_session.h"
@@ -248,4 +250,21 @@ TEST_F(EndToEnd, SlashStopsARunningCaptureAndNoAbortsOne)
     EXPECT_EQ(CountOccurrences(output, "Capture aborted\n"), 2);
     EXPECT_FALSE(FileExists(dir.Path("long_2999.png")));
     EXPECT_FALSE(FileExists(dir.Path("other_000.png")));
+}
+
+TEST_F(EndToEnd, ASignalEndsTheRunAsQuitDoesWithTheLogComplete)
+{
+    for (int signal : {SIGTERM, SIGINT}) {
+        RunCommand("rm -f '" + dir.Path("errors.txt") + "'");
+        ViewerSession viewer(dir.path(), {"missing.md2"});
+        ASSERT_TRUE(viewer.WaitForWindow());
+        viewer.Signal(signal);
+        EXPECT_EQ(viewer.WaitForExit(), 0) << signal;
+        std::string log = ReadText(dir.Path("errors.txt"));
+        EXPECT_EQ(log.find("\nNew Error Log Started: "), 0u) << log;
+        const std::string report = "Error: OpenMd2File: Couldn't open the md2 file \"missing.md2\"\n";
+        EXPECT_NE(log.find(report), std::string::npos) << log;
+        EXPECT_NE(log.find("Error: AddModel: Unable to create the model object\n"), std::string::npos);
+        EXPECT_NE(viewer.Output().find(report), std::string::npos);
+    }
 }

@@ -157,6 +157,12 @@ void ViewerSession::Input(const std::string& text)
         perror("write to the viewer");
 }
 
+void ViewerSession::Signal(int signal)
+{
+    if (Running())
+        kill(pid_, signal);
+}
+
 int ViewerSession::WaitForExit(double seconds)
 {
     double end = Now() + seconds;

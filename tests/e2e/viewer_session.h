@@ -25,6 +25,7 @@ public:
     void MoveMouse(int x, int y);
     // Answers the viewer's console prompts.
     void Input(const std::string& text);
+    void Signal(int signal);
     // Waits for the process to end; its exit status, or -1 on a timeout or a signal.
     int WaitForExit(double seconds = 20);
     // What the X server shows of the window, or of the whole screen.

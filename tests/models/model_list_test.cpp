@@ -3,6 +3,7 @@
 
 #include "core/viewer_state.h"
 #include "models/model_list.h"
+#include "models/skins.h"
 #include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
@@ -109,4 +110,27 @@ TEST_F(ModelList, LoadAndRemoveAThousandTimes)
         ASSERT_FALSE(glIsTexture(texture));
     }
     EXPECT_EQ(viewer.modelList, nullptr);
+}
+
+TEST_F(ModelList, PathsUpToTheSystemLimitLoadAndLongerOnesAreRefused)
+{
+    std::string deep;
+    while (deep.size() < 560)
+        deep += std::string(60, 'd') + "/";
+    std::string model = Write(deep + "model.md2");
+    std::string skin = dir.Write(deep + "skin.pcx", TestPcx(8, 8));
+    ASSERT_GE(model.size(), 600u);
+    ASSERT_NE(AddModel(model.c_str()), nullptr);
+    AddSkin(skin.c_str());
+    EXPECT_EQ(viewer.currentModel->numSkins, 1);
+
+    ErrorCapture errors;
+    testing::internal::CaptureStdout();
+    std::string tooLong = "/" + std::string(kMaxPath, 'x') + ".md2";
+    EXPECT_EQ(AddModel(tooLong.c_str()), nullptr);
+    AddSkin(tooLong.c_str());
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(errors.Has("AddModel: the path is 4101 characters long, past the system's limit of 4095"));
+    EXPECT_TRUE(errors.Has("AddSkin: the path is 4101 characters long, past the system's limit of 4095"));
+    EXPECT_EQ(viewer.currentModel->numSkins, 1);
 }

@@ -29,10 +29,10 @@ TEST(PathHelpers, SplitPathsOnEverySeparator)
 TEST(PathHelpers, HelpersRefuseSeparatorsPastTheBuffer)
 {
     ErrorCapture errors;
-    std::string longPath(520, 'a');
-    longPath[515] = '.';
+    std::string longPath(kMaxPath + 8, 'a');
+    longPath[kMaxPath + 3] = '.';
     EXPECT_EQ(ExtractExtension(longPath.c_str()), nullptr);
-    longPath[515] = '/';
+    longPath[kMaxPath + 3] = '/';
     EXPECT_EQ(ExtractFileName(longPath.c_str()), nullptr);
     EXPECT_TRUE(errors.Has("ExtractExtension: string missing terminator"));
     EXPECT_TRUE(errors.Has("ExtractFileName: string missing terminator"));
