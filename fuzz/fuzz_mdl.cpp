@@ -11,16 +11,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static FILE* quiet = freopen("/dev/null", "w", stdout);
     (void)quiet;
     std::unique_ptr<MdlFile> file = OpenMdlBytes(std::vector<uint8_t>(data, data + size));
-    std::vector<size_t> skins;
+    std::vector<MdlSkinPicture> skins;
     ModelObject model;
     if (!file || !ReadMdlSections(*file, skins, model.frameNames))
         return 0;
     // Every skin offset must leave a whole skin inside the file.
     size_t skinBytes = static_cast<size_t>(file->header.skinWidth) * static_cast<size_t>(file->header.skinHeight);
     volatile uint8_t sum = 0;
-    for (size_t offset : skins)
-        sum = sum + file->file[offset] + file->file[offset + skinBytes - 1];
-    model.numFrames = file->header.numFrames;
+    for (const MdlSkinPicture& skin : skins)
+        sum = sum + file->file[skin.offset] + file->file[skin.offset + skinBytes - 1];
+    model.numFrames = FrameCount(*file);
     model.modelType = kModelMdl;
     model.texturing = true;
     model.fileData = std::move(file);

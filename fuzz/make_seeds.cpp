@@ -20,9 +20,17 @@ int main(int argc, char** argv)
     md2.glCommands.clear();
     put("md2", "no-commands.md2", writers::WriteMd2(md2));
     put("mdl", "tiny.mdl", writers::WriteMdl(TinyMdl(3, 2)));
-    writers::MdlModel group = TinyMdl(3, 1);
-    group.frames[2].type = 1;
-    put("mdl", "frame-group.mdl", writers::WriteMdl(group));
+    writers::MdlModel groups = TinyMdl(5, 3);
+    writers::MdlFrame frameGroup;
+    frameGroup.type = 1;
+    for (int k = 1; k < 4; ++k)
+        frameGroup.pictures.push_back(groups.frames[k].frame);
+    groups.frames.erase(groups.frames.begin() + 1, groups.frames.begin() + 4);
+    groups.frames.insert(groups.frames.begin() + 1, frameGroup);
+    groups.skins[1].group = 1;
+    groups.skins[1].count = 2;
+    groups.skins[1].pixels.resize(2 * 64, 50);
+    put("mdl", "groups.mdl", writers::WriteMdl(groups));
     put("pcx", "256.pcx", TestPcx(16, 12));
     put("pcx", "16.pcx", TestPcx(9, 5, false));
     put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));

@@ -1,5 +1,6 @@
 #include "model_writers.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -127,11 +128,27 @@ std::vector<int32_t> FanCommands(const Md2Model& model)
     return words;
 }
 
+namespace {
+
+// A single MDL frame: its bounds, then its name and vertices.
+void AppendMdlFrame(std::vector<uint8_t>& out, const Frame& frame)
+{
+    AppendVertex(out, Vertex{0, 0, 0, 0});
+    AppendVertex(out, Vertex{255, 255, 255, 0});
+    AppendFrameBody(out, frame);
+}
+
+}  // namespace
+
 std::vector<uint8_t> WriteMdl(const MdlModel& model)
 {
     int32_t numVerts = model.numVerts;
-    if (numVerts < 0)
-        numVerts = model.frames.empty() ? 0 : static_cast<int32_t>(model.frames[0].frame.vertices.size());
+    if (numVerts < 0 && !model.frames.empty()) {
+        const MdlFrame& first = model.frames[0];
+        const Frame& frame = first.type != 0 && !first.pictures.empty() ? first.pictures[0] : first.frame;
+        numVerts = static_cast<int32_t>(frame.vertices.size());
+    }
+    numVerts = std::max(numVerts, 0);
     std::vector<uint8_t> out;
     AppendBytes(out, "IDPO", 4);
     AppendInt32(out, 6);
@@ -151,8 +168,9 @@ std::vector<uint8_t> WriteMdl(const MdlModel& model)
         AppendInt32(out, skin.group);
         if (skin.group != 0) {
             AppendInt32(out, skin.count);
-            for (int i = 0; i < skin.count; ++i)
-                AppendFloat(out, 0.1f * (i + 1));
+            size_t pictures = skin.pixels.size() / std::max<size_t>(1, size_t(model.skinWidth) * model.skinHeight);
+            for (size_t i = 0; i < (skin.intervals.empty() ? pictures : skin.intervals.size()); ++i)
+                AppendFloat(out, skin.intervals.empty() ? 0.1f * (i + 1) : skin.intervals[i]);
         }
         AppendBytes(out, skin.pixels.data(), skin.pixels.size());
     }
@@ -164,15 +182,17 @@ std::vector<uint8_t> WriteMdl(const MdlModel& model)
             AppendInt32(out, value);
     for (const MdlFrame& frame : model.frames) {
         AppendInt32(out, frame.type);
-        if (frame.type != 0) {
-            AppendInt32(out, frame.groupCount);
-            AppendVertex(out, frame.min);
-            AppendVertex(out, frame.max);
+        if (frame.type == 0) {
+            AppendMdlFrame(out, frame.frame);
             continue;
         }
-        AppendVertex(out, Vertex{0, 0, 0, 0});
-        AppendVertex(out, Vertex{255, 255, 255, 0});
-        AppendFrameBody(out, frame.frame);
+        AppendInt32(out, frame.groupCount.value_or(static_cast<int32_t>(frame.pictures.size())));
+        AppendVertex(out, frame.min);
+        AppendVertex(out, frame.max);
+        for (size_t i = 0; i < frame.pictures.size(); ++i)
+            AppendFloat(out, frame.intervals.empty() ? 0.1f * (i + 1) : frame.intervals[i]);
+        for (const Frame& picture : frame.pictures)
+            AppendMdlFrame(out, picture);
     }
     return out;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,14 +46,17 @@ std::vector<int32_t> FanCommands(const Md2Model& model);
 
 struct MdlSkin {
     int32_t group = 0;  // not 0: a skin group of count skins
-    std::vector<uint8_t> pixels;  // skinWidth * skinHeight (times count for a group)
-    int32_t count = 1;
+    std::vector<uint8_t> pixels;  // skinWidth * skinHeight for each picture
+    int32_t count = 1;  // the count a group header gives
+    std::vector<float> intervals;  // a group's times; 0.1, 0.2, ... one per picture when empty
 };
 
 struct MdlFrame {
-    int32_t type = 0;  // not 0: a frame group header (count, min, max) and nothing else
-    Frame frame;       // scale and translate are ignored: the header has them
-    int32_t groupCount = 0;
+    int32_t type = 0;  // not 0: a frame group (count, min, max, intervals, pictures)
+    Frame frame;       // a single frame; scale and translate are ignored: the header has them
+    std::vector<Frame> pictures;   // a group's frames
+    std::vector<float> intervals;  // a group's times, one per picture; 0.1, 0.2, ... when empty
+    std::optional<int32_t> groupCount;  // the count written, when not the number of pictures
     Vertex min{}, max{};
 };
 

@@ -12,6 +12,7 @@
 #include "core/viewer_state.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
+#include "models/skins.h"
 #include "render/animation.h"
 #include "view/projection.h"
 
@@ -29,9 +30,10 @@ void DrawModel(const ModelObject* model)
         ApplyMaterial(model->materialIndex);
     else
         glColor3f(1, 1, 1);
-    if (model->texturing && model->currentSkin >= 0 && model->currentSkin < model->numSkins) {
+    int skin = DrawnSkin(model);
+    if (model->texturing && skin >= 0 && skin < model->numSkins) {
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, model->skins[model->currentSkin].textureId);
+        glBindTexture(GL_TEXTURE_2D, model->skins[skin].textureId);
     } else {
         glDisable(GL_TEXTURE_2D);
     }

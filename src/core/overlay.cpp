@@ -65,6 +65,10 @@ void DrawModelLines(const ModelObject* model, int w)
                        .text);
     if (model->numSkins > 1)
         DrawBitmapText(10, 35, GLUT_BITMAP_9_BY_15, "skin: %.64s", model->skins[model->currentSkin].name);
+    int picture = 0;
+    if (const MdlFile* mdl = MdlData(model))
+        if (const MdlFrameGroup* group = MdlFrameGroupOf(*mdl, model->currentFrame, &picture))
+            DrawBitmapText(10, 50, GLUT_BITMAP_9_BY_15, "%s", FrameGroupLine(*group, picture).c_str());
     if (model->animMethod != 3)
         return;
     DrawBitmapText(w - 123, 25, GLUT_BITMAP_8_BY_13, "Custom Sequence:");
@@ -78,6 +82,20 @@ void DrawModelLines(const ModelObject* model, int w)
 }
 
 }  // namespace
+
+std::string FrameGroupLine(const MdlFrameGroup& group, int picture)
+{
+    char text[64];
+    snprintf(text, sizeof text, "frame group %d, picture %d of %d; intervals:", group.entry, picture + 1,
+             static_cast<int>(group.intervals.size()));
+    std::string line = text;
+    for (size_t i = 0; i < group.intervals.size(); ++i) {
+        snprintf(text, sizeof text, i == size_t(picture) ? " [%.2f]" : " %.2f",
+                 static_cast<double>(group.intervals[i]));
+        line += text;
+    }
+    return line;
+}
 
 void DrawBitmapText(float x, float y, void* font, const char* format, ...)
 {

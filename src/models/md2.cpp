@@ -162,8 +162,10 @@ bool ReadGlCommands(Md2File& file)
     for (int32_t& word : file.glCommands)
         ReadInt32(reader, &word);
     size_t faultWord = 0;
-    if (file.glCommands.empty())
-        return true;  // most files have none: they are drawn from their triangles
+    if (file.glCommands.empty() || file.glCommands[0] == 0) {
+        file.glCommands.clear();  // none, or no packet: drawn from the triangles
+        return true;
+    }
     if (const char* fault = CheckGlCommands(file.glCommands, h.numXyz, &faultWord)) {
         ReportError("InitMd2Object: GL commands dropped, the model is drawn from its triangles: "
                     "%s (word %zu)",

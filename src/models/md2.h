@@ -61,6 +61,11 @@ struct Md2FrameHeader {
     char name[16];
 };
 
+inline int32_t FrameCount(const Md2File& file)
+{
+    return file.header.numFrames;
+}
+
 inline int64_t Md2FrameSize(const Md2Header& header)
 {
     return 40 + 4 * static_cast<int64_t>(header.numXyz);

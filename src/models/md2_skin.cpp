@@ -58,6 +58,7 @@ int ReadMD2Skin(const SkinName& name, const char* modelPath, ModelObject* model)
     if (!FindSkin(name, modelPath, model->skinWidth, model->skinHeight, found))
         return 1;
     SkinInfo& skin = model->skins[model->numSkins];
+    skin = SkinInfo{};
     memcpy(skin.name, name.text, sizeof skin.name);
     if (!found.indices.empty()) {
         skin.textureId =

@@ -1,5 +1,6 @@
 #include "models/mdl.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -40,47 +41,84 @@ bool CheckCounts(const MdlHeader& h)
     return true;
 }
 
-// Walks every skin entry to find where the texture coordinates begin.
-bool WalkSkins(ByteReader& reader, const MdlHeader& h, std::vector<size_t>& entries)
+// A group's picture count and intervals (and, for frames, its bounds),
+// checked before anything is kept; false after a report naming the group.
+bool ReadGroupHeader(ByteReader& reader, const char* kind, int32_t entry, bool hasBounds,
+                     std::vector<float>& intervals)
 {
-    int64_t skinBytes = static_cast<int64_t>(h.skinWidth) * h.skinHeight;
-    for (int32_t i = 0; i < h.numSkins; ++i) {
-        entries.push_back(reader.position);
-        int32_t group = 0, count = 1;
-        bool fits = ReadInt32(reader, &group);
-        if (fits && group != 0)
-            fits = ReadInt32(reader, &count) && count >= 0 &&
-                   BlockFits(reader.size, reader.position, count, 4) &&
-                   ReaderSeek(reader, reader.position + 4 * static_cast<int64_t>(count));
-        fits = fits && BlockFits(reader.size, reader.position, count, skinBytes) &&
-               ReaderSeek(reader, reader.position + count * skinBytes);
-        if (!fits) {
-            ReportError("InitMdlObject: skin %d runs past the end of the file", i);
+    int32_t count = 0;
+    if (!ReadInt32(reader, &count) || (hasBounds && !ReaderSeek(reader, reader.position + 8))) {
+        ReportError("InitMdlObject: %s group %d runs past the end of the file", kind, entry);
+        return false;
+    }
+    if (count <= 0) {
+        ReportError("InitMdlObject: %s group %d has %d pictures", kind, entry, count);
+        return false;
+    }
+    if (!BlockFits(reader.size, reader.position, count, 4)) {
+        ReportError("InitMdlObject: %s group %d runs past the end of the file", kind, entry);
+        return false;
+    }
+    intervals.resize(count);
+    for (int32_t i = 0; i < count; ++i) {
+        ReadBytes(reader, &intervals[i], 4);
+        EndianSwap32(&intervals[i]);
+        if (!std::isfinite(intervals[i]) || intervals[i] <= 0.0f) {
+            ReportError("InitMdlObject: %s group %d has an interval that is not finite and positive "
+                        "(picture %d: %g)",
+                        kind, entry, i, static_cast<double>(intervals[i]));
             return false;
         }
     }
     return true;
 }
 
-bool ChooseSkins(const MdlFile& file, const std::vector<size_t>& entries,
-                 std::vector<size_t>& skinOffsets)
+// Steps over one picture of the given size; false when it leaves the file.
+bool SkipPicture(ByteReader& reader, int64_t bytes)
 {
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i == kMaxSkins) {
-            ReportError("Maximum number of skins reached: %d", kMaxSkins);
-            break;
-        }
-        int32_t group;
-        memcpy(&group, file.file.data() + entries[i], 4);
-        EndianSwap32(&group);
-        if (group != 0) {
-            ReportError("Animated skins are not yet implemented");
-            ReportError("InitMdlObject: Couldn't read skin");
+    return BlockFits(reader.size, reader.position, 1, bytes) &&
+           ReaderSeek(reader, reader.position + bytes);
+}
+
+// Walks every skin entry, single or group, to find its pictures and where
+// the texture coordinates begin.
+bool WalkSkins(ByteReader& reader, const MdlHeader& h, std::vector<MdlSkinPicture>& pictures)
+{
+    int64_t skinBytes = static_cast<int64_t>(h.skinWidth) * h.skinHeight;
+    for (int32_t i = 0; i < h.numSkins; ++i) {
+        int32_t group = 0;
+        if (!ReadInt32(reader, &group)) {
+            ReportError("InitMdlObject: skin %d runs past the end of the file", i);
             return false;
         }
-        skinOffsets.push_back(entries[i] + 4);
+        if (group == 0) {
+            pictures.push_back({reader.position, -1, 0.0f});
+            if (!SkipPicture(reader, skinBytes)) {
+                ReportError("InitMdlObject: skin %d runs past the end of the file", i);
+                return false;
+            }
+            continue;
+        }
+        std::vector<float> intervals;
+        if (!ReadGroupHeader(reader, "skin", i, false, intervals))
+            return false;
+        for (float interval : intervals) {
+            pictures.push_back({reader.position, i, interval});
+            if (!SkipPicture(reader, skinBytes)) {
+                ReportError("InitMdlObject: skin group %d runs past the end of the file", i);
+                return false;
+            }
+        }
     }
     return true;
+}
+
+void KeepFirstSkins(std::vector<MdlSkinPicture>& pictures)
+{
+    if (pictures.size() <= static_cast<size_t>(kMaxSkins))
+        return;
+    ReportError("Maximum number of skins reached: %d", kMaxSkins);
+    pictures.resize(kMaxSkins);
 }
 
 bool ReadTexCoordsAndTriangles(ByteReader& reader, MdlFile& file)
@@ -112,24 +150,11 @@ bool ReadTexCoordsAndTriangles(ByteReader& reader, MdlFile& file)
     return true;
 }
 
-void ReportFrameGroup(ByteReader& reader, int32_t type, int32_t frame)
+// Walks every frame entry, single or group, checking each picture's size
+// before anything is allocated for them; gives where each picture starts.
+bool WalkFrames(ByteReader reader, MdlFile& file, std::vector<size_t>& pictures)
 {
-    int32_t count = 0;
-    PackedVertex min{}, max{};
-    if (!ReadInt32(reader, &count) || !ReadBytes(reader, &min, 4) || !ReadBytes(reader, &max, 4)) {
-        ReportError("InitMdlObject: Unable to read frame %d", frame);
-        return;
-    }
-    ReportError("InitMdlObject: frame type %d (%X) encountered; only type = 0 supported\n\t%d "
-                "frames read successfully\n\t%d frames (%X) in this group\nmin: %d, %d, %d\nmax: "
-                "%d, %d, %d",
-                type, static_cast<unsigned>(type), frame, count, static_cast<unsigned>(count),
-                min.x, min.y, min.z, max.x, max.y, max.z);
-}
-
-// Checks every frame's type and size before anything is allocated for them.
-bool WalkFrames(ByteReader reader, const MdlHeader& h)
-{
+    const MdlHeader& h = file.header;
     int64_t frameSize = MdlFrameSize(h);
     for (int32_t i = 0; i < h.numFrames; ++i) {
         int32_t type = 0;
@@ -137,29 +162,35 @@ bool WalkFrames(ByteReader reader, const MdlHeader& h)
             ReportError("InitMdlObject: Unable to read frame %d", i);
             return false;
         }
+        std::vector<float> intervals(1);
         if (type != 0) {
-            ReportFrameGroup(reader, type, i);
-            return false;
+            if (!ReadGroupHeader(reader, "frame", i, true, intervals))
+                return false;
+            file.frameGroups.push_back({i, static_cast<int32_t>(pictures.size()), intervals});
         }
-        if (!BlockFits(reader.size, reader.position, 1, frameSize)) {
-            ReportError("InitMdlObject: Unable to read frame %d", i);
-            return false;
+        for (size_t k = 0; k < intervals.size(); ++k) {
+            pictures.push_back(reader.position);
+            if (!SkipPicture(reader, frameSize)) {
+                if (type == 0)
+                    ReportError("InitMdlObject: Unable to read frame %d", i);
+                else
+                    ReportError("InitMdlObject: frame group %d runs past the end of the file", i);
+                return false;
+            }
         }
-        reader.position += static_cast<size_t>(frameSize);
     }
     return true;
 }
 
-void ReadFrames(ByteReader& reader, MdlFile& file, std::unique_ptr<FrameName[]>& frameNames)
+void ReadFrames(const std::vector<size_t>& pictures, MdlFile& file, std::unique_ptr<FrameName[]>& frameNames)
 {
-    const MdlHeader& h = file.header;
-    size_t frameSize = static_cast<size_t>(MdlFrameSize(h));
-    file.frames.resize(frameSize * h.numFrames);
-    frameNames = std::make_unique<FrameName[]>(h.numFrames);
-    for (int32_t i = 0; i < h.numFrames; ++i) {
+    size_t frameSize = static_cast<size_t>(MdlFrameSize(file.header));
+    file.frameCount = static_cast<int32_t>(pictures.size());
+    file.frames.resize(frameSize * pictures.size());
+    frameNames = std::make_unique<FrameName[]>(pictures.size());
+    for (size_t i = 0; i < pictures.size(); ++i) {
         uint8_t* slot = file.frames.data() + i * frameSize;
-        reader.position += 4;  // the type word, checked by the walk
-        ReadBytes(reader, slot, frameSize);
+        memcpy(slot, file.file.data() + pictures[i], frameSize);
         memcpy(frameNames[i].text, slot + 8, sizeof frameNames[i].text);
     }
 }
@@ -170,6 +201,18 @@ const PackedVertex* MdlFrameVertices(const MdlFile& file, int frame)
 {
     return reinterpret_cast<const PackedVertex*>(file.frames.data() +
                                                  frame * MdlFrameSize(file.header) + 24);
+}
+
+const MdlFrameGroup* MdlFrameGroupOf(const MdlFile& file, int frame, int* picture)
+{
+    for (const MdlFrameGroup& group : file.frameGroups) {
+        int offset = frame - group.firstFrame;
+        if (offset >= 0 && offset < static_cast<int>(group.intervals.size())) {
+            *picture = offset;
+            return &group;
+        }
+    }
+    return nullptr;
 }
 
 std::unique_ptr<MdlFile> OpenMdlBytes(std::vector<uint8_t> bytes)
@@ -220,28 +263,31 @@ std::unique_ptr<MdlFile> OpenMdlFile(const char* path)
     return OpenMdlBytes(std::move(bytes));
 }
 
-bool ReadMdlSections(MdlFile& file, std::vector<size_t>& skinOffsets,
+bool ReadMdlSections(MdlFile& file, std::vector<MdlSkinPicture>& skins,
                      std::unique_ptr<FrameName[]>& frameNames)
 {
     if (!CheckCounts(file.header))
         return false;
     ByteReader reader{file.file.data(), file.file.size(), kMdlHeaderSize};
-    std::vector<size_t> entries;
-    if (!WalkSkins(reader, file.header, entries) || !ChooseSkins(file, entries, skinOffsets))
+    std::vector<size_t> frames;
+    if (!WalkSkins(reader, file.header, skins) || !ReadTexCoordsAndTriangles(reader, file) ||
+        !WalkFrames(reader, file, frames))
         return false;
-    if (!ReadTexCoordsAndTriangles(reader, file) || !WalkFrames(reader, file.header))
-        return false;
-    ReadFrames(reader, file, frameNames);
+    KeepFirstSkins(skins);
+    ReadFrames(frames, file, frameNames);
     return true;
 }
 
-int ReadMDLSkin(const MdlFile& file, size_t offset, ModelObject* model)
+int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, ModelObject* model)
 {
     SkinInfo& skin = model->skins[model->numSkins];
-    skin.textureId = CreateTextureFromSkin(file.file.data() + offset, mdlPalette, model->skinWidth,
+    skin = SkinInfo{};
+    skin.textureId = CreateTextureFromSkin(file.file.data() + picture.offset, mdlPalette, model->skinWidth,
                                            model->skinHeight);
     if (skin.textureId == 0)
         return 0;
+    skin.group = picture.group;
+    skin.interval = picture.interval;
     model->hasSkins = model->texturing = true;
     snprintf(skin.name, sizeof skin.name, "skin%2d", model->numSkins);
     model->numSkins++;
@@ -257,14 +303,14 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
         ReportError("InitMdlObject: unable to open mdl file");
         return nullptr;
     }
-    std::vector<size_t> skinOffsets;
-    if (!ReadMdlSections(*file, skinOffsets, model->frameNames))
+    std::vector<MdlSkinPicture> skins;
+    if (!ReadMdlSections(*file, skins, model->frameNames))
         return nullptr;
 
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight,
                      "InitMdlObject() before reading skins");
-    for (size_t offset : skinOffsets) {
-        if (ReadMDLSkin(*file, offset, model.get()) != 1) {
+    for (const MdlSkinPicture& picture : skins) {
+        if (ReadMDLSkin(*file, picture, model.get()) != 1) {
             ReportError("InitMdlObject: Couldn't read skin");
             ReleaseFailedModel(model);
             return nullptr;

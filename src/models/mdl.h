@@ -38,14 +38,33 @@ struct MdlTriangle {
     int32_t vertexIndex[3];
 };
 
+// A frame group of the file: its pictures became frames firstFrame onward,
+// one per interval. Each interval is the time its picture ends, in seconds
+// from the group's start, as the game stores it.
+struct MdlFrameGroup {
+    int32_t entry;  // the group's place among the file's frame entries
+    int32_t firstFrame;
+    std::vector<float> intervals;
+};
+
 // Frames are kept packed in slots of bboxMin, bboxMax, name[16] and numVerts
-// vertices, so frame i is found by index alone whatever numVerts is.
+// vertices, so frame i is found by index alone whatever numVerts is. Every
+// picture of a frame group has a slot of its own.
 struct MdlFile {
     std::vector<uint8_t> file;  // the file's bytes while loading; empty afterwards
     MdlHeader header;
     std::vector<MdlTriangle> triangles;
     std::vector<uint8_t> frames;
     std::vector<MdlTexCoord> texCoords;
+    int32_t frameCount = 0;  // slots: single frames and group pictures
+    std::vector<MdlFrameGroup> frameGroups;
+};
+
+// One skin picture to read: a single skin, or a picture of a skin group.
+struct MdlSkinPicture {
+    size_t offset;   // where its palette indices start
+    int32_t group;   // the group's place among the skin entries; -1 for a single skin
+    float interval;  // a group picture's end time
 };
 
 inline int64_t MdlFrameSize(const MdlHeader& header)
@@ -53,16 +72,23 @@ inline int64_t MdlFrameSize(const MdlHeader& header)
     return 24 + 4 * static_cast<int64_t>(header.numVerts);
 }
 
+inline int32_t FrameCount(const MdlFile& file)
+{
+    return file.frameCount;
+}
+
 const PackedVertex* MdlFrameVertices(const MdlFile& file, int frame);
+// The group a frame came from and its picture in it; null for a single frame.
+const MdlFrameGroup* MdlFrameGroupOf(const MdlFile& file, int frame, int* picture);
 
 std::unique_ptr<MdlFile> OpenMdlFile(const char* path);
 std::unique_ptr<MdlFile> OpenMdlBytes(std::vector<uint8_t> bytes);
 // Fills the record from its bytes, checking every count, size and index; gives
-// the file offsets of the skins to read and every frame's name.
-bool ReadMdlSections(MdlFile& file, std::vector<size_t>& skinOffsets,
+// the skin pictures to read (at most 32) and every frame's name.
+bool ReadMdlSections(MdlFile& file, std::vector<MdlSkinPicture>& skins,
                      std::unique_ptr<FrameName[]>& frameNames);
 struct ModelObject;
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
-// Makes the skin whose indices start at offset the model's next skin.
-int ReadMDLSkin(const MdlFile& file, size_t offset, ModelObject* model);
+// Makes the skin picture the model's next skin.
+int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, ModelObject* model);
 void FreeMdlFile(std::unique_ptr<MdlFile> file);

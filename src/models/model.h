@@ -26,6 +26,7 @@ struct ModelObject {
     int32_t maxSkins = 0;
     std::unique_ptr<SkinInfo[]> skins;
     int32_t currentSkin = 0;
+    int32_t animatedSkin = -1;  // the current skin group's picture due on the running clock
     char autoSkinName[kMaxPath] = {};
     char autoSkinDirectory[kMaxPath] = {};
     int32_t numFrames = 0;

@@ -23,7 +23,7 @@ std::unique_ptr<ModelObject> FinishModelLoad(std::unique_ptr<ModelObject> model,
                                              std::unique_ptr<Record> record, ModelType type,
                                              const char* checkTag)
 {
-    model->numFrames = record->header.numFrames;
+    model->numFrames = FrameCount(*record);
     if (!GenerateDisplayList(model))
         return nullptr;
     record->file.clear();

@@ -15,6 +15,8 @@ struct FrameName {
 };
 
 struct SkinInfo {
-    uint32_t textureId;
-    char name[64];
+    uint32_t textureId = 0;
+    char name[64] = {};
+    int32_t group = -1;     // the MDL skin group the picture came from; -1 for a single skin
+    float interval = 0.0f;  // a group picture's end time in seconds
 };

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <strings.h>
 
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -108,6 +109,34 @@ bool LoadSkinFile(const char* path, SkinInfo* skin, int skinWidth, int skinHeigh
     return LoadPcxSkin(path, skin, skinWidth, skinHeight);
 }
 
+int SkinGroupPicture(const ModelObject* model, double seconds)
+{
+    int skin = model->currentSkin;
+    if (skin < 0 || skin >= model->numSkins || model->skins[skin].group < 0)
+        return skin;
+    int group = model->skins[skin].group, first = skin, last = skin;
+    while (first > 0 && model->skins[first - 1].group == group)
+        --first;
+    while (last + 1 < model->numSkins && model->skins[last + 1].group == group)
+        ++last;
+    double full = model->skins[last].interval;
+    double t = seconds - std::floor(seconds / full) * full;
+    for (int i = first; i < last; ++i)
+        if (model->skins[i].interval > t)
+            return i;
+    return last;
+}
+
+int DrawnSkin(const ModelObject* model)
+{
+    int skin = model->currentSkin, picture = model->animatedSkin;
+    bool clockRuns = viewer.animating || viewer.captureFramesLeft > 0;
+    if (clockRuns && picture >= 0 && picture < model->numSkins && skin >= 0 && skin < model->numSkins &&
+        model->skins[skin].group >= 0 && model->skins[picture].group == model->skins[skin].group)
+        return picture;
+    return skin;
+}
+
 void AddSkin(const char* path)
 {
     ModelObject* model = viewer.currentModel;
@@ -125,6 +154,7 @@ void AddSkin(const char* path)
     } else if (!GetFileOpenName("Name of skin (.pcx): ", name)) {
         return;
     }
+    model->skins[model->numSkins] = SkinInfo{};
     if (!LoadSkinFile(name, &model->skins[model->numSkins], model->skinWidth, model->skinHeight)) {
         ReportError("Unable to open add skin %s", name);
         return;

@@ -19,6 +19,12 @@ bool LoadPcxSkin(const char* path, SkinInfo* skin, int skinWidth, int skinHeight
 // A skin file of any kind "Load Skin" accepts: PCX as above, true colour whole.
 bool LoadSkinFile(const char* path, SkinInfo* skin, int skinWidth, int skinHeight);
 
+// The picture of the current skin's group due at seconds on the animation
+// clock, picked as the game picks it; the current skin when it is in no group.
+int SkinGroupPicture(const ModelObject* model, double seconds);
+// The skin drawn: the current one, or while the clock runs its group's picture.
+int DrawnSkin(const ModelObject* model);
+
 void AddSkin(const char* path);
 void FreeSkinInfos(ModelObject* model);
 void ClearSkinInfos(ModelObject* model);

@@ -5,6 +5,7 @@
 
 #include "core/error_log.h"
 #include "core/viewer_state.h"
+#include "models/skins.h"
 #include "render/draw.h"
 
 namespace {
@@ -85,6 +86,7 @@ void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs)
 
 void AnimateModel(ModelObject* model, int32_t now)
 {
+    model->animatedSkin = SkinGroupPicture(model, now / 1000.0);
     uint32_t elapsed = static_cast<uint32_t>(now) - static_cast<uint32_t>(model->lastAdvanceTime);
     float period = 1000.0f * viewer.animFrameTime;
     if (static_cast<float>(elapsed) >= period) {

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "core/overlay.h"
 #include "core/viewer_state.h"
 #include "models/mdl.h"
 #include "models/model_list.h"
+#include "models/skins.h"
+#include "render/animation.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 
@@ -12,7 +17,7 @@ namespace mdl = writers::mdl;
 
 struct Parsed {
     std::unique_ptr<MdlFile> file;
-    std::vector<size_t> skins;
+    std::vector<MdlSkinPicture> skins;
     std::unique_ptr<FrameName[]> names;
     bool ok = false;
 };
@@ -33,7 +38,7 @@ TEST(MdlReader, FindsTheSectionsBehindEverySkin)
     Parsed p = Parse(writers::WriteMdl(model));
     ASSERT_TRUE(p.ok);
     ASSERT_EQ(p.skins.size(), 2u);
-    EXPECT_EQ(p.skins[1], 84u + 68 + 4);  // after the first entry and the group word
+    EXPECT_EQ(p.skins[1].offset, 84u + 68 + 4);  // after the first entry and the group word
     EXPECT_EQ(p.file->texCoords[3].onSeam, 1);
     EXPECT_EQ(p.file->texCoords[2].t, 6);
     EXPECT_EQ(p.file->triangles[1].vertexIndex[2], 3);
@@ -43,25 +48,124 @@ TEST(MdlReader, FindsTheSectionsBehindEverySkin)
     EXPECT_EQ(p.file->header.scale[1], 2.0f);
 }
 
-TEST(MdlReader, RefusesSkinGroupsFrameGroupsAndWrongMagic)
+namespace {
+
+// TinyMdl(5) with frames at, at + 1 and at + 2 made one frame group.
+writers::MdlModel WithFrameGroup(int at, std::vector<float> intervals = {0.1f, 0.25f, 0.5f})
+{
+    writers::MdlModel model = TinyMdl(5, 1);
+    writers::MdlFrame group;
+    group.type = 1;
+    group.intervals = intervals;
+    for (int k = 0; k < 3; ++k)
+        group.pictures.push_back(model.frames[at + k].frame);
+    model.frames.erase(model.frames.begin() + at, model.frames.begin() + at + 3);
+    model.frames.insert(model.frames.begin() + at, group);
+    return model;
+}
+
+// Three single skins, the middle one a group of three pictures.
+writers::MdlModel WithSkinGroup(std::vector<float> intervals = {0.2f, 0.4f, 0.6f})
+{
+    writers::MdlModel model = TinyMdl(2, 3);
+    writers::MdlSkin& group = model.skins[1];
+    group.group = 1;
+    group.count = 3;
+    group.intervals = intervals;
+    group.pixels.clear();
+    for (int k = 0; k < 3; ++k)
+        group.pixels.insert(group.pixels.end(), 64, static_cast<uint8_t>(100 + k));
+    return model;
+}
+
+}  // namespace
+
+TEST(MdlReader, EveryPictureOfAFrameGroupIsAFrameOfItsOwn)
+{
+    for (int at : {0, 1, 2}) {
+        Parsed p = Parse(writers::WriteMdl(WithFrameGroup(at)));
+        ASSERT_TRUE(p.ok) << at;
+        ASSERT_EQ(p.file->frameCount, 5);
+        for (int f = 0; f < 5; ++f) {
+            EXPECT_EQ(std::string(p.names[f].text), "frame" + std::to_string(f + 1));
+            EXPECT_EQ(MdlFrameVertices(*p.file, f)[1].x, 10 + 4 * f);
+        }
+        int picture = -1;
+        const MdlFrameGroup* group = MdlFrameGroupOf(*p.file, at + 1, &picture);
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->entry, at);
+        EXPECT_EQ(picture, 1);
+        EXPECT_EQ(group->intervals, (std::vector<float>{0.1f, 0.25f, 0.5f}));
+        EXPECT_EQ(MdlFrameGroupOf(*p.file, at == 0 ? 3 : 0, &picture), nullptr);
+    }
+    EXPECT_EQ(FrameGroupLine(*Parse(writers::WriteMdl(WithFrameGroup(1))).file->frameGroups.data(), 2),
+              "frame group 1, picture 3 of 3; intervals: 0.10 0.25 [0.50]");
+}
+
+TEST(MdlReader, SkinGroupsGiveOneSkinPerPictureInFileOrder)
+{
+    Parsed p = Parse(writers::WriteMdl(WithSkinGroup()));
+    ASSERT_TRUE(p.ok);
+    ASSERT_EQ(p.skins.size(), 5u);
+    const int groups[5] = {-1, 1, 1, 1, -1};
+    const float intervals[5] = {0, 0.2f, 0.4f, 0.6f, 0};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(p.skins[i].group, groups[i]);
+        EXPECT_EQ(p.skins[i].interval, intervals[i]);
+    }
+    EXPECT_EQ(p.file->file[p.skins[2].offset], 101);
+    EXPECT_EQ(p.skins[4].offset, 84u + 68 + 8 + 12 + 3 * 64 + 4);
+}
+
+TEST(MdlReader, BrokenGroupsAreRefusedNamingTheGroup)
+{
+    const float nan = std::nanf(""), inf = INFINITY;
+    struct Case {
+        writers::MdlModel model;
+        size_t cut;  // bytes cut off the end
+        const char* report;
+    };
+    auto count = [](writers::MdlModel m, int32_t value, bool frames) {
+        if (frames)
+            m.frames[1].groupCount = value;
+        else
+            m.skins[1].count = value;
+        return m;
+    };
+    const Case cases[] = {
+        {count(WithFrameGroup(1), 0, true), 0, "InitMdlObject: frame group 1 has 0 pictures"},
+        {count(WithFrameGroup(1), -3, true), 0, "InitMdlObject: frame group 1 has -3 pictures"},
+        {count(WithFrameGroup(1), 0x7FFFFFF, true), 0, "InitMdlObject: frame group 1 runs past the end"},
+        {WithFrameGroup(1, {0.1f, 0.0f, 0.3f}), 0, "frame group 1 has an interval that is not finite and "
+                                                    "positive (picture 1: 0)"},
+        {WithFrameGroup(0, {nan, 1, 2}), 0, "frame group 0 has an interval that is not finite and positive "
+                                            "(picture 0: nan)"},
+        {WithFrameGroup(2, {1, 2, inf}), 0, "(picture 2: inf)"},
+        {WithFrameGroup(2, {1, -2, 3}), 0, "(picture 1: -2)"},
+        {WithFrameGroup(2), 9, "InitMdlObject: frame group 2 runs past the end of the file"},
+        {count(WithSkinGroup(), 0, false), 0, "InitMdlObject: skin group 1 has 0 pictures"},
+        {count(WithSkinGroup(), -1, false), 0, "InitMdlObject: skin group 1 has -1 pictures"},
+        {count(WithSkinGroup(), 0x40000000, false), 0, "InitMdlObject: skin group 1 runs past the end"},
+        {WithSkinGroup({0.2f, nan, 0.6f}), 0, "skin group 1 has an interval that is not finite and positive"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = writers::WriteMdl(c.model);
+        bytes.resize(bytes.size() - c.cut);
+        ErrorCapture errors;
+        EXPECT_FALSE(Parse(bytes).ok) << c.report;
+        EXPECT_TRUE(errors.Has(c.report)) << errors.Text();
+    }
+    // A skin group whose pictures leave the file.
+    std::vector<uint8_t> bytes = writers::WriteMdl(WithSkinGroup());
+    bytes.resize(84 + 68 + 8 + 12 + 100);
+    ErrorCapture errors;
+    EXPECT_FALSE(Parse(bytes).ok);
+    EXPECT_TRUE(errors.Has("InitMdlObject: skin group 1 runs past the end of the file")) << errors.Text();
+}
+
+TEST(MdlReader, WrongMagicIsRefused)
 {
     ErrorCapture errors;
-    writers::MdlModel model = TinyMdl(3, 1);
-    model.skins[0].group = 1;
-    model.skins[0].count = 2;
-    model.skins[0].pixels.resize(128);
-    EXPECT_FALSE(Parse(writers::WriteMdl(model)).ok);
-    EXPECT_TRUE(errors.Has("Error: Animated skins are not yet implemented\nError: InitMdlObject: Couldn't read skin\n"));
-
-    model = TinyMdl(4, 1);
-    model.frames[2].type = 1;
-    model.frames[2].groupCount = 5;
-    model.frames[2].min = {1, 2, 3, 0};
-    model.frames[2].max = {7, 8, 9, 0};
-    EXPECT_FALSE(Parse(writers::WriteMdl(model)).ok);
-    EXPECT_TRUE(errors.Has("InitMdlObject: frame type 1 (1) encountered; only type = 0 supported\n\t2 frames read "
-                           "successfully\n\t5 frames (5) in this group\nmin: 1, 2, 3\nmax: 7, 8, 9"));
-
     std::vector<uint8_t> bytes = writers::WriteMdl(TinyMdl());
     memcpy(bytes.data(), "IDP2", 4);
     EXPECT_FALSE(Parse(bytes).ok);
@@ -83,12 +187,15 @@ TEST(MdlReader, ModelsOfMoreThan1024VerticesAreRead)
 
 TEST(MdlReader, EveryTruncationAndHostileHeaderIsRefused)
 {
-    std::vector<uint8_t> bytes = writers::WriteMdl(TinyMdl(2, 2));
-    for (size_t size = 0; size < bytes.size(); ++size) {
-        ErrorCapture errors;
-        EXPECT_FALSE(Parse(std::vector<uint8_t>(bytes.begin(), bytes.begin() + size)).ok) << size;
-        EXPECT_NE(errors.Text(), "") << size;
+    for (const writers::MdlModel& model : {WithSkinGroup(), WithFrameGroup(2)}) {
+        std::vector<uint8_t> whole = writers::WriteMdl(model);
+        for (size_t size = 0; size < whole.size(); ++size) {
+            ErrorCapture errors;
+            EXPECT_FALSE(Parse(std::vector<uint8_t>(whole.begin(), whole.begin() + size)).ok) << size;
+            EXPECT_NE(errors.Text(), "") << size;
+        }
     }
+    std::vector<uint8_t> bytes = writers::WriteMdl(TinyMdl(2, 2));
     const struct {
         size_t field;
         int32_t value;
@@ -127,4 +234,44 @@ TEST_F(ViewerTest, AnMdlLoadsWithNamedSkinsAndItsFrames)
     EXPECT_EQ(model->numFrames, 3);
     EXPECT_NE(model->skins[0].textureId, 0u);
     EXPECT_EQ(errors.Text(), "");
+}
+
+TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
+{
+    TempDir dir;
+    ModelObject* model = AddModel(dir.Write("g.mdl", writers::WriteMdl(WithSkinGroup())).c_str());
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->numSkins, 5);
+    EXPECT_STREQ(model->skins[4].name, "skin 4");
+    for (int expected : {1, 2, 3, 4, 0}) {
+        NextSkin();
+        EXPECT_EQ(model->currentSkin, expected);
+    }
+    model->currentSkin = 2;
+    const struct {
+        int ms;
+        int shown;
+    } times[] = {{0, 1}, {150, 1}, {250, 2}, {450, 3}, {650, 1}, {1100, 3}, {1850, 1}};
+    AnimateModel(model, 450);
+    EXPECT_EQ(DrawnSkin(model), 2);  // the clock is stopped: the current skin
+    viewer.animating = true;
+    for (const auto& t : times) {
+        AnimateModel(model, t.ms);
+        EXPECT_EQ(DrawnSkin(model), t.shown) << t.ms;
+    }
+    model->currentSkin = 4;  // a single skin stays
+    AnimateModel(model, 250);
+    EXPECT_EQ(DrawnSkin(model), 4);
+}
+
+TEST_F(ViewerTest, AModelWithAFrameGroupPlaysItsPicturesAsFrames)
+{
+    TempDir dir;
+    ModelObject* model = AddModel(dir.Write("g.mdl", writers::WriteMdl(WithFrameGroup(1))).c_str());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->numFrames, 5);
+    for (int expected : {2, 3, 4, 0, 1}) {
+        AdvanceModelFrame(model, 100);
+        EXPECT_EQ(model->nextFrame, expected);
+    }
 }

@@ -195,6 +195,12 @@ TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
     ModelObject* md2 = LoadMd2(TinyMd2());
     viewer.remeshThreshold = 1;
     EXPECT_EQ(CaptureDrawing([md2] { DrawMD2Frame(md2, 0.0f); }).size(), 2u);
+    // An MD2 without usable GL commands is drawn from its triangles: split too.
+    for (std::vector<int32_t> commands : {std::vector<int32_t>{}, std::vector<int32_t>{0}}) {
+        writers::Md2Model bare = TinyMd2();
+        bare.glCommands = commands;
+        EXPECT_EQ(Draw(LoadMd2(bare)).size(), 8u) << commands.size();
+    }
     viewer.useGlCommands = false;
     EXPECT_EQ(Draw(md2).size(), 8u);
 }
