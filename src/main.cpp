@@ -1,6 +1,6 @@
-#include "core/startup.h"
+#include "batch/command_line.h"
 
 int main(int argc, char** argv)
 {
-    return RunViewer(argc, argv);
+    return RunCommandLine(argc, argv);
 }

@@ -1,5 +1,8 @@
 #include "model_writers.h"
 
+#include <unistd.h>
+#include <zip.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -261,7 +264,7 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
     return fclose(file) == 0 && ok;
 }
 
-std::vector<uint8_t> WritePak(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files)
+std::vector<uint8_t> WritePak(const ArchiveFiles& files)
 {
     std::vector<uint8_t> out;
     AppendBytes(out, "PACK", 4);
@@ -280,6 +283,33 @@ std::vector<uint8_t> WritePak(const std::vector<std::pair<std::string, std::vect
     }
     PutInt32(out, 4, directory);
     PutInt32(out, 8, static_cast<int32_t>(64 * files.size()));
+    return out;
+}
+
+std::vector<uint8_t> WriteZip(const ArchiveFiles& files)
+{
+    char path[] = "/tmp/tarnivel-zip-XXXXXX";
+    int fd = mkstemp(path);
+    if (fd < 0)
+        return {};
+    close(fd);
+    std::vector<uint8_t> out;
+    int error = 0;
+    if (zip_t* zip = zip_open(path, ZIP_TRUNCATE, &error)) {
+        for (const auto& file : files) {
+            zip_source_t* source = zip_source_buffer(zip, file.second.data(), file.second.size(), 0);
+            if (source && zip_file_add(zip, file.first.c_str(), source, ZIP_FL_ENC_UTF_8) < 0)
+                zip_source_free(source);
+        }
+        if (zip_close(zip) != 0)
+            zip_discard(zip);
+        FILE* in = fopen(path, "rb");
+        for (int c; in && (c = fgetc(in)) != EOF;)
+            out.push_back(static_cast<uint8_t>(c));
+        if (in)
+            fclose(in);
+    }
+    unlink(path);
     return out;
 }
 

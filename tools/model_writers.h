@@ -97,7 +97,11 @@ void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value);
 void PutInt16(std::vector<uint8_t>& bytes, size_t offset, int16_t value);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
+using ArchiveFiles = std::vector<std::pair<std::string, std::vector<uint8_t>>>;
+
 // A pak file: the "PACK" header and 64-byte directory entries.
-std::vector<uint8_t> WritePak(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files);
+std::vector<uint8_t> WritePak(const ArchiveFiles& files);
+// A zip (.pk3) of deflated members, written with libzip.
+std::vector<uint8_t> WriteZip(const ArchiveFiles& files);
 
 }  // namespace writers

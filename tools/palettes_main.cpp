@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "models/pak.h"
+#include "models/palette_extract.h"
 #include "models/palette.h"
 
 namespace {

@@ -4,6 +4,10 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+
+#include "archive/game_files.h"
+#include "core/error_log.h"
 
 namespace {
 
@@ -30,4 +34,22 @@ FileReadResult ReadFileBytes(const char* path, std::vector<uint8_t>& bytes)
         return FileReadResult::kReadError;
     }
     return FileReadResult::kOk;
+}
+
+bool ReadModelFile(const char* who, const char* kind, const char* path, std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    switch (ReadGameFile(path, bytes, error)) {
+    case GameFileResult::kOk:
+        return true;
+    case GameFileResult::kTooLarge:
+        ReportError("%s: the %s file \"%s\" is larger than %zu bytes", who, kind, path, kMaxInputFileSize);
+        return false;
+    case GameFileResult::kMissing:
+        ReportError("%s: Couldn't open the %s file \"%s\"", who, kind, path);
+        return false;
+    default:
+        ReportError("%s: Couldn't open the %s file \"%s\": %s", who, kind, path, error.c_str());
+        return false;
+    }
 }

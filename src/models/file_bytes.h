@@ -11,3 +11,7 @@ enum class FileReadResult { kOk, kCannotOpen, kTooLarge, kReadError };
 
 // Reads a whole file into bytes.
 FileReadResult ReadFileBytes(const char* path, std::vector<uint8_t>& bytes);
+
+// Reads a model file, loose or inside an archive; false after one report in
+// the reader's words: who ("OpenMd2File") and what kind of file ("md2").
+bool ReadModelFile(const char* who, const char* kind, const char* path, std::vector<uint8_t>& bytes);

@@ -7,6 +7,7 @@
 #include "models/byte_reader.h"
 #include "models/file_bytes.h"
 #include "models/model_list.h"
+#include "models/palette.h"
 #include "models/skins.h"
 
 namespace {
@@ -221,16 +222,8 @@ std::unique_ptr<Md2File> OpenMd2Bytes(std::vector<uint8_t> bytes)
 std::unique_ptr<Md2File> OpenMd2File(const char* path)
 {
     std::vector<uint8_t> bytes;
-    FileReadResult result = ReadFileBytes(path, bytes);
-    if (result == FileReadResult::kTooLarge) {
-        ReportError("OpenMd2File: the md2 file \"%s\" is larger than %zu bytes", path,
-                    kMaxInputFileSize);
+    if (!ReadModelFile("OpenMd2File", "md2", path, bytes))
         return nullptr;
-    }
-    if (result != FileReadResult::kOk) {
-        ReportError("OpenMd2File: Couldn't open the md2 file \"%s\"", path);
-        return nullptr;
-    }
     return OpenMd2Bytes(std::move(bytes));
 }
 
@@ -255,8 +248,9 @@ std::unique_ptr<ModelObject> InitMd2Object(const char* path)
 
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight,
                      "InitMd2Object() before reading skins");
+    const uint8_t* palette = skinNames.empty() ? nullptr : ModelPalette(kModelMd2, path);
     for (const SkinName& name : skinNames) {
-        if (ReadMD2Skin(name, path, model.get()) != 1) {
+        if (ReadMD2Skin(name, path, palette, model.get()) != 1) {
             ReportError("InitMd2Object: Couldn't read skin");
             ReleaseFailedModel(model);
             return nullptr;

@@ -85,6 +85,7 @@ bool ReadMd2Sections(Md2File& file, std::vector<SkinName>& skinNames,
 // The whole load: sections, skins, display list. Null after a report.
 struct ModelObject;
 std::unique_ptr<ModelObject> InitMd2Object(const char* path);
-// Adds the named skin to the model, when an image for it can be found.
-int ReadMD2Skin(const SkinName& name, const char* modelPath, ModelObject* model);
+// Adds the named skin to the model, when an image for it can be found. PCX
+// skins use palette (the Quake 2 one; null when there is none).
+int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model);
 void FreeMd2File(std::unique_ptr<Md2File> file);

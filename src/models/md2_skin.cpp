@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/game_files.h"
 #include "core/error_log.h"
-#include "models/file_bytes.h"
 #include "models/md2.h"
 #include "models/palette.h"
 #include "models/pcx.h"
@@ -15,43 +15,70 @@
 
 namespace {
 
-// A found skin: palette indices of the skin size, or true-colour pixels.
+// A found skin: palette indices of the skin size with the image's own
+// palette, or true-colour pixels.
 struct FoundSkin {
     std::string path;
     std::vector<uint8_t> indices;
+    std::vector<uint8_t> ownPalette;
     RgbImage image;
 };
 
 bool DecodeCandidate(const std::string& path, int width, int height, FoundSkin& found)
 {
     std::vector<uint8_t> bytes;
-    if (ReadFileBytes(path.c_str(), bytes) != FileReadResult::kOk)
+    std::string error;
+    if (ReadGameFile(path, bytes, error) != GameFileResult::kOk)
         return false;
     const char* extension = ExtractExtension(path.c_str());
     if (IsTrueColourExtension(extension))
         return DecodeTrueColour(bytes.data(), bytes.size(), extension, found.image);
     PcxImage pcx;
-    return width > 0 && height > 0 && DecodePcx(bytes.data(), bytes.size(), pcx) &&
-           CropPcxImage(pcx, width, height, found.indices);
+    if (width <= 0 || height <= 0 || !DecodePcx(bytes.data(), bytes.size(), pcx) ||
+        !CropPcxImage(pcx, width, height, found.indices))
+        return false;
+    found.ownPalette = std::move(pcx.palette);
+    return true;
 }
 
+bool TryCandidate(const std::string& path, int width, int height, FoundSkin& found)
+{
+    if (path.empty() || !DecodeCandidate(path, width, height, found))
+        return false;
+    found.path = path;
+    return true;
+}
+
+// The game's search path first, then the model's folder and the working directory.
 bool FindSkin(const SkinName& name, const char* modelPath, int width, int height, FoundSkin& found)
 {
     char text[kMd2SkinNameSize + 1] = {};
     memcpy(text, name.text, kMd2SkinNameSize);
-    for (const std::string& candidate : Md2SkinCandidates(text, modelPath)) {
-        std::string path = FindFileIgnoringCase(candidate);
-        if (!path.empty() && DecodeCandidate(path, width, height, found)) {
-            found.path = path;
-            return true;
-        }
+    std::vector<std::string> gameNames = Md2SkinGameNames(text);
+    if (!gameNames.empty()) {
+        for (const std::string& place : GameSearchPlaces(modelPath, kModelMd2, gameNames[0]))
+            for (const std::string& gameName : gameNames)
+                if (TryCandidate(FindInPlaces({place}, gameName), width, height, found))
+                    return true;
     }
+    for (const std::string& candidate : Md2SkinCandidates(text, modelPath))
+        if (TryCandidate(FindGameFile(candidate), width, height, found))
+            return true;
     return false;
+}
+
+// The palette a PCX skin is shown with: the Quake 2 one when there is one,
+// else the image's own 256 colours; null when neither exists.
+const uint8_t* PcxSkinPalette(const uint8_t* md2Palette, const FoundSkin& found)
+{
+    if (md2Palette)
+        return md2Palette;
+    return found.ownPalette.size() == 768 ? found.ownPalette.data() : nullptr;
 }
 
 }  // namespace
 
-int ReadMD2Skin(const SkinName& name, const char* modelPath, ModelObject* model)
+int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model)
 {
     FoundSkin found;
     // Without an image the model loads untextured; "Load Skin" can still add one.
@@ -61,8 +88,16 @@ int ReadMD2Skin(const SkinName& name, const char* modelPath, ModelObject* model)
     skin = SkinInfo{};
     memcpy(skin.name, name.text, sizeof skin.name);
     if (!found.indices.empty()) {
-        skin.textureId =
-            CreateTextureFromSkin(found.indices.data(), md2Palette, model->skinWidth, model->skinHeight);
+        const uint8_t* skinPalette = PcxSkinPalette(palette, found);
+        if (!skinPalette) {
+            ReportError("ReadMD2Skin: no palette_MD2.lmp for the skin \"%s\" of \"%s\" (not in the working "
+                        "directory, %s or the game's pics/colormap.pcx, and the image has none of its own); "
+                        "the skin is left out",
+                        found.path.c_str(), modelPath, UserPaletteDirectory().c_str());
+            return 1;
+        }
+        skin.textureId = CreateTextureFromSkin(found.indices.data(), skinPalette, model->skinWidth,
+                                               model->skinHeight);
     } else {
         skin.textureId = CreateTextureFromRgb(found.image.rgb.data(), found.image.width, found.image.height);
         snprintf(skin.name, sizeof skin.name, "%s", ExtractFileName(found.path.c_str()));

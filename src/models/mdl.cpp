@@ -250,16 +250,8 @@ std::unique_ptr<MdlFile> OpenMdlBytes(std::vector<uint8_t> bytes)
 std::unique_ptr<MdlFile> OpenMdlFile(const char* path)
 {
     std::vector<uint8_t> bytes;
-    FileReadResult result = ReadFileBytes(path, bytes);
-    if (result == FileReadResult::kTooLarge) {
-        ReportError("OpenMdlFile: the mdl file \"%s\" is larger than %zu bytes", path,
-                    kMaxInputFileSize);
+    if (!ReadModelFile("OpenMdlFile", "mdl", path, bytes))
         return nullptr;
-    }
-    if (result != FileReadResult::kOk) {
-        ReportError("OpenMdlFile: Couldn't open the mdl file \"%s\"", path);
-        return nullptr;
-    }
     return OpenMdlBytes(std::move(bytes));
 }
 
@@ -278,11 +270,11 @@ bool ReadMdlSections(MdlFile& file, std::vector<MdlSkinPicture>& skins,
     return true;
 }
 
-int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, ModelObject* model)
+int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_t* palette, ModelObject* model)
 {
     SkinInfo& skin = model->skins[model->numSkins];
     skin = SkinInfo{};
-    skin.textureId = CreateTextureFromSkin(file.file.data() + picture.offset, mdlPalette, model->skinWidth,
+    skin.textureId = CreateTextureFromSkin(file.file.data() + picture.offset, palette, model->skinWidth,
                                            model->skinHeight);
     if (skin.textureId == 0)
         return 0;
@@ -309,8 +301,15 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
 
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight,
                      "InitMdlObject() before reading skins");
+    const uint8_t* palette = skins.empty() ? nullptr : ModelPalette(kModelMdl, path);
+    if (!skins.empty() && !palette) {
+        ReportError("InitMdlObject: no palette.lmp for the skins of \"%s\" (not in the working directory, %s "
+                    "or the game's gfx/palette.lmp); it loads untextured",
+                    path, UserPaletteDirectory().c_str());
+        skins.clear();
+    }
     for (const MdlSkinPicture& picture : skins) {
-        if (ReadMDLSkin(*file, picture, model.get()) != 1) {
+        if (ReadMDLSkin(*file, picture, palette, model.get()) != 1) {
             ReportError("InitMdlObject: Couldn't read skin");
             ReleaseFailedModel(model);
             return nullptr;

@@ -90,5 +90,5 @@ bool ReadMdlSections(MdlFile& file, std::vector<MdlSkinPicture>& skins,
 struct ModelObject;
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
 // Makes the skin picture the model's next skin.
-int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, ModelObject* model);
+int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_t* palette, ModelObject* model);
 void FreeMdlFile(std::unique_ptr<MdlFile> file);

@@ -8,6 +8,7 @@
 #include "commands/menus.h"
 #include "core/error_log.h"
 #include "core/viewer_state.h"
+#include "models/archive_choice.h"
 #include "models/md2.h"
 #include "models/mdl.h"
 #include "models/skins.h"
@@ -67,14 +68,15 @@ void StartModel(ModelObject* model, ModelType type, const char* checkTag)
 
 ModelObject* AddModel(const char* path)
 {
-    char name[kMaxPath];
-    if (path) {
-        if (!PathFits("AddModel", path))
-            return nullptr;
-        snprintf(name, sizeof name, "%s", path);
-    } else if (!GetFileOpenName("Name of model (.mdl or .md2): ", name)) {
+    char chosen[kMaxPath];
+    if (path && !PathFits("AddModel", path))
         return nullptr;
-    }
+    if (!path && !GetFileOpenName("Name of model (.mdl or .md2): ", chosen))
+        return nullptr;
+    std::string whole = path ? path : chosen;
+    if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
+        return nullptr;
+    const char* name = whole.c_str();
 
     const char* extension = ExtractExtension(name);
     std::unique_ptr<ModelObject> model;

@@ -1,14 +1,21 @@
 #include "models/palette.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <vector>
 
+#include "archive/game_files.h"
 #include "core/error_log.h"
+#include "models/pcx.h"
 #include "platform/paths.h"
 
 uint8_t mdlPalette[768];
 uint8_t md2Palette[768];
+bool mdlPaletteLoaded = false;
+bool md2PaletteLoaded = false;
 
 PaletteResult ReadPaletteBytes(const uint8_t* bytes, size_t size, uint8_t palette[768])
 {
@@ -42,7 +49,7 @@ std::string UserPaletteDirectory()
 
 namespace {
 
-void LoadPalette(const char* fileName, uint8_t palette[768], const char* openMessage,
+bool LoadPalette(const char* fileName, uint8_t palette[768], const char* openMessage,
                  const char* shortMessage)
 {
     PaletteResult result = ReadPaletteFile(fileName, palette);
@@ -53,27 +60,69 @@ void LoadPalette(const char* fileName, uint8_t palette[768], const char* openMes
             result = ReadPaletteFile(path.c_str(), palette);
     }
     if (result == PaletteResult::kOk)
-        return;
+        return true;
     ReportError("%s", result == PaletteResult::kCannotOpen ? openMessage : shortMessage);
-    exit(0);
+    return false;
 }
+
+// Game palettes already read, by the file they came from.
+std::map<std::string, std::array<uint8_t, 768>> gamePalettes;
 
 }  // namespace
 
-void LoadMDLPalette()
+bool LoadMDLPalette()
 {
-    LoadPalette("palette.lmp", mdlPalette,
-                "LoadMDLPalette: Couldn't open the palette.lmp file.\tA valid palette.lmp file "
-                "must be in the same directory as Tarnivel for it to work.",
-                "LoadMDLPalette: Couldn't read palette entries\tA valid palette.lmp file must be "
-                "in the same directory as Tarnivel for it to work.");
+    mdlPaletteLoaded = LoadPalette(
+        "palette.lmp", mdlPalette,
+        "LoadMDLPalette: Couldn't open the palette.lmp file.\tQuake skins take the palette of their game "
+        "(gfx/palette.lmp) or load untextured.",
+        "LoadMDLPalette: Couldn't read palette entries\tQuake skins take the palette of their game "
+        "(gfx/palette.lmp) or load untextured.");
+    return mdlPaletteLoaded;
 }
 
-void LoadMD2Palette()
+bool LoadMD2Palette()
 {
-    LoadPalette("palette_MD2.lmp", md2Palette,
-                "LoadMD2Palette: Couldn't open the palette_MD2.lmp file.\tA valid palette_MD2.lmp "
-                "file must be in the same directory as Tarnivel for it to work.",
-                "LoadMD2Palette: Couldn't read palette entries\tA valid palette_MD2.lmp file must "
-                "be in the same directory as Tarnivel for it to work.");
+    md2PaletteLoaded = LoadPalette(
+        "palette_MD2.lmp", md2Palette,
+        "LoadMD2Palette: Couldn't open the palette_MD2.lmp file.\tQuake 2 skins take the palette of their "
+        "game (pics/colormap.pcx) or their own, or load untextured.",
+        "LoadMD2Palette: Couldn't read palette entries\tQuake 2 skins take the palette of their game "
+        "(pics/colormap.pcx) or their own, or load untextured.");
+    return md2PaletteLoaded;
+}
+
+const char* GamePaletteFile(ModelType type)
+{
+    return type == kModelMdl ? "gfx/palette.lmp" : "pics/colormap.pcx";
+}
+
+bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_t palette[768])
+{
+    if (type == kModelMdl)
+        return ReadPaletteBytes(bytes, size, palette) == PaletteResult::kOk;
+    PcxImage image;
+    if (!DecodePcx(bytes, size, image) || image.palette.size() != 768)
+        return false;
+    memcpy(palette, image.palette.data(), 768);
+    return true;
+}
+
+const uint8_t* ModelPalette(ModelType type, const std::string& modelPath)
+{
+    if (type == kModelMdl ? mdlPaletteLoaded : md2PaletteLoaded)
+        return type == kModelMdl ? mdlPalette : md2Palette;
+    std::string found = FindInPlaces(GameSearchPlaces(modelPath, type), GamePaletteFile(type));
+    if (found.empty())
+        return nullptr;
+    auto known = gamePalettes.find(found);
+    if (known != gamePalettes.end())
+        return known->second.data();
+    std::vector<uint8_t> bytes;
+    std::string error;
+    std::array<uint8_t, 768> palette;
+    if (ReadGameFile(found, bytes, error) != GameFileResult::kOk ||
+        !DecodeGamePalette(type, bytes.data(), bytes.size(), palette.data()))
+        return nullptr;
+    return gamePalettes.emplace(found, palette).first->second.data();
 }

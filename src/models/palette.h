@@ -4,9 +4,14 @@
 #include <cstdint>
 #include <string>
 
-// The two game palettes, 256 R G B entries each, loaded once at start-up.
+#include "models/model_types.h"
+
+// The two game palettes, 256 R G B entries each, loaded once at start-up
+// when the working directory or the user data folder holds them.
 extern uint8_t mdlPalette[768];
 extern uint8_t md2Palette[768];
+extern bool mdlPaletteLoaded;
+extern bool md2PaletteLoaded;
 
 enum class PaletteResult { kOk, kCannotOpen, kShort };
 
@@ -18,6 +23,16 @@ PaletteResult ReadPaletteBytes(const uint8_t* bytes, size_t size, uint8_t palett
 // $XDG_DATA_HOME/tarnivel, or ~/.local/share/tarnivel.
 std::string UserPaletteDirectory();
 
-// Start-up: a missing or short palette ends the program with status 0.
-void LoadMDLPalette();
-void LoadMD2Palette();
+// Start-up: a missing or short palette is reported once; the viewer goes on
+// and takes the palette from each model's game instead.
+bool LoadMDLPalette();
+bool LoadMD2Palette();
+
+// A game's palette from the file that holds it: gfx/palette.lmp for Quake,
+// the 256-colour palette of pics/colormap.pcx for Quake 2.
+const char* GamePaletteFile(ModelType type);
+bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_t palette[768]);
+
+// The palette of a model's indexed skins: the one loaded at start-up, else
+// its game's, found along the game's search path; null when there is none.
+const uint8_t* ModelPalette(ModelType type, const std::string& modelPath);

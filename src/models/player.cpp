@@ -5,6 +5,7 @@
 
 #include "core/error_log.h"
 #include "core/viewer_state.h"
+#include "models/archive_choice.h"
 #include "models/model_list.h"
 #include "models/skins.h"
 #include "platform/chooser.h"
@@ -13,16 +14,21 @@
 namespace {
 
 // Asks for a directory by a file inside it; false after a report.
-bool AskDirectory(const char* prompt, char* directory, bool showPath)
+// A player's directory may be a folder inside an archive: choosing the
+// archive asks which of its player folders is meant.
+bool AskDirectory(const char* prompt, char* directory, bool player)
 {
-    char path[kChooserBufferSize];
-    if (!GetDirectoryName(prompt, path)) {
+    char chosen[kChooserBufferSize];
+    if (!GetDirectoryName(prompt, chosen)) {
         ReportError("Invalid directory name");
         return false;
     }
-    if (showPath)
-        printf("The full path returned is \"%s\"\n", path);
-    if (!ExtractDirectory(path, directory)) {
+    std::string path = chosen;
+    if (player && !ResolveArchiveChoice("LoadQ2Player", ArchiveChoice::kPlayer, path))
+        return false;
+    if (player)
+        printf("The full path returned is \"%s\"\n", path.c_str());
+    if (!ExtractDirectory(path.c_str(), directory)) {
         ReportError("Unable to extract the directory");
         return false;
     }

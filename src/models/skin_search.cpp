@@ -1,10 +1,6 @@
 #include "models/skin_search.h"
 
-#include <dirent.h>
 #include <strings.h>
-#include <sys/stat.h>
-
-#include <memory>
 
 #include "models/truecolour.h"
 
@@ -67,7 +63,11 @@ void AddPlaces(const std::string& name, const std::string& modelPath, std::vecto
 
 }  // namespace
 
-std::vector<std::string> Md2SkinCandidates(const std::string& skinName, const std::string& modelPath)
+namespace {
+
+// The skin name with "/" between folders and no leading "./"; a file name
+// that starts with a dot names a file beside the model and loses the dot.
+std::string NormalizedSkinName(const std::string& skinName, bool* besideModel)
 {
     std::string name = skinName;
     for (char& c : name)
@@ -75,37 +75,41 @@ std::vector<std::string> Md2SkinCandidates(const std::string& skinName, const st
             c = '/';
     while (name.compare(0, 2, "./") == 0)
         name.erase(0, 2);
-    // A file name that starts with a dot names a file beside the model.
     std::string file = FileNameOf(name);
-    if (file.size() > 1 && file[0] == '.')
+    *besideModel = file.size() > 1 && file[0] == '.';
+    if (*besideModel)
         name = DirectoryOf(name) + file.substr(1);
-    std::vector<std::string> out;
-    if (name.empty() || name.back() == '/')
-        return out;
-    AddPlaces(WithExtension(name, "pcx"), modelPath, out);
-    if (IsTrueColourExtension(ExtensionOf(name).c_str()))
-        AddPlaces(name, modelPath, out);
-    for (const char* extension : {"png", "tga", "jpg"})
-        AddPlaces(WithExtension(name, extension), modelPath, out);
-    return out;
+    return name.empty() || name.back() == '/' ? std::string() : name;
 }
 
-std::string FindFileIgnoringCase(const std::string& path)
+// PCX first, then the name's own true-colour image, then PNG, TGA and JPEG.
+std::vector<std::string> SkinVariants(const std::string& name)
 {
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        return path;
-    std::string directory = DirectoryOf(path), file = FileNameOf(path);
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(directory.empty() ? "." : directory.c_str()),
-                                            closedir);
-    if (!dir)
-        return std::string();
-    while (dirent* entry = readdir(dir.get())) {
-        if (strcasecmp(entry->d_name, file.c_str()) != 0)
-            continue;
-        std::string found = directory + entry->d_name;
-        if (stat(found.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            return found;
-    }
-    return std::string();
+    std::vector<std::string> variants = {WithExtension(name, "pcx")};
+    if (IsTrueColourExtension(ExtensionOf(name).c_str()))
+        variants.push_back(name);
+    for (const char* extension : {"png", "tga", "jpg"})
+        variants.push_back(WithExtension(name, extension));
+    return variants;
+}
+
+}  // namespace
+
+std::vector<std::string> Md2SkinGameNames(const std::string& skinName)
+{
+    bool besideModel = false;
+    std::string name = NormalizedSkinName(skinName, &besideModel);
+    return name.empty() || besideModel ? std::vector<std::string>() : SkinVariants(name);
+}
+
+std::vector<std::string> Md2SkinCandidates(const std::string& skinName, const std::string& modelPath)
+{
+    bool besideModel = false;
+    std::string name = NormalizedSkinName(skinName, &besideModel);
+    std::vector<std::string> out;
+    if (name.empty())
+        return out;
+    for (const std::string& variant : SkinVariants(name))
+        AddPlaces(variant, modelPath, out);
+    return out;
 }

@@ -8,9 +8,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "archive/game_files.h"
 #include "core/error_log.h"
 #include "core/viewer_state.h"
-#include "models/file_bytes.h"
+#include "models/archive_choice.h"
 #include "models/pcx.h"
 #include "models/truecolour.h"
 #include "platform/chooser.h"
@@ -67,6 +68,13 @@ uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, i
 
 namespace {
 
+// A skin image, loose or inside an archive.
+bool ReadSkinFile(const char* path, std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    return ReadGameFile(path, bytes, error) == GameFileResult::kOk;
+}
+
 void NameSkinAfterFile(SkinInfo* skin, const char* path)
 {
     const char* fileName = ExtractFileName(path);
@@ -77,7 +85,7 @@ bool LoadTrueColourSkin(const char* path, SkinInfo* skin)
 {
     std::vector<uint8_t> bytes;
     RgbImage image;
-    if (ReadFileBytes(path, bytes) != FileReadResult::kOk ||
+    if (!ReadSkinFile(path, bytes) ||
         !DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path), image))
         return false;
     skin->textureId = CreateTextureFromRgb(image.rgb.data(), image.width, image.height);
@@ -92,7 +100,7 @@ bool LoadPcxSkin(const char* path, SkinInfo* skin, int skinWidth, int skinHeight
     std::vector<uint8_t> bytes;
     PcxImage image;
     std::vector<uint8_t> block;
-    if (ReadFileBytes(path, bytes) != FileReadResult::kOk ||
+    if (!ReadSkinFile(path, bytes) ||
         !DecodePcx(bytes.data(), bytes.size(), image) ||
         !CropPcxImage(image, skinWidth, skinHeight, block))
         return false;
@@ -146,14 +154,15 @@ void AddSkin(const char* path)
         ReportError("AddSkin: maximum number of skins reached: %d", model->maxSkins);
         return;
     }
-    char name[kMaxPath];
-    if (path) {
-        if (!PathFits("AddSkin", path))
-            return;
-        snprintf(name, sizeof name, "%s", path);
-    } else if (!GetFileOpenName("Name of skin (.pcx): ", name)) {
+    char chosen[kMaxPath];
+    if (path && !PathFits("AddSkin", path))
         return;
-    }
+    if (!path && !GetFileOpenName("Name of skin (.pcx): ", chosen))
+        return;
+    std::string whole = path ? path : chosen;
+    if (!ResolveArchiveChoice("AddSkin", ArchiveChoice::kSkin, whole))
+        return;
+    const char* name = whole.c_str();
     model->skins[model->numSkins] = SkinInfo{};
     if (!LoadSkinFile(name, &model->skins[model->numSkins], model->skinWidth, model->skinHeight)) {
         ReportError("Unable to open add skin %s", name);

@@ -1,11 +1,13 @@
 #include "platform/chooser.h"
 
 #include <signal.h>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "core/quit_signals.h"
 
 FileChooser fileChooser = SystemFileChooser;
+MemberChooser memberChooser = SystemMemberChooser;
 FILE* consoleInput = stdin;
 
 namespace {
@@ -68,9 +71,10 @@ std::vector<std::string> ZenityArguments(ChooserKind kind, const char* prompt)
 }
 
 // Runs zenity without a shell, so no path or prompt is ever interpreted.
-ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buffer)
+// Gives its answer, kCancelled for its "cancel" status and kFailed when it
+// could not run.
+ChooserResult RunZenity(std::vector<std::string> args, std::string& answer)
 {
-    std::vector<std::string> args = ZenityArguments(kind, prompt);
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(&arg[0]);
@@ -93,7 +97,6 @@ ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buff
         _exit(127);
     }
     close(output[1]);
-    std::string path;
     char chunk[1024];
     ssize_t n;
     while ((n = read(output[0], chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR)) {
@@ -102,8 +105,8 @@ ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buff
             waitpid(child, nullptr, 0);
             QuitIfRequested();
         }
-        if (n > 0 && path.size() < 65536)
-            path.append(chunk, static_cast<size_t>(n));
+        if (n > 0 && answer.size() < 65536)
+            answer.append(chunk, static_cast<size_t>(n));
     }
     close(output[0]);
     int status = 0;
@@ -111,9 +114,42 @@ ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buff
     }
     if (!WIFEXITED(status) || (WEXITSTATUS(status) != 0 && WEXITSTATUS(status) != 1))
         return ChooserResult::kFailed;
-    if (WEXITSTATUS(status) == 1)
-        return ChooserResult::kCancelled;
-    return AcceptPath(path, buffer);
+    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r'))
+        answer.pop_back();
+    return WEXITSTATUS(status) == 1 ? ChooserResult::kCancelled : ChooserResult::kChosen;
+}
+
+ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buffer)
+{
+    std::string path;
+    ChooserResult result = RunZenity(ZenityArguments(kind, prompt), path);
+    return result == ChooserResult::kChosen ? AcceptPath(path, buffer) : result;
+}
+
+ChooserResult ZenityMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen)
+{
+    std::vector<std::string> args = {"zenity", "--list", std::string("--title=") + prompt,
+                                     std::string("--text=") + prompt, "--column=Name", "--width=640",
+                                     "--height=480"};
+    args.insert(args.end(), members.begin(), members.end());
+    chosen.clear();
+    ChooserResult result = RunZenity(args, chosen);
+    return result == ChooserResult::kChosen && chosen.empty() ? ChooserResult::kCancelled : result;
+}
+
+std::string ReadConsoleLine()
+{
+    std::string line;
+    char chunk[1024];
+    while (fgets(chunk, sizeof chunk, consoleInput)) {
+        line += chunk;
+        if (!line.empty() && line.back() == '\n')
+            break;
+    }
+    QuitIfRequested();  // a signal woke the prompt up
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    return line;
 }
 
 bool Ask(ChooserKind kind, const char* prompt, char* buffer, const char* dialogName)
@@ -138,15 +174,48 @@ ChooserResult ConsoleFileChooser(ChooserKind, const char* prompt, char* buffer)
 {
     printf("%s", prompt);
     fflush(stdout);
-    std::string line;
-    char chunk[1024];
-    while (fgets(chunk, sizeof chunk, consoleInput)) {
-        line += chunk;
-        if (!line.empty() && line.back() == '\n')
-            break;
+    return AcceptPath(ReadConsoleLine(), buffer);
+}
+
+ChooserResult ConsoleMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen)
+{
+    for (size_t i = 0; i < members.size(); ++i)
+        printf("%5zu  %s\n", i + 1, members[i].c_str());
+    printf("%s", prompt);
+    fflush(stdout);
+    std::string answer = ReadConsoleLine();
+    if (answer.empty())
+        return ChooserResult::kCancelled;
+    char* end = nullptr;
+    unsigned long number = strtoul(answer.c_str(), &end, 10);
+    if (*end == '\0' && isdigit(static_cast<unsigned char>(answer[0]))) {
+        if (number < 1 || number > members.size())
+            return ChooserResult::kCancelled;
+        chosen = members[number - 1];
+        return ChooserResult::kChosen;
     }
-    QuitIfRequested();  // a signal woke the prompt up
-    return AcceptPath(line, buffer);
+    chosen = answer;
+    for (const std::string& member : members)
+        if (strcasecmp(member.c_str(), answer.c_str()) == 0)
+            chosen = member;
+    return ChooserResult::kChosen;
+}
+
+ChooserResult SystemMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen)
+{
+    if (ZenityAvailable())
+        return ZenityMemberChooser(prompt, members, chosen);
+    return ConsoleMemberChooser(prompt, members, chosen);
+}
+
+bool GetArchiveMember(const char* prompt, const std::string& archive, const std::vector<std::string>& members,
+                      std::string& chosen)
+{
+    ChooserResult result = memberChooser(prompt, members, chosen);
+    if (result != ChooserResult::kChosen)
+        return false;
+    printf("The file selected was: %s/%s\n", archive.c_str(), chosen.c_str());
+    return true;
 }
 
 ChooserResult SystemFileChooser(ChooserKind kind, const char* prompt, char* buffer)

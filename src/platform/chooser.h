@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/paths.h"
 
@@ -25,3 +27,14 @@ bool GetFileOpenName(const char* prompt, char* buffer);
 bool GetFileSaveName(const char* prompt, char* buffer);
 // A directory, chosen by picking a file inside it; the caller cuts the path.
 bool GetDirectoryName(const char* prompt, char* buffer);
+
+// Picks one of an archive's members from a list (searchable in zenity; on
+// the console a numbered list, answered by a number or a member path).
+using MemberChooser = ChooserResult (*)(const char* prompt, const std::vector<std::string>& members,
+                                        std::string& chosen);
+extern MemberChooser memberChooser;
+ChooserResult SystemMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen);
+ChooserResult ConsoleMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen);
+// True with a member chosen; prints the archive path of the choice.
+bool GetArchiveMember(const char* prompt, const std::string& archive, const std::vector<std::string>& members,
+                      std::string& chosen);

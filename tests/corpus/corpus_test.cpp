@@ -1,21 +1,21 @@
-// Every MD2 model of Debian's ufoai-data, through the viewer's own loading,
-// skin, drawing and removal code.
+// Every model of the real-file corpus through the viewer's own loading,
+// skin, drawing and removal code: the MD2 models of Debian's ufoai-data read
+// straight out of their archive, with their skins from the same archive, and
+// the Quake models of Debian's ktx.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "core/viewer_state.h"
-#include "support/corpus_files.h"
 #include "models/md2.h"
+#include "models/mdl.h"
 #include "models/model_list.h"
 #include "models/skins.h"
 #include "render/draw.h"
-#include "render/remesh.h"
+#include "support/corpus_files.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 
@@ -29,52 +29,85 @@ std::string Reason(const std::string& reports)
     return cut == std::string::npos ? first : first.substr(0, cut);
 }
 
+struct Tally {
+    int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0;
+    std::map<std::string, int> reasons;
+};
+
+// Loads, skins, redraws every way and removes one model.
+void Exercise(const std::string& path, const std::string& extraSkin, Tally& tally)
+{
+    ErrorCapture errors;
+    testing::internal::CaptureStdout();
+    ModelObject* model = AddModel(path.c_str());
+    std::string reports = errors.Text();
+    if (getenv("CORPUS_VERBOSE") && model && model->numSkins == 0)
+        fprintf(stderr, "corpus: no skin for %s\n", path.c_str());
+    if (!model) {
+        ++tally.refused;
+        ++tally.reasons[Reason(reports.substr(7))];
+    } else {
+        ++tally.loaded;
+        tally.textured += model->numSkins > 0;
+        tally.dropped += reports.find("GL commands dropped") != std::string::npos;
+        if (const Md2File* md2 = Md2Data(model))
+            tally.withCommands += !md2->glCommands.empty();
+        if (const MdlFile* mdl = MdlData(model))
+            tally.withGroups += !mdl->frameGroups.empty();
+        AddSkin(extraSkin.c_str());
+        RemoveSkin();
+        viewer.interpolationMethod = 2;
+        viewer.remeshing = true;
+        model->nextFrame = model->numFrames - 1;
+        UpdateAllDisplayLists();
+        viewer.interpolationMethod = 0;
+        viewer.remeshing = false;
+        RemoveModel();
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(viewer.modelList, nullptr);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << path;
+}
+
+void PrintReasons(const Tally& tally)
+{
+    for (const auto& reason : tally.reasons)
+        printf("corpus: refused %d: %s\n", reason.second, reason.first.c_str());
+}
+
 }  // namespace
 
-TEST_F(ViewerTest, EveryCorpusModelLoadsDrawsAndIsReleased)
+TEST_F(ViewerTest, EveryUfoaiModelLoadsFromItsArchiveDrawsAndIsReleased)
 {
-    std::vector<std::string> models = CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    std::string folder = CorpusFolder(TARNIVEL_CORPUS_DEFAULT);
+    std::vector<std::string> models = CorpusModels(folder);
     if (models.empty())
-        GTEST_SKIP() << "no ufoai-data models in " << CorpusFolder(TARNIVEL_CORPUS_DEFAULT)
-                     << " (the package could not be downloaded here)";
+        GTEST_SKIP() << "no " << CorpusArchive(folder) << " (ufoai-data could not be downloaded here)";
     TempDir dir;
     std::string skin = dir.Write("extra.pcx", TestPcx(1024, 1024));
-    int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0;
-    std::map<std::string, int> reasons;
-    for (const std::string& path : models) {
-        ErrorCapture errors;
-        testing::internal::CaptureStdout();
-        ModelObject* model = AddModel(path.c_str());
-        std::string reports = errors.Text();
-        if (getenv("CORPUS_VERBOSE") && model && model->numSkins == 0)
-            fprintf(stderr, "corpus: no skin for %s\n", path.c_str());
-        if (!model) {
-            ++refused;
-            ++reasons[Reason(reports.substr(7))];
-        } else {
-            ++loaded;
-            textured += model->numSkins > 0;
-            dropped += reports.find("GL commands dropped") != std::string::npos;
-            withCommands += !Md2Data(model)->glCommands.empty();
-            // Skins added and removed, lists rebuilt every way they can be.
-            AddSkin(skin.c_str());
-            RemoveSkin();
-            viewer.interpolationMethod = 2;
-            viewer.remeshing = true;
-            model->nextFrame = model->numFrames - 1;
-            UpdateAllDisplayLists();
-            viewer.interpolationMethod = 0;
-            viewer.remeshing = false;
-            RemoveModel();
-        }
-        testing::internal::GetCapturedStdout();
-        EXPECT_EQ(viewer.modelList, nullptr);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << path;
-    }
-    printf("corpus: %zu MD2 models: %d loaded, %d refused; %d with a skin; %d drawn from GL commands, "
-           "%d had theirs dropped\n",
-           models.size(), loaded, refused, textured, withCommands, dropped);
-    for (const auto& reason : reasons)
-        printf("corpus: refused %d: %s\n", reason.second, reason.first.c_str());
-    EXPECT_GT(loaded, static_cast<int>(models.size()) * 9 / 10);
+    Tally tally;
+    for (const std::string& path : models)
+        Exercise(path, skin, tally);
+    printf("corpus: %zu MD2 models in 0models.pk3: %d loaded, %d refused; %d with a skin; %d drawn from GL "
+           "commands, %d had theirs dropped\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, tally.withCommands, tally.dropped);
+    PrintReasons(tally);
+    EXPECT_GT(tally.loaded, static_cast<int>(models.size()) * 9 / 10);
+}
+
+TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
+{
+    std::vector<std::string> models = CorpusQuakeModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    if (models.empty())
+        GTEST_SKIP() << "no ktx models (the package could not be downloaded here)";
+    TempDir dir;
+    std::string skin = dir.Write("extra.pcx", TestPcx(1024, 1024));
+    Tally tally;
+    for (const std::string& path : models)
+        Exercise(path, skin, tally);
+    printf("corpus: %zu MDL models of ktx: %d loaded, %d refused; %d with a skin; %d with frame groups\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, tally.withGroups);
+    PrintReasons(tally);
+    EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_GE(tally.withGroups, 1);
 }

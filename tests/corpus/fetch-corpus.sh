@@ -1,26 +1,30 @@
 #!/usr/bin/env bash
-# Downloads the MD2 models of Debian's ufoai-data once into a cache outside
-# the repository: fetch-corpus.sh FOLDER. Never fails: without the package
-# the corpus test skips and says why.
+# Fetches the real-file corpus once into a cache outside the repository:
+# fetch-corpus.sh FOLDER. It keeps the game layouts the packages install:
+#   FOLDER/ufoai/base/0models.pk3   Debian's ufoai-data: 859 MD2 models, in their archive
+#   FOLDER/quake/ktx/progs/*.mdl    Debian's ktx: Quake models, one with a frame group
+# Never fails: without a package the corpus test skips what is missing and says why.
 set -u
 dest=${1:?usage: fetch-corpus.sh FOLDER}
-if [ -f "$dest/.complete" ]; then
+if [ -f "$dest/.complete-2" ]; then
   echo "corpus: using $dest"
   exit 0
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$dest"
-if ! (cd "$work" && apt-get download ufoai-data >/dev/null 2>&1); then
-  echo "corpus: ufoai-data cannot be downloaded here; the corpus test will be skipped"
-  exit 0
-fi
-deb=$(ls "$work"/ufoai-data_*.deb | head -n 1)
-dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/share/games/ufoai/base/0models.pk3
-rm -f "$deb"
-if ! unzip -q -o "$work/usr/share/games/ufoai/base/0models.pk3" -d "$dest"; then
-  echo "corpus: could not unpack 0models.pk3; the corpus test will be skipped"
-  exit 0
-fi
-touch "$dest/.complete"
-echo "corpus: unpacked $(find "$dest" -name '*.md2' | wc -l) MD2 models into $dest"
+mkdir -p "$dest/ufoai/base" "$dest/quake"
+fetch() {  # fetch PACKAGE PATH-IN-PACKAGE TARGET-FOLDER
+  if ! (cd "$work" && apt-get download "$1" >/dev/null 2>&1); then
+    echo "corpus: $1 cannot be downloaded here; its part of the corpus test will be skipped"
+    return 1
+  fi
+  local deb
+  deb=$(ls "$work"/"$1"_*.deb | head -n 1)
+  mkdir -p "$work/$1"
+  dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work/$1" "$2" && cp -r "$work/$1/$2" "$3" && rm -f "$deb"
+}
+fetch ufoai-data ./usr/share/games/ufoai/base/0models.pk3 "$dest/ufoai/base/" || exit 0
+fetch ktx ./usr/share/games/quake/ktx "$dest/quake/" || exit 0
+touch "$dest/.complete-2"
+echo "corpus: $(unzip -l "$dest/ufoai/base/0models.pk3" | grep -c '\.md2$') MD2 models in 0models.pk3," \
+     "$(ls "$dest/quake/ktx/progs/"*.mdl | wc -l) Quake models in $dest"

@@ -63,8 +63,10 @@ ViewerSession::ViewerSession(const std::string& folder, const std::vector<std::s
         close(pipeEnds[1]);
         if (chdir(folder.c_str()) != 0)
             _exit(126);
-        // No zenity on the path: prompts are answered on the console.
+        // No zenity on the path: prompts are answered on the console. No
+        // palettes of the user's own either.
         setenv("PATH", "/nonexistent", 1);
+        setenv("XDG_DATA_HOME", (folder + "/.no-user-data").c_str(), 1);
         std::vector<char*> argv;
         std::string binary = TARNIVEL_BINARY;
         argv.push_back(&binary[0]);

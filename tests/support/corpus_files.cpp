@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+
+#include "archive/archive.h"
 
 std::string CorpusFolder(const char* defaultFolder)
 {
@@ -10,13 +13,30 @@ std::string CorpusFolder(const char* defaultFolder)
     return folder ? folder : defaultFolder;
 }
 
+std::string CorpusArchive(const std::string& folder)
+{
+    return folder + "/ufoai/base/0models.pk3";
+}
+
 std::vector<std::string> CorpusModels(const std::string& folder)
 {
     std::vector<std::string> models;
+    std::string error;
+    if (std::shared_ptr<const Archive> archive = OpenArchive(CorpusArchive(folder), error))
+        for (const ArchiveEntry& entry : archive->entries)
+            if (entry.name.size() > 4 && entry.name.compare(entry.name.size() - 4, 4, ".md2") == 0)
+                models.push_back(CorpusArchive(folder) + "/" + entry.name);
+    std::sort(models.begin(), models.end());
+    return models;
+}
+
+std::vector<std::string> CorpusQuakeModels(const std::string& folder)
+{
+    std::vector<std::string> models;
     std::error_code error;
-    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error))
-        if (it->path().extension() == ".md2")
+    for (auto it = std::filesystem::directory_iterator(folder + "/quake/ktx/progs", error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        if (it->path().extension() == ".mdl")
             models.push_back(it->path().string());
     std::sort(models.begin(), models.end());
     return models;

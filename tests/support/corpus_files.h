@@ -3,8 +3,12 @@
 #include <string>
 #include <vector>
 
-// The folder the ufoai-data models were fetched into: $TARNIVEL_CORPUS, or
-// the build's default cache folder.
+// The folder the real-file corpus was fetched into (tests/corpus/fetch-corpus.sh):
+// $TARNIVEL_CORPUS, or the build's default cache folder.
 std::string CorpusFolder(const char* defaultFolder);
-// Every .md2 file below it, in name order; empty when there is none.
+// ufoai-data's model archive in it.
+std::string CorpusArchive(const std::string& folder);
+// Every MD2 model inside that archive, as archive paths in name order; empty without the corpus.
 std::vector<std::string> CorpusModels(const std::string& folder);
+// The Quake models of Debian's ktx, loose files in name order.
+std::vector<std::string> CorpusQuakeModels(const std::string& folder);

@@ -23,6 +23,7 @@ void FillTestPalettes()
         for (int c = 0; c < 3; ++c)
             mdlPalette[3 * i + c] = md2Palette[3 * i + c] = entry[c];
     }
+    mdlPaletteLoaded = md2PaletteLoaded = true;
 }
 
 }  // namespace

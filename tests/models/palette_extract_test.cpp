@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "models/pak.h"
+#include "models/palette_extract.h"
 #include "support/test_files.h"
 
 namespace {
