@@ -16,6 +16,9 @@
 #include "core/viewer_state.h"
 #include "support/corpus_files.h"
 #include "lighting/lights.h"
+#include "archive/archive.h"
+#include "archive/game_files.h"
+#include "batch/model_listing.h"
 #include "models/file_bytes.h"
 #include "models/md2.h"
 #include "models/model_list.h"
@@ -74,30 +77,48 @@ void OpenWindow()
 std::vector<std::vector<uint8_t>> CorpusBytes()
 {
     std::vector<std::vector<uint8_t>> all;
+    std::string error;
     for (const std::string& path : CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT))) {
         std::vector<uint8_t> bytes;
-        if (ReadFileBytes(path.c_str(), bytes) == FileReadResult::kOk)
+        if (ReadGameFile(path, bytes, error) == GameFileResult::kOk)
             all.push_back(std::move(bytes));
     }
     return all;
 }
 
-void BM_ReadCorpusFiles(benchmark::State& state)
+// Every corpus model read (inflated) out of 0models.pk3.
+void BM_ReadCorpusFromArchive(benchmark::State& state)
 {
     std::vector<std::string> models = CorpusModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
     if (models.empty())
         return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
     int64_t bytes = 0;
+    std::string error;
     for (auto _ : state) {
         for (const std::string& path : models) {
             std::vector<uint8_t> data;
-            ReadFileBytes(path.c_str(), data);
+            ReadGameFile(path, data, error);
             bytes += static_cast<int64_t>(data.size());
         }
     }
     state.SetBytesProcessed(bytes);
 }
-BENCHMARK(BM_ReadCorpusFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadCorpusFromArchive)->Unit(benchmark::kMillisecond);
+
+// tarnivel --list over the whole archive.
+void BM_ListArchive(benchmark::State& state)
+{
+    std::string archive = CorpusArchive(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    FILE* out = fopen("/dev/null", "w");
+    QuietReports quiet;
+    for (auto _ : state) {
+        ClearArchiveCache();
+        if (ListModels(archive, out) != 0)
+            return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    }
+    fclose(out);
+}
+BENCHMARK(BM_ListArchive)->Unit(benchmark::kMillisecond);
 
 void BM_ParseCorpus(benchmark::State& state)
 {
@@ -200,6 +221,47 @@ void BM_RebuildRemeshed(benchmark::State& state)
                                                 viewer.remeshThreshold));
 }
 BENCHMARK(BM_RebuildRemeshed)->Arg(1)->Arg(2)->Arg(3)->ArgName("threshold")->Unit(benchmark::kMillisecond);
+
+// The soldier's body and its skin as loose files, in a folder of their own.
+std::string LooseCopyOfBenchModel()
+{
+    static std::string loose;
+    if (!loose.empty())
+        return loose;
+    std::string model = BenchModel(), error;
+    if (model.empty())
+        return loose;
+    std::string folder = std::filesystem::temp_directory_path() / "tarnivel-bench-loose";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"body.md2", "body.png"}) {
+        std::vector<uint8_t> bytes;
+        ReadGameFile(model.substr(0, model.size() - 8) + name, bytes, error);
+        FILE* out = fopen((folder + "/" + name).c_str(), "wb");
+        fwrite(bytes.data(), 1, bytes.size(), out);
+        fclose(out);
+    }
+    return loose = folder + "/body.md2";
+}
+
+// "Load Model" and "Remove Model" of the body: 0 loose, 1 from 0models.pk3
+// with its directory cached, 2 from 0models.pk3 opened afresh.
+void BM_OpenModel(benchmark::State& state)
+{
+    OpenWindow();
+    std::string path = state.range(0) == 0 ? LooseCopyOfBenchModel() : BenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    for (auto _ : state) {
+        if (state.range(0) == 2)
+            ClearArchiveCache();
+        if (!AddModel(path.c_str()))
+            return state.SkipWithError("the model did not load");
+        RemoveModel();
+    }
+    glFinish();
+}
+BENCHMARK(BM_OpenModel)->Arg(0)->Arg(1)->Arg(2)->ArgName("from")->Unit(benchmark::kMillisecond);
 
 void BM_WritePng(benchmark::State& state)
 {

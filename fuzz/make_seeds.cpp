@@ -36,7 +36,10 @@ int main(int argc, char** argv)
     put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));
     std::vector<uint8_t> tga = {1, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0, 0x83, 1, 2, 3};
     put("skin_image", "run-length.tga", tga);
-    put("pak", "two.pak", writers::WritePak({{"gfx/palette.lmp", std::vector<uint8_t>(768, 3)},
-                                             {"pics/colormap.pcx", TestPcx(4, 4)}}));
+    const writers::ArchiveFiles files = {{"gfx/palette.lmp", std::vector<uint8_t>(768, 3)},
+                                         {"pics/colormap.pcx", TestPcx(4, 4)},
+                                         {"progs/tiny.mdl", writers::WriteMdl(TinyMdl(3, 2))}};
+    put("archive", "game.pak", writers::WritePak(files));
+    put("archive", "game.pk3", writers::WriteZip(files));
     return 0;
 }

@@ -85,7 +85,7 @@ echo "=== Stage 3: fuzzing, ${fuzz_seconds} s a target"
 if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
-    for target in md2 mdl pcx palette skin_image pak; do
+    for target in md2 mdl pcx palette skin_image archive; do
         corpus="build-fuzz/corpus-$target"
         mkdir -p "$corpus" "build-fuzz/artifacts"
         log="build-fuzz/fuzz-$target.log"
