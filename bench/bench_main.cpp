@@ -7,23 +7,27 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "capture/png_writer.h"
-#include "core/viewer_state.h"
-#include "support/corpus_files.h"
-#include "lighting/lights.h"
 #include "archive/archive.h"
 #include "archive/game_files.h"
 #include "batch/model_listing.h"
+#include "capture/png_writer.h"
+#include "core/display.h"
+#include "core/viewer_state.h"
+#include "lighting/lights.h"
 #include "models/file_bytes.h"
 #include "models/md2.h"
 #include "models/model_list.h"
+#include "render/animation.h"
 #include "render/draw.h"
 #include "render/remesh.h"
+#include "support/corpus_files.h"
+#include "view/projection.h"
 
 namespace {
 
@@ -179,30 +183,87 @@ void BM_Rebuild(benchmark::State& state)
 }
 BENCHMARK(BM_Rebuild)->Arg(0)->Arg(1)->Arg(2)->ArgName("interpolation")->Unit(benchmark::kMicrosecond);
 
-// The same triangles compiled with nothing to decode: the floor of a rebuild.
-void BM_CompileOnly(benchmark::State& state)
+// What the running clock costs the body per displayed frame: the tick
+// (a step, or a rebuild between steps while interpolating) and the draw.
+void BM_ClockFrame(benchmark::State& state)
 {
     ModelObject* model = LoadLargest(state);
     if (!model)
         return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
-    const Md2File& file = *Md2Data(model);
+    viewer.interpolationMethod = static_cast<uint8_t>(state.range(0));
+    viewer.remeshing = false;
+    viewer.useGlCommands = false;
+    viewer.animating = true;
+    int32_t now = model->lastAdvanceTime;
     for (auto _ : state) {
-        glNewList(model->displayList, GL_COMPILE);
-        for (const Md2Triangle& tri : file.triangles) {
-            glBegin(GL_TRIANGLES);
-            for (int k = 0; k < 3; ++k) {
-                float v = static_cast<float>(tri.vertexIndex[k]);
-                if (model->texturing)
-                    glTexCoord2f(v, v);
-                glNormal3f(0, v, 1);
-                glVertex3f(v, v, v);
-            }
-            glEnd();
-        }
-        glEndList();
+        now += 16;
+        AnimateModel(model, now);
+        DrawModelGeometry(model);
+        glFinish();
     }
+    viewer.animating = false;
 }
-BENCHMARK(BM_CompileOnly)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ClockFrame)->Arg(0)->Arg(1)->Arg(2)->ArgName("interpolation")->Unit(benchmark::kMicrosecond);
+
+// The whole display path of the running viewer (the idle tick, then the
+// frame drawn and swapped) with ten bodies animating, as a rate and as a
+// ratio to interpolation none.
+void BM_TenBodies(benchmark::State& state)
+{
+    OpenWindow();
+    std::string path = BenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    for (int i = 0; i < 10; ++i)
+        AddModel(path.c_str());
+    viewer.interpolationMethod = static_cast<uint8_t>(state.range(0));
+    viewer.remeshing = false;
+    viewer.useGlCommands = true;
+    viewer.showOverlay = true;  // the status lines, whose FPS figure a user reads
+    viewer.showHelp = false;
+    viewer.animating = true;
+    SetProjection();
+    double idleTime = 0, displayTime = 0;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        Idle();
+        auto t1 = std::chrono::steady_clock::now();
+        Display();
+        glFinish();
+        auto t2 = std::chrono::steady_clock::now();
+        idleTime += std::chrono::duration<double, std::micro>(t1 - t0).count();
+        displayTime += std::chrono::duration<double, std::micro>(t2 - t1).count();
+    }
+    state.counters["idle_us"] = idleTime / state.iterations();
+    state.counters["display_us"] = displayTime / state.iterations();
+    glFinish();
+    viewer.animating = false;
+    for (int i = 0; i < 10; ++i)
+        RemoveModel();
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TenBodies)->Arg(0)->Arg(1)->Arg(2)->ArgName("interpolation")->Unit(benchmark::kMillisecond)
+    ->MinTime(3.0)->UseRealTime();
+
+// Decoding the body into arrays, by interpolation method: the tick's share.
+void BM_DecodeArrays(benchmark::State& state)
+{
+    ModelObject* model = LoadLargest(state);
+    if (!model)
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    viewer.interpolationMethod = static_cast<uint8_t>(state.range(0));
+    viewer.remeshing = false;
+    viewer.useGlCommands = true;
+    float fraction = 0.0f;
+    for (auto _ : state) {
+        fraction = fraction > 0.9f ? 0.0f : fraction + 0.01f;
+        UpdateModelFrameArrays(model, fraction);
+    }
+    UpdateModelDisplayList(model, 0.0f);
+}
+BENCHMARK(BM_DecodeArrays)->Arg(0)->Arg(1)->Arg(2)->ArgName("interpolation")->Unit(benchmark::kMicrosecond);
 
 void BM_RebuildRemeshed(benchmark::State& state)
 {

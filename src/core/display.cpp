@@ -14,6 +14,7 @@
 #include "lighting/materials.h"
 #include "models/skins.h"
 #include "render/animation.h"
+#include "render/draw.h"
 #include "view/projection.h"
 
 namespace {
@@ -37,7 +38,7 @@ void DrawModel(const ModelObject* model)
     } else {
         glDisable(GL_TEXTURE_2D);
     }
-    glCallList(model->displayList);
+    DrawModelGeometry(model);
     glPopMatrix();
 }
 
@@ -131,6 +132,8 @@ void Idle()
     if (viewer.animating || capturing)
         for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
             AnimateModel(model, now);
+    else
+        SettleStillModels();
     if (!capturing) {
         glutPostRedisplay();
         return;

@@ -45,6 +45,12 @@ struct ModelObject {
     int32_t customFrameIndex = 0;
     uint8_t animMethod = 0;
     uint8_t materialIndex = 0;
+    // The drawing's own: what every frame shares, and the arrays a running
+    // clock draws from instead of the display list.
+    std::shared_ptr<const struct FrameLayout> triangleLayout;
+    std::shared_ptr<const struct FrameLayout> commandLayout;
+    std::shared_ptr<struct FrameGeometry> frameArrays;
+    bool drawnFromArrays = false;
     std::unique_ptr<ModelObject> next;
 
     ModelObject();

@@ -16,6 +16,7 @@
 #include "models/truecolour.h"
 #include "platform/chooser.h"
 #include "platform/paths.h"
+#include "render/animation.h"
 #include "render/draw.h"
 
 void InitTextureEnvironment()
@@ -138,7 +139,7 @@ int SkinGroupPicture(const ModelObject* model, double seconds)
 int DrawnSkin(const ModelObject* model)
 {
     int skin = model->currentSkin, picture = model->animatedSkin;
-    bool clockRuns = viewer.animating || viewer.captureFramesLeft > 0;
+    bool clockRuns = ClockRuns();
     if (clockRuns && picture >= 0 && picture < model->numSkins && skin >= 0 && skin < model->numSkins &&
         model->skins[skin].group >= 0 && model->skins[picture].group == model->skins[skin].group)
         return picture;

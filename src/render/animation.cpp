@@ -81,7 +81,10 @@ void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs)
             elapsed = std::trunc(period);
         fraction = elapsed / period - 1.0f;
     }
-    UpdateModelDisplayList(model, fraction);
+    if (ClockRuns() && viewer.interpolationMethod != kInterpNone)
+        UpdateModelFrameArrays(model, fraction);  // redrawn again before the next display
+    else
+        UpdateModelDisplayList(model, fraction);
 }
 
 void AnimateModel(ModelObject* model, int32_t now)
@@ -96,8 +99,17 @@ void AnimateModel(ModelObject* model, int32_t now)
         else
             model->lastAdvanceTime = now;
     } else if (viewer.interpolationMethod != kInterpNone) {
-        UpdateModelDisplayList(model, static_cast<float>(elapsed) / period);
+        float fraction = static_cast<float>(elapsed) / period;
+        if (ClockRuns())
+            UpdateModelFrameArrays(model, fraction);
+        else
+            UpdateModelDisplayList(model, fraction);
     }
+}
+
+bool ClockRuns()
+{
+    return viewer.animating || viewer.captureFramesLeft > 0;
 }
 
 void StartStopAnimation(float)

@@ -13,6 +13,8 @@ void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs);
 // The number in a frame name (at most 16 characters), mod 100; 0 without digits.
 int FrameNumber(const char* name);
 int RandomInt(int low, int high);
+// The animation clock runs while animating or capturing.
+bool ClockRuns();
 
 // Command handlers.
 void StartStopAnimation(float unused = 0.0f);

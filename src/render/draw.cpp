@@ -2,13 +2,15 @@
 
 #include <GL/gl.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "core/error_log.h"
 #include "core/viewer_state.h"
 #include "models/md2.h"
 #include "models/mdl.h"
+#include "render/animation.h"
+#include "render/frame_geometry.h"
 #include "render/interpolate.h"
 #include "render/remesh.h"
 #include "render/vertex_normals.h"
@@ -20,17 +22,13 @@ struct DecodedVertex {
     float normal[3];
 };
 
-// What one draw sends with each vertex, and where.
-struct DrawContext {
-    bool texCoords;
-    bool normals;
-    bool remesh;
-};
-
 const float kNoNormal[3] = {0.0f, 0.0f, 0.0f};
 
 // Reused between draws: one decoded vertex per frame vertex.
 std::vector<DecodedVertex> decoded;
+// The geometry a display list is compiled from; let go of when a remeshed draw made it large.
+FrameGeometry scratch;
+constexpr size_t kScratchKept = size_t(64) << 20;
 
 const float* NormalAt(uint8_t index)
 {
@@ -50,118 +48,165 @@ void WindowFrames(const ModelObject* model, int window[4])
     window[3] = WindowFrame(model, model->nextFrame);
 }
 
-// Decodes every vertex once per draw; the triangles then index the result.
-void DecodeVertices(const PackedVertex* const frames[4], int numVerts, const float scale[3],
-                    const float translate[3], float t, bool normals)
+// One value of the four window frames combined by the method; the method
+// is chosen once per draw, so the loops below inline it.
+template <uint8_t Method>
+float Combine(float p0, float p1, float p2, float p3, const InterpolationWeights& w)
 {
-    uint8_t method = viewer.interpolationMethod;
+    if (Method == kInterpNone)
+        return p2;
+    if (Method == kInterpLinear)
+        return InterpolateLinear(p2, p3, w);
+    return InterpolateCubic(p0, p1, p2, p3, w);
+}
+
+template <uint8_t Method>
+void DecodeWith(const PackedVertex* const frames[4], int numVerts, const float scale[3],
+                const float translate[3], const InterpolationWeights& w, bool normals)
+{
+    for (int v = 0; v < numVerts; ++v) {
+        DecodedVertex& out = decoded[v];
+        const PackedVertex &a = frames[0][v], &b = frames[1][v], &c = frames[2][v], &d = frames[3][v];
+        out.position[0] = scale[0] * Combine<Method>(a.x, b.x, c.x, d.x, w) + translate[0];
+        out.position[1] = scale[1] * Combine<Method>(a.y, b.y, c.y, d.y, w) + translate[1];
+        out.position[2] = scale[2] * Combine<Method>(a.z, b.z, c.z, d.z, w) + translate[2];
+        if (!normals)
+            continue;
+        const float *na = NormalAt(a.normalIndex), *nb = NormalAt(b.normalIndex), *nc = NormalAt(c.normalIndex),
+                    *nd = NormalAt(d.normalIndex);
+        for (int k = 0; k < 3; ++k)
+            out.normal[k] = Combine<Method>(na[k], nb[k], nc[k], nd[k], w);
+    }
+}
+
+// Cubic from terms kept with the model's arrays: worked out when the window
+// changes (a step), then only evaluated while t moves between steps.
+void DecodeCubicKept(const PackedVertex* const frames[4], int numVerts, const float scale[3],
+                     const float translate[3], const InterpolationWeights& w, bool normals, FrameGeometry& kept)
+{
+    int values = normals ? 6 : 3;
+    bool same = kept.cubicNormals == normals && kept.cubicTerms.size() == size_t(numVerts) * values;
+    for (int k = 0; k < 4; ++k)
+        same = same && kept.cubicWindow[k] == frames[k];
+    if (!same) {
+        kept.cubicTerms.resize(size_t(numVerts) * values);
+        for (int v = 0; v < numVerts; ++v) {
+            CubicTerms* terms = &kept.cubicTerms[size_t(v) * values];
+            const PackedVertex &a = frames[0][v], &b = frames[1][v], &c = frames[2][v], &d = frames[3][v];
+            terms[0] = CubicTermsOf(a.x, b.x, c.x, d.x);
+            terms[1] = CubicTermsOf(a.y, b.y, c.y, d.y);
+            terms[2] = CubicTermsOf(a.z, b.z, c.z, d.z);
+            if (!normals)
+                continue;
+            const float *na = NormalAt(a.normalIndex), *nb = NormalAt(b.normalIndex), *nc = NormalAt(c.normalIndex),
+                        *nd = NormalAt(d.normalIndex);
+            for (int k = 0; k < 3; ++k)
+                terms[3 + k] = CubicTermsOf(na[k], nb[k], nc[k], nd[k]);
+        }
+        std::copy(frames, frames + 4, kept.cubicWindow);
+        kept.cubicNormals = normals;
+    }
+    for (int v = 0; v < numVerts; ++v) {
+        const CubicTerms* terms = &kept.cubicTerms[size_t(v) * values];
+        DecodedVertex& out = decoded[v];
+        for (int a = 0; a < 3; ++a)
+            out.position[a] = scale[a] * EvaluateCubic(terms[a], w) + translate[a];
+        if (normals)
+            for (int a = 0; a < 3; ++a)
+                out.normal[a] = EvaluateCubic(terms[3 + a], w);
+    }
+}
+
+// Decodes every vertex once per draw; the primitives then index the result.
+void DecodeVertices(const PackedVertex* const frames[4], int numVerts, const float scale[3],
+                    const float translate[3], float t, bool normals, FrameGeometry* kept)
+{
     decoded.resize(numVerts);
+    switch (viewer.interpolationMethod) {
+    case kInterpNone:
+        return DecodeWith<kInterpNone>(frames, numVerts, scale, translate, InterpolationWeights{}, normals);
+    case kInterpLinear:
+        return DecodeWith<kInterpLinear>(frames, numVerts, scale, translate, InterpolationWeights{t, 0, 0},
+                                         normals);
+    case kInterpCubic:
+        if (kept)
+            return DecodeCubicKept(frames, numVerts, scale, translate, WeightsFor(t), normals, *kept);
+        return DecodeWith<kInterpCubic>(frames, numVerts, scale, translate, WeightsFor(t), normals);
+    }
+    // An unknown method: every value goes through Interpolate, which reports it.
     for (int v = 0; v < numVerts; ++v) {
         DecodedVertex& out = decoded[v];
         for (int a = 0; a < 3; ++a) {
             float p[4];
             for (int k = 0; k < 4; ++k)
                 p[k] = Coordinate(frames[k][v], a);
-            out.position[a] = scale[a] * Interpolate(p, t, method) + translate[a];
-        }
-        if (!normals)
-            continue;
-        for (int a = 0; a < 3; ++a) {
-            float p[4];
+            out.position[a] = scale[a] * Interpolate(p, t, viewer.interpolationMethod) + translate[a];
             for (int k = 0; k < 4; ++k)
                 p[k] = NormalAt(frames[k][v].normalIndex)[a];
-            out.normal[a] = Interpolate(p, t, method);
+            out.normal[a] = normals ? Interpolate(p, t, viewer.interpolationMethod) : 0.0f;
         }
     }
 }
 
-// File axes (x, y, z) go to OpenGL as (y, z, x).
-void SendVertex(const DrawContext& context, float s, float t, const DecodedVertex& v)
+// The decoded vertices of the layout's array vertices, file axes (x, y, z)
+// sent to OpenGL as (y, z, x).
+void FillArrays(FrameGeometry& out, bool normals, bool texCoords)
 {
-    const float* p = v.position;
-    const float* n = v.normal;
-    if (context.remesh) {
-        if (context.texCoords)
-            remeshTexCoord2f(s, t);
-        if (context.normals)
-            remeshNormal3f(n[1], n[2], n[0]);
-        remeshVertex3f(p[1], p[2], p[0]);
-        return;
+    const std::vector<uint32_t>& frameVertex = out.layout->frameVertex;
+    size_t count = frameVertex.size();
+    out.positions.resize(3 * count);
+    out.normals.resize(normals ? 3 * count : 0);
+    out.interleaved.clear();
+    for (size_t i = 0; i < count; ++i) {
+        const DecodedVertex& v = decoded[frameVertex[i]];
+        float* p = &out.positions[3 * i];
+        p[0] = v.position[1], p[1] = v.position[2], p[2] = v.position[0];
+        if (normals) {
+            float* n = &out.normals[3 * i];
+            n[0] = v.normal[1], n[1] = v.normal[2], n[2] = v.normal[0];
+        }
     }
-    if (context.texCoords)
-        glTexCoord2f(s, t);
-    if (context.normals)
-        glNormal3f(n[1], n[2], n[0]);
-    glVertex3f(p[1], p[2], p[0]);
+    out.sendNormals = normals;
+    out.sendTexCoords = texCoords;
 }
 
-void BeginTriangle(const DrawContext& context)
+// Every triangle of the layout through the remeshing interface, its
+// subdivided triangles collected into the geometry.
+void RemeshTriangles(const FrameLayout& layout, bool texCoords, FrameGeometry& out)
 {
-    if (context.remesh)
+    out.layout.reset();
+    out.sendNormals = out.sendTexCoords = true;
+    int64_t triangles = static_cast<int64_t>(layout.indices.size() / 3);
+    int depth = RemeshDepthFor(triangles);
+    out.interleaved.resize(24 * static_cast<size_t>(RemeshTriangleCount(triangles, depth)));
+    RemeshSetDepth(depth);
+    RemeshEmitInto(&out);
+    for (size_t i = 0; i + 2 < layout.indices.size(); i += 3) {
         remeshBegin();
-    else
-        glBegin(GL_TRIANGLES);
-}
-
-void EndTriangle(const DrawContext& context)
-{
-    if (context.remesh)
-        remeshEnd();
-    else
-        glEnd();
-}
-
-float SkinDivisor(int32_t size)
-{
-    return size > 0 ? static_cast<float>(size) : 1.0f;
-}
-
-void DrawMd2Triangles(const Md2File& file, const DrawContext& context)
-{
-    float width = SkinDivisor(file.header.skinWidth);
-    float height = SkinDivisor(file.header.skinHeight);
-    for (const Md2Triangle& tri : file.triangles) {
-        BeginTriangle(context);
         for (int k = 0; k < 3; ++k) {
-            const Md2TexCoord& st = file.texCoords[tri.texCoordIndex[k]];
-            SendVertex(context, st.s / width, st.t / height, decoded[tri.vertexIndex[k]]);
+            uint32_t a = layout.indices[i + k];
+            const DecodedVertex& v = decoded[layout.frameVertex[a]];
+            if (texCoords)
+                remeshTexCoord2f(layout.texCoords[2 * a], layout.texCoords[2 * a + 1]);
+            remeshNormal3f(v.normal[1], v.normal[2], v.normal[0]);
+            remeshVertex3f(v.position[1], v.position[2], v.position[0]);
         }
-        EndTriangle(context);
+        remeshEnd();
     }
+    RemeshEmitInto(nullptr);
 }
 
-void DrawMd2GlCommands(const std::vector<int32_t>& words, const DrawContext& context)
+const std::shared_ptr<const FrameLayout>& LayoutOf(std::shared_ptr<const FrameLayout>& cached,
+                                                   std::shared_ptr<const FrameLayout> (*build)(const Md2File&),
+                                                   const Md2File& file)
 {
-    size_t i = 0;
-    while (i < words.size()) {
-        int32_t n = words[i++];
-        if (n == 0)
-            break;
-        glBegin(n > 0 ? GL_TRIANGLE_STRIP : GL_TRIANGLE_FAN);
-        for (int64_t v = n > 0 ? n : -int64_t(n); v > 0; --v, i += 3) {
-            float s, t;
-            memcpy(&s, &words[i], 4);
-            memcpy(&t, &words[i + 1], 4);
-            SendVertex(context, s, t, decoded[words[i + 2]]);
-        }
-        glEnd();
-    }
+    if (!cached)
+        cached = build(file);
+    return cached;
 }
 
-void PrepareRemesh(const DrawContext& context, size_t triangles)
-{
-    if (context.remesh)
-        RemeshSetDepth(RemeshDepthFor(static_cast<int64_t>(triangles)));
-}
-
-}  // namespace
-
-int WindowFrame(const ModelObject* model, int frame)
-{
-    return frame >= 0 && frame < model->numFrames ? frame : 0;
-}
-
-void DrawMD2Frame(ModelObject* model, float fraction)
+// kept, when given, is the model's own arrays, which keep decoding work between draws.
+void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
     if (fraction > 1.0f)
         fraction = 1.0f;
@@ -176,8 +221,7 @@ void DrawMD2Frame(ModelObject* model, float fraction)
     }
     float scale[3], translate[3];
     for (int a = 0; a < 3; ++a) {
-        float s[4] = {headers[0].scale[a], headers[1].scale[a], headers[2].scale[a],
-                      headers[3].scale[a]};
+        float s[4] = {headers[0].scale[a], headers[1].scale[a], headers[2].scale[a], headers[3].scale[a]};
         float t[4] = {headers[0].translate[a], headers[1].translate[a], headers[2].translate[a],
                       headers[3].translate[a]};
         scale[a] = Interpolate(s, fraction, viewer.interpolationMethod);
@@ -185,51 +229,86 @@ void DrawMD2Frame(ModelObject* model, float fraction)
     }
     // A model whose file has no usable GL commands is drawn from its triangles.
     bool glCommands = viewer.useGlCommands && !file.glCommands.empty();
-    DrawContext context{model->texturing, viewer.lightingEnabled || (!glCommands && viewer.remeshing),
-                        !glCommands && viewer.remeshing};
-    DecodeVertices(frames, file.header.numXyz, scale, translate, fraction, context.normals);
-    if (glCommands) {
-        DrawMd2GlCommands(file.glCommands, context);
-    } else {
-        PrepareRemesh(context, file.triangles.size());
-        DrawMd2Triangles(file, context);
-    }
-    CheckGLError("DrawMD2Frame()");
+    bool remesh = !glCommands && viewer.remeshing;
+    bool normals = viewer.lightingEnabled || remesh;
+    DecodeVertices(frames, file.header.numXyz, scale, translate, fraction, normals, kept);
+    const std::shared_ptr<const FrameLayout>& layout =
+        glCommands ? LayoutOf(model->commandLayout, Md2CommandLayout, file)
+                   : LayoutOf(model->triangleLayout, Md2TriangleLayout, file);
+    if (remesh)
+        return RemeshTriangles(*layout, model->texturing, out);
+    out.layout = layout;
+    FillArrays(out, normals, model->texturing);
 }
 
-void DrawMDLFrame(ModelObject* model, float fraction)
+void BuildMdlGeometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
     if (fraction > 1.0f)
         fraction = 1.0f;
     const MdlFile& file = *MdlData(model);
-    const MdlHeader& h = file.header;
     int window[4];
     WindowFrames(model, window);
     const PackedVertex* frames[4];
     for (int k = 0; k < 4; ++k)
         frames[k] = MdlFrameVertices(file, window[k]);
-    DrawContext context{model->texturing, viewer.lightingEnabled || viewer.remeshing,
-                        viewer.remeshing};
-    DecodeVertices(frames, h.numVerts, h.scale, h.translate, fraction, context.normals);
-    PrepareRemesh(context, file.triangles.size());
-    float width = SkinDivisor(h.skinWidth), height = SkinDivisor(h.skinHeight);
-    for (const MdlTriangle& tri : file.triangles) {
-        BeginTriangle(context);
-        for (int k = 0; k < 3; ++k) {
-            int i = tri.vertexIndex[k];
-            const MdlTexCoord& st = file.texCoords[i];
-            int64_t s = st.s;  // a hostile file's s plus half the width may not fit an int
-            if (st.onSeam != 0 && tri.facesFront == 0)
-                s += h.skinWidth / 2;
-            SendVertex(context, static_cast<float>(s) / width, st.t / height, decoded[i]);
-        }
-        EndTriangle(context);
-    }
-    CheckGLError("DrawMDLFrame()");
+    bool normals = viewer.lightingEnabled || viewer.remeshing;
+    DecodeVertices(frames, file.header.numVerts, file.header.scale, file.header.translate, fraction, normals, kept);
+    if (!model->triangleLayout)
+        model->triangleLayout = MdlTriangleLayout(file);
+    if (viewer.remeshing)
+        return RemeshTriangles(*model->triangleLayout, model->texturing, out);
+    out.layout = model->triangleLayout;
+    FillArrays(out, normals, model->texturing);
+}
+
+// Builds the model's geometry; false for a model of no known type.
+bool BuildGeometry(ModelObject* model, float fraction, FrameGeometry& out)
+{
+    if (model->modelType == kModelMdl && MdlData(model))
+        BuildMdlGeometry(model, fraction, out, &out);
+    else if (model->modelType == kModelMd2 && Md2Data(model))
+        BuildMd2Geometry(model, fraction, out, &out);
+    else
+        return false;
+    return true;
+}
+
+void DrawAndRelease(FrameGeometry& geometry, const char* checkTag)
+{
+    DrawFrameGeometry(geometry);
+    if ((geometry.positions.capacity() + geometry.interleaved.capacity()) * sizeof(float) > kScratchKept)
+        geometry = FrameGeometry();
+    CheckGLError(checkTag);
+}
+
+void LeaveArrays(ModelObject* model)
+{
+    model->drawnFromArrays = false;
+    model->frameArrays.reset();
+}
+
+}  // namespace
+
+int WindowFrame(const ModelObject* model, int frame)
+{
+    return frame >= 0 && frame < model->numFrames ? frame : 0;
+}
+
+void DrawMD2Frame(ModelObject* model, float fraction)
+{
+    BuildMd2Geometry(model, fraction, scratch, nullptr);
+    DrawAndRelease(scratch, "DrawMD2Frame()");
+}
+
+void DrawMDLFrame(ModelObject* model, float fraction)
+{
+    BuildMdlGeometry(model, fraction, scratch, nullptr);
+    DrawAndRelease(scratch, "DrawMDLFrame()");
 }
 
 void UpdateModelDisplayList(ModelObject* model, float fraction)
 {
+    LeaveArrays(model);
     glNewList(model->displayList, GL_COMPILE);
     if (model->modelType == kModelMdl && MdlData(model))
         DrawMDLFrame(model, fraction);
@@ -238,6 +317,35 @@ void UpdateModelDisplayList(ModelObject* model, float fraction)
     else
         ReportError("UpdateModelDisplayList: invalid model type");
     glEndList();
+}
+
+void UpdateModelFrameArrays(ModelObject* model, float fraction)
+{
+    if (!model->frameArrays)
+        model->frameArrays = std::make_shared<FrameGeometry>();
+    if (!BuildGeometry(model, fraction, *model->frameArrays))
+        return UpdateModelDisplayList(model, fraction);  // reports the invalid type
+    model->drawnFromArrays = true;
+}
+
+void DrawModelGeometry(const ModelObject* model)
+{
+    if (model->drawnFromArrays && model->frameArrays)
+        DrawFrameGeometry(*model->frameArrays);
+    else
+        glCallList(model->displayList);
+}
+
+void SettleStillModels()
+{
+    for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
+        if (!model->drawnFromArrays)
+            continue;
+        glNewList(model->displayList, GL_COMPILE);
+        DrawFrameGeometry(*model->frameArrays);
+        glEndList();
+        LeaveArrays(model);
+    }
 }
 
 void UpdateAllDisplayLists()

@@ -5,6 +5,14 @@
 // Compiles the model's display list for its frame window at fraction.
 void UpdateModelDisplayList(ModelObject* model, float fraction);
 void UpdateAllDisplayLists();
+// The running clock's rebuild: geometry that changes every displayed frame
+// is kept in the model's arrays and drawn from them, not compiled into a
+// list that would be called once.
+void UpdateModelFrameArrays(ModelObject* model, float fraction);
+// Once the clock stops, models drawn from arrays get their display list back.
+void SettleStillModels();
+// What the display calls for a model: its list, or its arrays.
+void DrawModelGeometry(const ModelObject* model);
 void DrawMD2Frame(ModelObject* model, float fraction);
 void DrawMDLFrame(ModelObject* model, float fraction);
 

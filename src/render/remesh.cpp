@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -10,11 +11,25 @@
 #include "models/md2.h"
 #include "models/mdl.h"
 #include "render/draw.h"
+#include "render/frame_geometry.h"
 
 namespace {
 
 RemeshPolygon working = {};
 int subdivisionDepth = 1;
+FrameGeometry* emitInto = nullptr;
+size_t emitted = 0;  // vertices written into emitInto
+
+void AppendVertex(FrameGeometry& out, const RemeshVertex& v)
+{
+    if (8 * (emitted + 1) > out.interleaved.size())
+        out.interleaved.resize(8 * (2 * emitted + 3));
+    float* at = &out.interleaved[8 * emitted];
+    at[0] = v.texCoord[0], at[1] = v.texCoord[1];
+    std::copy(v.normal, v.normal + 3, at + 2);
+    std::copy(v.position, v.position + 3, at + 5);
+    ++emitted;
+}
 
 // The interface guards the order of calls; breaking it is a programming error.
 [[noreturn]] void MisuseExit()
@@ -52,26 +67,32 @@ float Length3(const float a[3])
     return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
 }
 
-void Normalize3(float a[3])
+void DivideBy(float a[3], float length)
 {
-    float length = Length3(a);
     for (int i = 0; i < 3; ++i)
         a[i] /= length;
 }
 
+void Normalize3(float a[3])
+{
+    DivideBy(a, Length3(a));
+}
+
 // The direction of edge e within the tangent plane of normal n; false when
-// there is none (a zero edge, or one parallel to n).
+// there is none (a zero edge, or one parallel to n). Each length is taken once.
 bool EdgeTangent(const float e[3], const float n[3], float out[3])
 {
     float side[3];
     Cross3(e, n, side);
-    if (Length3(side) == 0.0f)
+    float length = Length3(side);
+    if (length == 0.0f)
         return false;
-    Normalize3(side);
+    DivideBy(side, length);
     Cross3(n, side, out);
-    if (Length3(out) == 0.0f)
+    length = Length3(out);
+    if (length == 0.0f)
         return false;
-    Normalize3(out);
+    DivideBy(out, length);
     return true;
 }
 
@@ -157,6 +178,15 @@ void remeshEnd()
     working.numVertices = 0;
 }
 
+void RemeshEmitInto(FrameGeometry* output)
+{
+    // Output ends: the arrays are cut to what was written.
+    if (emitInto && !output)
+        emitInto->interleaved.resize(8 * emitted);
+    emitInto = output;
+    emitted = 0;
+}
+
 void RemeshSetDepth(int depth)
 {
     subdivisionDepth = depth;
@@ -198,6 +228,11 @@ void ComputeEdgeMidpoints(const RemeshPolygon* polygon, RemeshPolygon* midpoints
 void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth)
 {
     int n = polygon->numVertices;
+    if (depth <= 0 && emitInto) {
+        for (int i = 1; i <= n; ++i)
+            AppendVertex(*emitInto, polygon->vertices[i % n]);
+        return;
+    }
     if (depth <= 0) {
         glBegin(GL_POLYGON);
         for (int i = 0; i < n; ++i) {

@@ -27,6 +27,12 @@ void remeshTexCoord2f(float s, float t);
 void remeshVertex3f(float x, float y, float z);
 void remeshEnd();
 
+// Where the subdivided triangles go: appended to the geometry's own arrays
+// (each triangle's first vertex last, as OpenGL rasterises a polygon), or,
+// with null, drawn at once as polygons.
+struct FrameGeometry;
+void RemeshEmitInto(FrameGeometry* output);
+
 // The depth remeshEnd subdivides to (the threshold, unless a draw limits it).
 void RemeshSetDepth(int depth);
 // The threshold, lowered until the triangles it makes stay within the bound.

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "core/viewer_state.h"
 #include "models/md2.h"
 #include "models/model_list.h"
+#include "render/animation.h"
 #include "render/draw.h"
 #include "support/feedback.h"
 #include "support/gl_context.h"
@@ -233,4 +236,63 @@ TEST_F(Drawing, RenderModeCyclesThroughSolidWireframeAndPoints)
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     ToggleDepthBuffer();
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
+
+// The running clock draws from arrays what a display list would hold,
+// value for value, whatever the method, path or window.
+TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)
+{
+    writers::Md2Model bare = TinyMd2({"a1", "a2", "a3", "a4"});
+    bare.glCommands.clear();
+    ModelObject* models[] = {LoadMd2(TinyMd2({"a1", "a2", "a3", "a4"})), LoadMd2(bare), LoadMdl()};
+    auto same = [](const std::vector<FeedbackPolygon>& a, const std::vector<FeedbackPolygon>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (size_t p = 0; p < a.size(); ++p)
+            for (size_t v = 0; v < a[p].size(); ++v)
+                if (memcmp(&a[p][v], &b[p][v], sizeof(FeedbackVertex)) != 0)
+                    return false;
+        return true;
+    };
+    for (ModelObject* model : models) {
+        for (uint8_t method : {0, 1, 2}) {
+            for (bool remesh : {false, true}) {
+                viewer.interpolationMethod = method;
+                viewer.remeshing = remesh;
+                model->prevPrevFrame = 0, model->prevFrame = 1, model->currentFrame = 2, model->nextFrame = 0;
+                for (float fraction : {0.25f, 0.75f}) {
+                    UpdateModelDisplayList(model, fraction);
+                    std::vector<FeedbackPolygon> list = CaptureList(model->displayList);
+                    UpdateModelFrameArrays(model, fraction);
+                    EXPECT_TRUE(model->drawnFromArrays);
+                    std::vector<FeedbackPolygon> arrays = CaptureDrawing([model] { DrawModelGeometry(model); });
+                    EXPECT_TRUE(same(list, arrays)) << int(method) << remesh << fraction;
+                }
+                model->currentFrame = 1;  // a new window: kept cubic terms must not linger
+                UpdateModelFrameArrays(model, 0.5f);
+                std::vector<FeedbackPolygon> arrays = CaptureDrawing([model] { DrawModelGeometry(model); });
+                SettleStillModels();  // the clock is stopped: the list takes the arrays' geometry
+                EXPECT_FALSE(model->drawnFromArrays);
+                EXPECT_TRUE(same(CaptureList(model->displayList), arrays)) << int(method) << remesh;
+                UpdateModelDisplayList(model, 0.5f);
+                EXPECT_TRUE(same(CaptureList(model->displayList), arrays)) << int(method) << remesh;
+            }
+        }
+    }
+}
+
+TEST_F(Drawing, OnlyARunningClockDrawsFromArrays)
+{
+    viewer.interpolationMethod = 1;
+    ModelObject* model = LoadMd2(TinyMd2({"a1", "a2", "a3"}));
+    AnimateModel(model, 50);  // stopped clock, called directly: the list
+    EXPECT_FALSE(model->drawnFromArrays);
+    viewer.animating = true;
+    AnimateModel(model, 60);  // between steps
+    EXPECT_TRUE(model->drawnFromArrays);
+    AnimateModel(model, 150);  // a step while interpolating
+    EXPECT_TRUE(model->drawnFromArrays);
+    viewer.interpolationMethod = 0;
+    AnimateModel(model, 260);  // a step without interpolation: shown for a while, so a list
+    EXPECT_FALSE(model->drawnFromArrays);
 }
