@@ -3,6 +3,7 @@
 // (tests/corpus/fetch-corpus.sh); the corpus benchmarks say so without it.
 #include <GL/freeglut.h>
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <benchmark/benchmark.h>
 
@@ -323,6 +324,32 @@ void BM_OpenModel(benchmark::State& state)
     glFinish();
 }
 BENCHMARK(BM_OpenModel)->Arg(0)->Arg(1)->Arg(2)->ArgName("from")->Unit(benchmark::kMillisecond);
+
+// A 256-pixel thumbnail of the body, the whole thumbnailer process timed as
+// a file manager runs it: 0 the loose file, 1 inside 0models.pk3.
+void BM_ThumbnailProcess(benchmark::State& state)
+{
+    std::string model = state.range(0) == 0 ? LooseCopyOfBenchModel() : BenchModel();
+    if (model.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    std::string output = std::filesystem::temp_directory_path() / "tarnivel-bench-thumbnail.png";
+    for (auto _ : state) {
+        pid_t child = fork();
+        if (child == 0) {
+            unsetenv("DISPLAY");
+            execl(TARNIVEL_THUMBNAILER, TARNIVEL_THUMBNAILER, "-s", "256", model.c_str(), output.c_str(),
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return state.SkipWithError("the thumbnailer failed");
+    }
+    std::filesystem::remove(output);
+}
+BENCHMARK(BM_ThumbnailProcess)->Arg(0)->Arg(1)->ArgName("from")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(20);
 
 void BM_WritePng(benchmark::State& state)
 {

@@ -13,6 +13,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export ASAN_OPTIONS="detect_leaks=1"
 summaries=()
 failed=0
+corpus_folder=${TARNIVEL_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnivel/corpus}
 
 note() {
     echo "### $1"
@@ -31,12 +32,14 @@ build() {  # build DIR cmake-options...
     return "${PIPESTATUS[0]}"
 }
 
-# ctest_stage NAME DIR LABEL [ctest options]: runs one label under Xvfb.
+# ctest_stage NAME DIR LABEL [ctest options]: runs one label under Xvfb,
+# or, for the off-screen label, with no display server at all.
 ctest_stage() {
     local name=$1 dir=$2 label=$3
     shift 3
-    local log="$dir/ctest-$label.log"
-    (cd "$dir" && xvfb ctest -L "^$label\$" --output-on-failure --timeout 900 "$@") >"$log" 2>&1
+    local log="$dir/ctest-$label.log" run=xvfb
+    [ "$label" = offscreen ] && run="env -u DISPLAY -u WAYLAND_DISPLAY"
+    (cd "$dir" && $run ctest -L "^$label\$" --output-on-failure --timeout 900 "$@") >"$log" 2>&1
     local status=$?
     grep -E "tests passed|The following tests FAILED|\(Failed\)|\(Timeout\)|\(SEGFAULT\)|\(Subprocess" "$log" | tail -n 8
     local line
@@ -59,10 +62,21 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     note "build: tarnivel, tests, benchmarks and the demo folder built"
     ctest_stage "unit tests" build unit -j "$jobs"
     ctest_stage "end-to-end scenarios" build e2e
+    ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
     ctest_stage "real-corpus test" build corpus -V
     corpus_summary build
     summaries+=("$(corpus_summary build)")
+    thumbnails=$(bash tests/corpus/thumbnail-corpus.sh build "$corpus_folder" 2>&1)
+    status=$?
+    echo "$thumbnails"
+    line=$(echo "$thumbnails" | grep -E '^thumbnails: ' | tail -n 1)
+    if [ $status -ne 0 ]; then
+        failed=1
+        note "thumbnails: FAILED (${line#thumbnails: })"
+    else
+        note "$line"
+    fi
 else
     failed=1
     note "build: FAILED (see build.configure.log and the output above)"
@@ -71,6 +85,7 @@ fi
 echo "=== Stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
     ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
+    ctest_stage "sanitized off-screen pictures" build-asan offscreen
     ctest_stage "sanitized real-corpus test" build-asan corpus -V
     corpus_summary build-asan
     # The viewer's own exit leaves the GL driver's blocks behind; leaks are

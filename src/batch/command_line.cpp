@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "batch/model_listing.h"
+#include "batch/render_options.h"
 #include "core/error_log.h"
 #include "core/startup.h"
 
@@ -12,10 +13,15 @@ namespace {
 const char kUsage[] =
     "usage: tarnivel [MODEL...]\n"
     "       tarnivel --list PATH\n"
+    "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N] [--background NAME]\n"
+    "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] MODEL\n"
     "  MODEL  a .mdl or .md2 file, an archive (.pak, .pk3, .zip) to choose a model in, or a\n"
     "         model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"
-    "               its path, format, frames, vertices, triangles and skins\n";
+    "               its path, format, frames, vertices, triangles and skins\n"
+    "  --render OUT.png  draws the model with no window (no display server needed), framed from\n"
+    "               the front and a little above, into a PNG with an alpha channel; --frames A-B\n"
+    "               writes OUT_000.png onward, the animation at --fps pictures a second (10)\n";
 
 }  // namespace
 
@@ -33,6 +39,15 @@ int RunCommandLine(int argc, char** argv)
             return 2;
         }
         return ListModels(argv[2], stdout);
+    }
+    if (argc >= 2 && strcmp(argv[1], "--render") == 0) {
+        PictureRequest request;
+        std::string error;
+        if (!ParseRenderOptions(argc - 2, argv + 2, request, error)) {
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            return 2;
+        }
+        return RenderPictures(request);
     }
     return RunViewer(argc, argv);
 }

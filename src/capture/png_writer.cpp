@@ -1,6 +1,11 @@
 #include "capture/png_writer.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/viewer_state.h"
 
@@ -10,8 +15,13 @@ void PngRowWritten(png_structp png, png_uint_32 row, int pass)
         printf(".");
 }
 
-// Nothing with a destructor may live in here: libpng errors longjmp back.
 int WritePng(png_bytep* rows, int width, int height, const char* fileName)
+{
+    return WritePngRows(rows, width, height, PNG_COLOR_TYPE_RGB, fileName, viewer.showOverlay);
+}
+
+// Nothing with a destructor may live in here: libpng errors longjmp back.
+int WritePngRows(png_bytep* rows, int width, int height, int colourType, const char* fileName, bool progress)
 {
     FILE* file = fopen(fileName, "wb");
     if (!file)
@@ -34,13 +44,57 @@ int WritePng(png_bytep* rows, int width, int height, const char* fileName)
         return 1;
     }
     png_init_io(png, file);
-    png_set_write_status_fn(png, viewer.showOverlay ? PngRowWritten : nullptr);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_write_status_fn(png, progress ? PngRowWritten : nullptr);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, colourType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return fclose(file) == 0 ? 0 : 1;
+}
+
+namespace {
+
+char pendingFile[4096];
+
+}  // namespace
+
+const char* PendingPngFile()
+{
+    return pendingFile;
+}
+
+bool WritePngAtomically(const std::vector<uint8_t>& rgba, int width, int height, const std::string& path,
+                        std::string& error)
+{
+    size_t slash = path.rfind('/');
+    std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tarnivel-XXXXXX";
+    if (temporary.size() >= sizeof pendingFile) {
+        error = "the path is too long";
+        return false;
+    }
+    snprintf(pendingFile, sizeof pendingFile, "%s", temporary.c_str());
+    int descriptor = mkstemp(pendingFile);
+    if (descriptor < 0) {
+        error = std::string("cannot write into its folder: ") + strerror(errno);
+        pendingFile[0] = '\0';
+        return false;
+    }
+    mode_t mask = umask(0);
+    umask(mask);
+    fchmod(descriptor, 0666 & ~mask);  // as a plain new file would be
+    close(descriptor);
+    std::vector<png_bytep> rows(height);
+    for (int r = 0; r < height; ++r)
+        rows[r] = const_cast<uint8_t*>(rgba.data()) + static_cast<size_t>(r) * width * 4;
+    bool written = WritePngRows(rows.data(), width, height, PNG_COLOR_TYPE_RGBA, pendingFile, false) == 0;
+    if (!written || rename(pendingFile, path.c_str()) != 0) {
+        error = written ? std::string("cannot be renamed into place: ") + strerror(errno) : "cannot be written";
+        unlink(pendingFile);
+        pendingFile[0] = '\0';
+        return false;
+    }
+    pendingFile[0] = '\0';
+    return true;
 }

@@ -14,6 +14,7 @@
 #include "render/interpolate.h"
 #include "render/remesh.h"
 #include "view/control.h"
+#include "view/framing.h"
 #include "view/projection.h"
 
 const CommandEntry commandTable[kNumCommands + 1] = {
@@ -116,6 +117,7 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"Take Screen Shot", '*', 0, TakeScreenShot, 0.0f},
     {"Capture Sequence", '/', 0, CaptureSequence, 0.0f},
     {"Quit", 27, 0, Quit, 0.0f},
+    {"Frame Current Model", 'F', 0, FrameCurrentModel, 0.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
 

@@ -114,7 +114,7 @@ void CreateMenus()
     int rendering = CommandMenu({57, 58, 59, 69, 70, 71});
     int stereo = CommandMenu({8, 0, 1, 4, 5});
     int animation = CommandMenu({39, 40, 41, 44, 45, 46, 47, 48, 49, 50, 51, 53, 54, 56});
-    int control = CommandMenu({10, 9, 11, 12, 13, 14, 17, 18, 21, 22, 25, 26, 29, 30, 33, 34});
+    int control = CommandMenu({10, 9, 11, 12, 13, 14, 17, 18, 21, 22, 25, 26, 29, 30, 33, 34, 99});
     int ambient = CommandMenu({74, 75, 76, 77, 78, 79});
 
     void (*lightCallbacks[5])(int) = {Light0Menu, Light1Menu, Light2Menu, Light3Menu, Light4Menu};

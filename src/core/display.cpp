@@ -97,7 +97,7 @@ void UpdateFrameRate(int now)
     }
 }
 
-void Display()
+void DrawSceneFrame()
 {
     GLbitfield depthBit = viewer.depthTest ? GL_DEPTH_BUFFER_BIT : 0;
     if (!viewer.stereo) {
@@ -115,6 +115,11 @@ void Display()
     glDisable(GL_TEXTURE_2D);
     if (viewer.stereo)
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+void Display()
+{
+    DrawSceneFrame();
     if (viewer.showOverlay)
         DrawOverlay();
     // The back buffer holds the frame until the swap: screenshots read it here.

@@ -47,6 +47,8 @@ void InitDefaults()
     viewer.stereo = false;
     viewer.eyeSpacing = 10.0f;
     viewer.focalDistance = 100.0f;
+    viewer.farDistance = 500.0f;
+    viewer.textureSizeLimit = 0;
     viewer.screenshotNumber = 0;
 
     // A directory too long for the buffer is not read at all.

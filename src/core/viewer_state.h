@@ -51,9 +51,11 @@ struct ViewerState {
     bool stereo;
     float eyeSpacing;
     float focalDistance;
+    float farDistance;  // the far clipping plane; framing a large model moves it out
     int32_t screenshotNumber;
     char startDirectory[kMaxPath];
     GLenum textureFilter;
+    int32_t textureSizeLimit;  // 0, or the longest side a skin texture keeps (thumbnails)
     GLenum textureEnvMode;
     bool lightingEnabled;
     bool showLightSources;

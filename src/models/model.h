@@ -16,6 +16,7 @@ constexpr int kMaxCustomFrames = 128;
 
 struct ModelObject {
     Placement placement = {};  // position, axisX, axisY, axisZ
+    float viewCentre[3] = {};  // where the orbit centres, in the model's own axes (Frame Current Model)
 
     uint32_t displayList = 0;
     int32_t skinWidth = 0;

@@ -149,6 +149,12 @@ void RemoveModel(float)
     UpdateMaterialMenu();
 }
 
+void ReleaseAllModels()
+{
+    while (viewer.currentModel)
+        RemoveModel();
+}
+
 void NextModel(float)
 {
     ModelObject* model = viewer.currentModel;

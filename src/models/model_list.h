@@ -37,6 +37,9 @@ std::unique_ptr<ModelObject> FinishModelLoad(std::unique_ptr<ModelObject> model,
 // head of the list and makes it current. Null after a report or a cancel.
 ModelObject* AddModel(const char* path);
 
+// Removes every model, as "Remove Model" does one.
+void ReleaseAllModels();
+
 // Command handlers.
 void LoadModel(float unused = 0.0f);
 void RemoveModel(float unused = 0.0f);

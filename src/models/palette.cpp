@@ -50,7 +50,7 @@ std::string UserPaletteDirectory()
 namespace {
 
 bool LoadPalette(const char* fileName, uint8_t palette[768], const char* openMessage,
-                 const char* shortMessage)
+                 const char* shortMessage, bool report)
 {
     PaletteResult result = ReadPaletteFile(fileName, palette);
     if (result == PaletteResult::kCannotOpen) {
@@ -61,7 +61,8 @@ bool LoadPalette(const char* fileName, uint8_t palette[768], const char* openMes
     }
     if (result == PaletteResult::kOk)
         return true;
-    ReportError("%s", result == PaletteResult::kCannotOpen ? openMessage : shortMessage);
+    if (report)
+        ReportError("%s", result == PaletteResult::kCannotOpen ? openMessage : shortMessage);
     return false;
 }
 
@@ -70,25 +71,27 @@ std::map<std::string, std::array<uint8_t, 768>> gamePalettes;
 
 }  // namespace
 
-bool LoadMDLPalette()
+bool LoadMDLPalette(bool report)
 {
     mdlPaletteLoaded = LoadPalette(
         "palette.lmp", mdlPalette,
         "LoadMDLPalette: Couldn't open the palette.lmp file.\tQuake skins take the palette of their game "
         "(gfx/palette.lmp) or load untextured.",
         "LoadMDLPalette: Couldn't read palette entries\tQuake skins take the palette of their game "
-        "(gfx/palette.lmp) or load untextured.");
+        "(gfx/palette.lmp) or load untextured.",
+        report);
     return mdlPaletteLoaded;
 }
 
-bool LoadMD2Palette()
+bool LoadMD2Palette(bool report)
 {
     md2PaletteLoaded = LoadPalette(
         "palette_MD2.lmp", md2Palette,
         "LoadMD2Palette: Couldn't open the palette_MD2.lmp file.\tQuake 2 skins take the palette of their "
         "game (pics/colormap.pcx) or their own, or load untextured.",
         "LoadMD2Palette: Couldn't read palette entries\tQuake 2 skins take the palette of their game "
-        "(pics/colormap.pcx) or their own, or load untextured.");
+        "(pics/colormap.pcx) or their own, or load untextured.",
+        report);
     return md2PaletteLoaded;
 }
 

@@ -23,10 +23,10 @@ PaletteResult ReadPaletteBytes(const uint8_t* bytes, size_t size, uint8_t palett
 // $XDG_DATA_HOME/tarnivel, or ~/.local/share/tarnivel.
 std::string UserPaletteDirectory();
 
-// Start-up: a missing or short palette is reported once; the viewer goes on
-// and takes the palette from each model's game instead.
-bool LoadMDLPalette();
-bool LoadMD2Palette();
+// Start-up: a missing or short palette is reported once (unless report is
+// false); the viewer goes on and takes the palette from each model's game.
+bool LoadMDLPalette(bool report = true);
+bool LoadMD2Palette(bool report = true);
 
 // A game's palette from the file that holds it: gfx/palette.lmp for Quake,
 // the 256-colour palette of pics/colormap.pcx for Quake 2.

@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -29,8 +30,40 @@ void InitTextureEnvironment()
     glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, white);
 }
 
+namespace {
+
+// The image made smaller by a whole factor, each texel the mean of its block.
+std::vector<uint8_t> Reduced(const uint8_t* rgb, int width, int height, int factor, int* newWidth, int* newHeight)
+{
+    int w = *newWidth = (width + factor - 1) / factor, h = *newHeight = (height + factor - 1) / factor;
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            unsigned sum[3] = {0, 0, 0}, count = 0;
+            for (int dy = 0; dy < factor && y * factor + dy < height; ++dy) {
+                const uint8_t* row = rgb + (static_cast<size_t>(y * factor + dy) * width + x * factor) * 3;
+                for (int dx = 0; dx < factor && x * factor + dx < width; ++dx, ++count)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += row[3 * dx + c];
+            }
+            for (int c = 0; c < 3; ++c)
+                out[(static_cast<size_t>(y) * w + x) * 3 + c] = static_cast<uint8_t>(sum[c] / count);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
 {
+    std::vector<uint8_t> reduced;
+    int limit = viewer.textureSizeLimit;
+    if (limit > 0 && (width > limit || height > limit)) {
+        int factor = (std::max(width, height) + limit - 1) / limit;
+        reduced = Reduced(rgb, width, height, factor, &width, &height);
+        rgb = reduced.data();
+    }
     glEnable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     GLuint texture = 0;

@@ -336,6 +336,26 @@ void DrawModelGeometry(const ModelObject* model)
         glCallList(model->displayList);
 }
 
+bool ModelFrameBounds(ModelObject* model, float min[3], float max[3])
+{
+    FrameGeometry geometry;
+    bool remeshing = viewer.remeshing;
+    viewer.remeshing = false;
+    bool built = BuildGeometry(model, 0.0f, geometry);
+    viewer.remeshing = remeshing;
+    if (!built || geometry.positions.empty())
+        return false;
+    for (int a = 0; a < 3; ++a)
+        min[a] = max[a] = geometry.positions[a];
+    for (size_t i = 0; i < geometry.positions.size(); i += 3) {
+        for (int a = 0; a < 3; ++a) {
+            min[a] = std::min(min[a], geometry.positions[i + a]);
+            max[a] = std::max(max[a], geometry.positions[i + a]);
+        }
+    }
+    return true;
+}
+
 void SettleStillModels()
 {
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {

@@ -13,6 +13,9 @@ void UpdateModelFrameArrays(ModelObject* model, float fraction);
 void SettleStillModels();
 // What the display calls for a model: its list, or its arrays.
 void DrawModelGeometry(const ModelObject* model);
+// The bounds of the frame the model shows (its window at fraction 0, not
+// remeshed), in the model's own OpenGL axes; false when it has no vertices.
+bool ModelFrameBounds(ModelObject* model, float min[3], float max[3]);
 void DrawMD2Frame(ModelObject* model, float fraction);
 void DrawMDLFrame(ModelObject* model, float fraction);
 

@@ -15,10 +15,18 @@ ModelObject* TargetModel()
     return viewer.controlTarget == kTargetCamera ? nullptr : viewer.currentModel;
 }
 
+// The current model's position, moved to its view centre when one was set.
 void OrbitCentre(float centre[3])
 {
+    const ModelObject* model = viewer.currentModel;
     for (int i = 0; i < 3; ++i)
-        centre[i] = viewer.currentModel ? viewer.currentModel->placement.position[i] : 0.0f;
+        centre[i] = model ? model->placement.position[i] : 0.0f;
+    if (!model)
+        return;
+    const Placement& p = model->placement;
+    for (int i = 0; i < 3; ++i)
+        centre[i] += p.axisX[i] * model->viewCentre[0] + p.axisY[i] * model->viewCentre[1] +
+                     p.axisZ[i] * model->viewCentre[2];
 }
 
 // Builds M = a*a' + b*b' + c*c' where (a, b, c) are the turned frame axes

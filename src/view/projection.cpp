@@ -12,7 +12,8 @@ void SetProjection()
     // A window of zero height is taken as one pixel high.
     int height = viewer.windowHeight > 0 ? viewer.windowHeight : 1;
     gluPerspective(static_cast<double>(viewer.fieldOfView),
-                   static_cast<double>(viewer.windowWidth) / static_cast<double>(height), 0.1, 500.0);
+                   static_cast<double>(viewer.windowWidth) / static_cast<double>(height), 0.1,
+                   static_cast<double>(viewer.farDistance));
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -20,6 +20,7 @@
 #include "support/gl_context.h"
 #include "support/test_files.h"
 #include "view/control.h"
+#include "view/framing.h"
 #include "view/projection.h"
 
 namespace {
@@ -133,6 +134,7 @@ const Row kRows[kNumCommands] = {
     {"Take Screen Shot", '*', 0, TakeScreenShot, 0},
     {"Capture Sequence", '/', 0, CaptureSequence, 0},
     {"Quit", 27, 0, Quit, 0},
+    {"Frame Current Model", 'F', 0, FrameCurrentModel, 0},
 };
 
 std::string Label(int row)

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "e2e/viewer_session.h"
+#include "support/programs.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
 
@@ -285,4 +286,35 @@ TEST_F(EndToEnd, ASignalEndsTheRunAsQuitDoesWithTheLogComplete)
         EXPECT_NE(log.find("Error: AddModel: Unable to create the model object\n"), std::string::npos);
         EXPECT_NE(viewer.Output().find(report), std::string::npos);
     }
+}
+
+TEST_F(EndToEnd, ARenderWithNoDisplayEqualsTheViewersScreenshotOfTheSameView)
+{
+    ViewerSession viewer(dir.path(), {"figure.md2"});
+    ASSERT_TRUE(viewer.WaitForWindow());
+    viewer.Key("d shift+Down shift+Down F asterisk");  // 20 degrees above, framed, a screenshot
+    ASSERT_TRUE(WaitForFile(dir.Path("capture_00.png"), 5));
+    viewer.Settle(0.5);
+    viewer.Key("Escape");
+    EXPECT_EQ(viewer.WaitForExit(), 0);
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--render", "rendered.png", "--background", "black",
+                                        "figure.md2"},
+                                       dir.path());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    PngImage shown, rendered;
+    ASSERT_TRUE(ReadPngFile(dir.Path("capture_00.png"), shown));
+    ASSERT_TRUE(ReadPngFile(dir.Path("rendered.png"), rendered));
+    ASSERT_EQ(rendered.width, shown.width);
+    ASSERT_EQ(rendered.height, shown.height);
+    int lit = 0, differing = 0;
+    for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+            const uint8_t* a = &shown.pixels[y * shown.rowBytes + 3 * x];
+            const uint8_t* b = &rendered.pixels[y * rendered.rowBytes + 4 * x];
+            lit += a[0] + a[1] + a[2] > 30;
+            differing += std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) > 6;
+        }
+    }
+    EXPECT_GT(lit, 5000);
+    EXPECT_LE(differing, lit / 100) << "pixels that differ, of " << lit << " lit";
 }

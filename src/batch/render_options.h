@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "offscreen/picture.h"
+
+// tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N]
+//   [--background NAME] [--interpolation none|linear|cubic]
+//   [--frames A-B] [--fps N] MODEL
+// Reads the options after "--render"; false with the fault in error.
+bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error);
+
+// tarnivel-thumbnailer -s SIZE INPUT OUTPUT, as the freedesktop thumbnail
+// specification calls it: INPUT is a path or a file:// URI.
+bool ParseThumbnailOptions(int argc, char** argv, PictureRequest& request, std::string& error);
+
+// A file:// URI as a path, its %XX escapes decoded; any other text as it is.
+std::string PathFromUri(const std::string& text);

@@ -1,0 +1,44 @@
+#include "batch/thumbnailer.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "batch/render_options.h"
+#include "capture/png_writer.h"
+#include "offscreen/picture.h"
+
+namespace {
+
+void TimeIsUp(int)
+{
+    const char message[] = "tarnivel-thumbnailer: gave up: the model takes too long to draw\n";
+    ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)written;
+    if (PendingPngFile()[0])
+        unlink(PendingPngFile());
+    _exit(1);
+}
+
+}  // namespace
+
+int RunThumbnailer(int argc, char** argv)
+{
+    PictureRequest request;
+    std::string error;
+    if (!ParseThumbnailOptions(argc, argv, request, error)) {
+        fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    request.program = "tarnivel-thumbnailer";
+    request.fieldOfView = 30;  // a longer lens than the viewer's: less distortion so close
+    // Skins need no more texels than the picture shows; a 2048 skin would cost more than the rest.
+    request.textureSizeLimit = std::max(64, 2 * request.width);
+    signal(SIGALRM, TimeIsUp);
+    alarm(kThumbnailSeconds);
+    return RenderPictures(request);
+}

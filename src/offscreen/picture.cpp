@@ -1,0 +1,210 @@
+#include "offscreen/picture.h"
+
+#include <GL/gl.h>
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "capture/png_writer.h"
+#include "core/display.h"
+#include "core/error_log.h"
+#include "core/startup.h"
+#include "core/viewer_state.h"
+#include "lighting/lights.h"
+#include "lighting/materials.h"
+#include "models/model_list.h"
+#include "models/palette.h"
+#include "models/skins.h"
+#include "offscreen/egl_context.h"
+#include "render/animation.h"
+#include "render/draw.h"
+#include "view/framing.h"
+
+namespace {
+
+// Reports are gathered while a model loads: one line is told, the first.
+class GatheredReports {
+public:
+    GatheredReports() : saved_(reportConsole), file_(tmpfile()) { reportConsole = file_ ? file_ : saved_; }
+    ~GatheredReports()
+    {
+        reportConsole = saved_;
+        if (file_)
+            fclose(file_);
+    }
+    std::string First() const
+    {
+        char line[1100] = "";
+        if (file_) {
+            rewind(file_);
+            if (!fgets(line, sizeof line, file_))
+                line[0] = '\0';
+        }
+        std::string text = line;
+        if (text.compare(0, 7, "Error: ") == 0)
+            text.erase(0, 7);
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        return text;
+    }
+
+private:
+    FILE* saved_;
+    FILE* file_;
+};
+
+// The viewer's start-up state, for a window of the picture's size.
+void SetUpViewer(const PictureRequest& request)
+{
+    InitDefaults();
+    viewer.windowWidth = request.width;
+    viewer.windowHeight = request.height;
+    viewer.showOverlay = viewer.showHelp = false;
+    viewer.fieldOfView = request.fieldOfView;
+    viewer.interpolationMethod = request.interpolation;
+    viewer.textureSizeLimit = request.textureSizeLimit;
+    LoadMDLPalette(false);
+    LoadMD2Palette(false);
+    InitGL();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    InitLighting();
+    InitTextureEnvironment();
+    Reshape(request.width, request.height);
+    if (request.background >= 0) {
+        const float* rgb = backgroundColours[request.background];
+        glClearColor(rgb[0], rgb[1], rgb[2], 1.0f);
+    }
+}
+
+bool FindFrame(const ModelObject* model, const std::string& wanted, int* frame)
+{
+    if (wanted.empty()) {
+        *frame = 0;
+        return true;
+    }
+    bool number = std::all_of(wanted.begin(), wanted.end(), [](char c) { return isdigit(static_cast<unsigned char>(c)); });
+    if (number) {
+        *frame = atoi(wanted.c_str());
+        return wanted.size() < 10 && *frame < model->numFrames;
+    }
+    for (int f = 0; f < model->numFrames; ++f) {
+        if (strncmp(model->frameNames[f].text, wanted.c_str(), sizeof model->frameNames[f].text) == 0 &&
+            wanted.size() <= sizeof model->frameNames[f].text) {
+            *frame = f;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The model at the asked frame and skin, framed; the failure in error.
+ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
+{
+    GatheredReports reports;
+    ModelObject* model = AddModel(request.model.c_str());
+    if (!model) {
+        error = reports.First();
+        return nullptr;
+    }
+    int frame = 0;
+    if (!FindFrame(model, request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame, &frame)) {
+        error = "the model has no frame " + (request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame);
+        return nullptr;
+    }
+    if (request.skin >= model->numSkins || (request.skin >= 0 && model->numSkins == 0)) {
+        error = "the model has no skin " + std::to_string(request.skin) + " (it has " +
+                std::to_string(model->numSkins) + ")";
+        return nullptr;
+    }
+    model->currentSkin = request.skin >= 0 ? request.skin : 0;
+    model->prevPrevFrame = model->prevFrame = model->currentFrame = frame;
+    model->nextFrame = request.firstFrame >= 0 ? frame + 1 : frame;
+    UpdateModelDisplayList(model, 0.0f);
+    viewer.orbitYaw = 0.0f;
+    viewer.orbitPitch = request.pitch;
+    FrameModel(model, 0.8f);
+    return model;
+}
+
+// The picture drawn now, read back top row first.
+std::vector<uint8_t> ReadPicture(int width, int height)
+{
+    DrawSceneFrame();
+    glFinish();
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    for (int r = 0; r < height / 2; ++r) {
+        uint8_t* top = &rgba[static_cast<size_t>(r) * width * 4];
+        uint8_t* bottom = &rgba[static_cast<size_t>(height - 1 - r) * width * 4];
+        std::swap_ranges(top, top + width * 4, bottom);
+    }
+    return rgba;
+}
+
+std::string SequenceName(const std::string& output, int number)
+{
+    std::string base = output;
+    if (base.size() > 4 && strcasecmp(base.c_str() + base.size() - 4, ".png") == 0)
+        base.resize(base.size() - 4);
+    char suffix[24];
+    snprintf(suffix, sizeof suffix, "_%03d.png", number);
+    return base + suffix;
+}
+
+// The pictures asked for; false with the failure in error.
+bool WritePictures(const PictureRequest& request, ModelObject* model, std::string& error)
+{
+    if (request.firstFrame < 0) {
+        return WritePngAtomically(ReadPicture(request.width, request.height), request.width, request.height,
+                                  request.output, error);
+    }
+    // The animation from the first frame to the last on a simulated clock,
+    // fps pictures a second, the model stepping every frame period.
+    viewer.animating = true;
+    model->animMethod = kAnimAllFrames;
+    model->lastAdvanceTime = 0;
+    double seconds = (request.lastFrame - request.firstFrame) * double(viewer.animFrameTime);
+    int count = static_cast<int>(seconds * request.fps + 1e-6) + 1;
+    for (int k = 0; k < count; ++k) {
+        AnimateModel(model, static_cast<int32_t>(k * 1000.0 / request.fps));
+        std::string name = SequenceName(request.output, k);
+        if (!WritePngAtomically(ReadPicture(request.width, request.height), request.width, request.height, name,
+                                error)) {
+            error = name + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int RenderPictures(const PictureRequest& request)
+{
+    // The picture is the output: reports go to standard error, and no log is kept.
+    reportConsole = stderr;
+    viewer.errorLog = nullptr;
+    OffscreenContext context;
+    std::string error;
+    if (!CreateOffscreenContext(request.width, request.height, context, error)) {
+        fprintf(stderr, "%s: cannot render off-screen: %s\n", request.program, error.c_str());
+        return 1;
+    }
+    SetUpViewer(request);
+    ModelObject* model = PrepareModel(request, error);
+    bool written = model && WritePictures(request, model, error);
+    if (!written)
+        fprintf(stderr, "%s: %s: %s\n", request.program, model ? request.output.c_str() : request.model.c_str(),
+                error.c_str());
+    ReleaseAllModels();
+    DestroyOffscreenContext(context);
+    return written ? 0 : 1;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What one off-screen rendering run makes: a picture of one frame, or a
+// numbered sequence of the animation on a simulated clock.
+struct PictureRequest {
+    std::string model;
+    std::string output;  // OUT.png; for a sequence, OUT_000.png onward
+    int width = 640;
+    int height = 480;
+    std::string frame;  // a frame number or name; empty: the first frame
+    int skin = -1;      // -1: the first
+    int background = -1;  // a BG Color index; -1: transparent
+    uint8_t interpolation = 0;
+    int firstFrame = -1;  // --frames A-B; -1: one picture
+    int lastFrame = -1;
+    int fps = 10;
+    int fieldOfView = 90;
+    float pitch = -20.0f;  // the orbit's elevation: a little above
+    int textureSizeLimit = 0;  // 0, or the longest side skin textures keep
+    const char* program = "tarnivel";  // names the reports
+};
+
+// Renders through EGL with no display server, with the viewer's own
+// drawing code, and writes the picture(s). 0 on success; 1 after a one-line
+// report on standard error, with no picture written.
+int RenderPictures(const PictureRequest& request);

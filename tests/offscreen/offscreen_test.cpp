@@ -1,0 +1,171 @@
+// Pictures made with no display server: the real tarnivel --render and
+// tarnivel-thumbnailer, run with DISPLAY and WAYLAND_DISPLAY unset.
+#include <dirent.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "support/image_files.h"
+#include "support/programs.h"
+#include "support/test_files.h"
+
+namespace {
+
+// A quad seen from both sides, skinned red by its own PCX palette.
+class Offscreen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        writers::Md2Model model = TinyMd2({"frame1", "frame2", "frame3"});
+        model.triangles.push_back({0, 2, 1, 0, 2, 1});
+        model.triangles.push_back({0, 3, 2, 0, 3, 2});
+        model.glCommands.clear();
+        model.skins = {"skin.pcx"};
+        std::vector<uint8_t> palette(768, 0);
+        palette[3 * 5] = 220, palette[3 * 5 + 1] = 30, palette[3 * 5 + 2] = 30;
+        writers::PcxPicture skin;
+        skin.indices.assign(64, 5);
+        skin.palette256 = palette.data();
+        dir.Write("skin.pcx", writers::WritePcx(skin));
+        modelPath = dir.Write("quad.md2", writers::WriteMd2(model));
+    }
+    ProgramRun Render(std::vector<std::string> options, const std::string& output = "out.png")
+    {
+        std::vector<std::string> arguments = {TARNIVEL_BINARY, "--render", output};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(modelPath);
+        return RunWithoutDisplay(arguments, dir.path());
+    }
+    std::vector<std::string> Files() const
+    {
+        std::vector<std::string> names;
+        DIR* folder = opendir(dir.path().c_str());
+        while (dirent* entry = readdir(folder))
+            if (entry->d_name[0] != '.' || strlen(entry->d_name) > 2)
+                names.push_back(entry->d_name);
+        closedir(folder);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    TempDir dir;
+    std::string modelPath;
+};
+
+struct Coverage {
+    int opaque = 0, redOpaque = 0, left, right, top, bottom;
+};
+
+Coverage Opaque(const PngImage& image)
+{
+    Coverage c{0, 0, image.width, -1, image.height, -1};
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = &image.pixels[y * image.rowBytes + 4 * x];
+            if (p[3] != 255)
+                continue;
+            ++c.opaque;
+            c.redOpaque += p[0] > 2 * p[1] && p[0] > 2 * p[2];
+            c.left = std::min(c.left, x), c.right = std::max(c.right, x);
+            c.top = std::min(c.top, y), c.bottom = std::max(c.bottom, y);
+        }
+    }
+    return c;
+}
+
+}  // namespace
+
+TEST_F(Offscreen, ThumbnailsAreSquareTransparentAndFramedInTheMiddle)
+{
+    for (int size : {64, 256}) {
+        std::string output = dir.Path("thumb-" + std::to_string(size) + ".png");
+        // A URI for the input, and a display set that does not exist: none is ever asked for.
+        ProgramRun run = RunWithoutDisplay({TARNIVEL_THUMBNAILER, "-s", std::to_string(size), "file://" + modelPath,
+                                            output},
+                                           dir.path(), {{"DISPLAY", ":99"}});
+        ASSERT_EQ(run.status, 0) << run.errors;
+        EXPECT_EQ(run.errors, "");
+        PngImage image;
+        ASSERT_TRUE(ReadPngFile(output, image));
+        EXPECT_EQ(image.width, size);
+        EXPECT_EQ(image.height, size);
+        EXPECT_EQ(image.channels, 4);
+        EXPECT_EQ(image.pixels[3], 0) << "a transparent corner";
+        Coverage c = Opaque(image);
+        EXPECT_GT(c.redOpaque, c.opaque * 9 / 10) << "lit and textured";
+        int longer = std::max(c.right - c.left, c.bottom - c.top) + 1;
+        EXPECT_GE(longer, size * 7 / 10);
+        EXPECT_LE(longer, size * 9 / 10);
+        EXPECT_NEAR((c.left + c.right) / 2.0, size / 2.0, size / 20.0);
+        EXPECT_NEAR((c.top + c.bottom) / 2.0, size / 2.0, size / 20.0);
+    }
+}
+
+TEST_F(Offscreen, RendersTakeTheirSizeFrameBackgroundAndSequence)
+{
+    ASSERT_EQ(Render({"--size", "320x200", "--frame", "2"}, "two.png").status, 0);
+    ASSERT_EQ(Render({"--size", "320x200", "--frame", "frame3"}, "named.png").status, 0);
+    ASSERT_EQ(Render({"--size", "320x200"}, "first.png").status, 0);
+    EXPECT_EQ(ReadBytes(dir.Path("two.png")), ReadBytes(dir.Path("named.png")));
+    EXPECT_NE(ReadBytes(dir.Path("two.png")), ReadBytes(dir.Path("first.png")));
+    PngImage image;
+    ASSERT_TRUE(ReadPngFile(dir.Path("first.png"), image));
+    EXPECT_EQ(image.width, 320);
+    EXPECT_EQ(image.height, 200);
+
+    ASSERT_EQ(Render({"--background", "Grey"}, "grey.png").status, 0);
+    ASSERT_TRUE(ReadPngFile(dir.Path("grey.png"), image));
+    EXPECT_EQ(Opaque(image).opaque, 640 * 480);
+    EXPECT_EQ(image.pixels[0], image.pixels[2]);
+    EXPECT_GT(image.pixels[0], 60);
+
+    // Frames 0 to 2 at 10 pictures a second: one picture a frame; at 20, two.
+    ASSERT_EQ(Render({"--frames", "0-2", "--size", "64x64"}, "seq.png").status, 0);
+    ASSERT_EQ(Render({"--frames", "0-2", "--fps", "20", "--interpolation", "linear", "--size", "64x64"}, "fine")
+                  .status,
+              0);
+    for (const char* name : {"seq_000.png", "seq_001.png", "seq_002.png", "fine_000.png", "fine_004.png"})
+        EXPECT_TRUE(FileExists(dir.Path(name))) << name;
+    EXPECT_FALSE(FileExists(dir.Path("seq_003.png")));
+    EXPECT_FALSE(FileExists(dir.Path("fine_005.png")));
+    EXPECT_EQ(ReadBytes(dir.Path("seq_002.png")), ReadBytes(dir.Path("fine_004.png")));
+    EXPECT_NE(ReadBytes(dir.Path("fine_001.png")), ReadBytes(dir.Path("seq_000.png")));
+}
+
+TEST_F(Offscreen, AFailedRenderWritesNothingAndSaysSoInOneLine)
+{
+    dir.Write("broken.md2", {'I', 'D', 'P', '2', 8, 0, 0, 0});
+    std::vector<std::string> before = Files();
+    const struct {
+        std::vector<std::string> arguments;
+        const char* report;
+    } cases[] = {
+        {{TARNIVEL_BINARY, "--render", "out.png", dir.Path("none.md2")}, "Couldn't open the md2 file"},
+        {{TARNIVEL_BINARY, "--render", "out.png", dir.Path("broken.md2")}, "Couldn't read in the md2 header"},
+        {{TARNIVEL_BINARY, "--render", "out.png", "--frame", "7", modelPath}, "the model has no frame 7"},
+        {{TARNIVEL_BINARY, "--render", "out.png", "--frame", "run1", modelPath}, "the model has no frame run1"},
+        {{TARNIVEL_BINARY, "--render", "out.png", "--skin", "3", modelPath}, "the model has no skin 3"},
+        {{TARNIVEL_BINARY, "--render", dir.Path("missing/out.png"), modelPath}, "cannot write into its folder"},
+        {{TARNIVEL_THUMBNAILER, "-s", "128", dir.Path("none.md2"), "out.png"}, "Couldn't open the md2 file"},
+    };
+    for (const auto& c : cases) {
+        ProgramRun run = RunWithoutDisplay(c.arguments, dir.path());
+        EXPECT_EQ(run.status, 1) << c.report;
+        EXPECT_NE(run.errors.find(c.report), std::string::npos) << run.errors;
+        EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+        EXPECT_EQ(Files(), before) << c.report;
+    }
+    // EGL that cannot start: no vendor library at all.
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_THUMBNAILER, "-s", "128", modelPath, "out.png"}, dir.path(),
+                                       {{"__EGL_VENDOR_LIBRARY_FILENAMES", "/nonexistent.json"}});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("tarnivel-thumbnailer: cannot render off-screen: EGL"), std::string::npos) << run.errors;
+    EXPECT_EQ(Files(), before);
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{TARNIVEL_THUMBNAILER, "-s", "big", modelPath, "out.png"},
+          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png", "--size", "0x10", modelPath},
+          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png", "--background", "mauve", modelPath},
+          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png"}}) {
+        EXPECT_EQ(RunWithoutDisplay(arguments, dir.path()).status, 2) << arguments[2];
+    }
+}
