@@ -3,20 +3,9 @@
 #include <strings.h>
 
 #include "models/truecolour.h"
+#include "platform/paths.h"
 
 namespace {
-
-std::string DirectoryOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The name with another extension; a leading dot is part of no extension.
 std::string WithExtension(const std::string& name, const char* extension)

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstddef>
+#include <string>
 
 // The longest path the system takes, its terminating NUL included. Every
 // path buffer holds this much; a longer path is refused, never cut.
@@ -21,6 +22,11 @@ char* LowerCaseString(char* text);
 // would name another file.
 bool FormatPath(char* out, unsigned long size, const char* format, ...)
     __attribute__((format(printf, 3, 4)));
+
+// A "/"-separated path's folder part, its last "/" kept (empty when it has
+// none), and its last part: game paths and archive members use "/" only.
+std::string DirectoryOf(const std::string& path);
+std::string FileNameOf(const std::string& path);
 
 // True when path fits kMaxPath; otherwise reports, naming who refused it.
 bool PathFits(const char* who, const char* path);
