@@ -14,9 +14,10 @@ namespace {
 void Usage()
 {
     fprintf(stderr,
-            "usage: tarnivel-palettes [--user] [--replace] PAK...\n"
-            "  Writes palette.lmp (from a Quake pak, gfx/palette.lmp) and palette_MD2.lmp\n"
-            "  (from a Quake 2 pak, pics/colormap.pcx) into the current folder.\n"
+            "usage: tarnivel-palettes [--user] [--replace] ARCHIVE...\n"
+            "  Writes palette.lmp (from a Quake archive's gfx/palette.lmp) and palette_MD2.lmp\n"
+            "  (from a Quake 2 archive's pics/colormap.pcx) into the current folder; an\n"
+            "  archive is a .pak or a .pk3.\n"
             "  --user     write into the user's data folder instead (%s)\n"
             "  --replace  replace a palette that is already there and differs\n",
             UserPaletteDirectory().c_str());
