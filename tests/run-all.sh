@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Every check of the project, stage by stage, each ending in a one-line
-# summary: the whole suite in a normal build, the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for
-# a bounded time from its seeds. Exits non-zero when any stage fails.
+# summary: the whole suite in a normal build (with the real corpus and its
+# thumbnails), line coverage of src/, the suite again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, and each fuzz target for a bounded time
+# from its seeds. Exits non-zero when any stage fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -82,7 +83,27 @@ else
     note "build: FAILED (see build.configure.log and the output above)"
 fi
 
-echo "=== Stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites"
+if build build-cov -DCMAKE_BUILD_TYPE=Debug -DTARNIVEL_COVERAGE=ON; then
+    find build-cov -name '*.gcda' -delete
+    (cd build-cov && xvfb ctest -L '^unit$' -j "$jobs" && xvfb ctest -L '^e2e$' &&
+        env -u DISPLAY -u WAYLAND_DISPLAY ctest -L '^offscreen$') >build-cov/ctest-coverage.log 2>&1
+    status=$?
+    lines=$(gcovr --root . --filter 'src/' --object-directory build-cov build-cov --print-summary -o /dev/null \
+        2>/dev/null | grep '^lines:')
+    if [ $status -ne 0 ] || [ -z "$lines" ]; then
+        failed=1
+        tail -n 40 build-cov/ctest-coverage.log
+        note "coverage: FAILED (see build-cov/ctest-coverage.log)"
+    else
+        note "coverage of src/ over the unit, off-screen and end-to-end suites: ${lines#lines: }"
+    fi
+else
+    failed=1
+    note "coverage build: FAILED"
+fi
+
+echo "=== Stage 3: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
     ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
     ctest_stage "sanitized real-corpus test" build-asan corpus -V
@@ -97,7 +118,7 @@ else
     note "sanitizer build: FAILED"
 fi
 
-echo "=== Stage 3: fuzzing, ${fuzz_seconds} s a target"
+echo "=== Stage 4: fuzzing, ${fuzz_seconds} s a target"
 if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev libjpeg-dev libzip-dev pkg-config libegl-dev libegl-mesa0)
 demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
-               imagemagick desktop-file-utils unzip)
+               imagemagick desktop-file-utils unzip gcovr)
 
 install_missing() {
     local missing=()

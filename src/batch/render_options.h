@@ -10,8 +10,8 @@
 // Reads the options after "--render"; false with the fault in error.
 bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error);
 
-// tarnivel-thumbnailer -s SIZE INPUT OUTPUT, as the freedesktop thumbnail
-// specification calls it: INPUT is a path or a file:// URI.
+// tarnivel-thumbnailer -s SIZE INPUT OUTPUT, as freedesktop file managers
+// call thumbnailers: INPUT is a path or a file:// URI.
 bool ParseThumbnailOptions(int argc, char** argv, PictureRequest& request, std::string& error);
 
 // A file:// URI as a path, its %XX escapes decoded; any other text as it is.

@@ -17,7 +17,7 @@ std::vector<uint8_t> Bytes(const std::string& text)
 
 const writers::ArchiveFiles kFiles = {{"progs/Ogre.mdl", Bytes("ogre")}, {"gfx/palette.lmp", Bytes("pal")}};
 
-// The central directory record of a zip's first member ("PK\1\2").
+// The zip's central directory record of its first member ("PK\1\2").
 size_t CentralRecord(const std::vector<uint8_t>& zip)
 {
     for (size_t at = zip.size() - 4; at-- > 0;)
@@ -26,9 +26,10 @@ size_t CentralRecord(const std::vector<uint8_t>& zip)
     return 0;
 }
 
-// A member name in a zip's local header and central directory, changed in place.
-std::vector<uint8_t> RenamedZip(const std::string& from, const std::string& to)
+// A zip whose one member's name is changed in place, in both headers.
+std::vector<uint8_t> RenamedZip(const std::string& to)
 {
+    const std::string from = "models/abc.md2";
     std::vector<uint8_t> zip = writers::WriteZip({{from, Bytes("data")}});
     for (size_t at = 0; at + from.size() <= zip.size(); ++at)
         if (memcmp(&zip[at], from.data(), from.size()) == 0)
@@ -36,120 +37,100 @@ std::vector<uint8_t> RenamedZip(const std::string& from, const std::string& to)
     return zip;
 }
 
-std::string OpenFault(const std::string& path)
+std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t at, int32_t value)
 {
-    std::string error;
-    std::shared_ptr<const Archive> archive = OpenArchive(path, error);
-    return archive ? std::string() : error;
+    writers::PutInt32(bytes, at, value);
+    return bytes;
+}
+
+GameFileResult Read(const std::string& path, std::string* text = nullptr, std::string* error = nullptr)
+{
+    std::vector<uint8_t> bytes;
+    std::string fault;
+    GameFileResult result = ReadGameFile(path, bytes, error ? *error : fault);
+    if (text)
+        *text = std::string(bytes.begin(), bytes.end());
+    return result;
 }
 
 }  // namespace
 
-TEST(Archives, PakAndZipMembersAreReadByNameIgnoringCase)
+TEST(Archives, MembersAreReadByNameIgnoringCaseAndTheDirectoryFollowsTheFile)
 {
     TempDir dir;
     for (const std::string& path : {dir.Write("pak0.pak", writers::WritePak(kFiles)),
                                      dir.Write("game.pk3", writers::WriteZip(kFiles))}) {
-        std::vector<uint8_t> bytes;
-        std::string error;
-        EXPECT_EQ(ReadGameFile(path + "/PROGS/ogre.MDL", bytes, error), GameFileResult::kOk) << error;
-        EXPECT_EQ(bytes, Bytes("ogre"));
-        EXPECT_EQ(ReadGameFile(path + "/progs/missing.mdl", bytes, error), GameFileResult::kMissing);
+        std::string text;
+        EXPECT_EQ(Read(path + "/PROGS/ogre.MDL", &text), GameFileResult::kOk);
+        EXPECT_EQ(text, "ogre");
+        EXPECT_EQ(Read(path + "/progs/missing.mdl"), GameFileResult::kMissing);
         EXPECT_EQ(FindGameFile(path + "/progs/OGRE.MDL"), path + "/progs/Ogre.mdl");
         std::string archive, member;
         ASSERT_TRUE(SplitArchivePath(path + "/gfx/palette.lmp", archive, member));
-        EXPECT_EQ(archive, path);
-        EXPECT_EQ(member, "gfx/palette.lmp");
+        EXPECT_EQ(archive + "|" + member, path + "|gfx/palette.lmp");
     }
     std::string archive, member;
     EXPECT_FALSE(SplitArchivePath(dir.Write("loose/x.mdl", Bytes("x")), archive, member));
     dir.Write("folder.pk3/x.mdl", Bytes("x"));  // a folder named like an archive is a folder
     EXPECT_FALSE(SplitArchivePath(dir.Path("folder.pk3/x.mdl"), archive, member));
+    // A directory read once is read again when the file changes.
+    std::string path = dir.Path("pak0.pak");
+    dir.Write("pak0.pak", writers::WritePak({{"b.txt", Bytes("two")}}));
+    std::string text;
+    EXPECT_EQ(Read(path + "/progs/Ogre.mdl"), GameFileResult::kMissing);
+    EXPECT_EQ(Read(path + "/b.txt", &text), GameFileResult::kOk);
+    EXPECT_EQ(text, "two");
 }
 
 TEST(Archives, BrokenArchivesAreRefusedNamingTheFault)
 {
     TempDir dir;
-    std::vector<uint8_t> pak = writers::WritePak(kFiles);
-    auto patched = [](std::vector<uint8_t> bytes, size_t at, int32_t value) {
-        writers::PutInt32(bytes, at, value);
-        return bytes;
-    };
+    std::vector<uint8_t> pak = writers::WritePak(kFiles), zip = writers::WriteZip(kFiles);
     auto named = [&](const std::string& name) {
         std::vector<uint8_t> bytes = pak;
         memset(&bytes[pak.size() - 128], 0, 56);
         memcpy(&bytes[pak.size() - 128], name.data(), std::min<size_t>(name.size(), 56));
         return bytes;
     };
-    std::vector<uint8_t> zip = writers::WriteZip(kFiles);
-    size_t central = CentralRecord(zip);
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
         const char* fault;
     } cases[] = {
         {"short.pak", std::vector<uint8_t>(pak.begin(), pak.begin() + 8), "is too short for a pak header"},
-        {"directory.pak", patched(pak, 4, static_cast<int32_t>(pak.size())), "its directory lies outside the file"},
-        {"huge.pak", patched(pak, 8, 0x7FFFFFC0), "its directory lies outside the file"},
-        {"offset.pak", patched(pak, pak.size() - 8, 0x100000), "entry \"gfx/palette.lmp\" lies outside the file"},
-        {"size.pak", patched(pak, pak.size() - 4, 0x10000001), "entry \"gfx/palette.lmp\" lies outside the file"},
+        {"directory.pak", Patched(pak, 4, static_cast<int32_t>(pak.size())), "its directory lies outside the file"},
+        {"huge.pak", Patched(pak, 8, 0x7FFFFFC0), "its directory lies outside the file"},
+        {"offset.pak", Patched(pak, pak.size() - 8, 0x100000), "entry \"gfx/palette.lmp\" lies outside the file"},
+        {"size.pak", Patched(pak, pak.size() - 4, 0x10000001), "entry \"gfx/palette.lmp\" lies outside the file"},
         {"dots.pak", named("progs/../../etc/passwd"), "has \"..\" in its path"},
         {"absolute.pak", named("/etc/passwd"), "has an absolute path"},
         {"control.pak", named("progs/a\x01.mdl"), "has a control character in its name"},
         {"unended.pak", named(std::string(56, 'a')), "has no NUL ending its name"},
         {"garbage.pk3", Bytes("not a zip at all, not at all"), "does not open as a zip"},
         {"cut.pk3", std::vector<uint8_t>(zip.begin(), zip.end() - 30), "does not open as a zip"},
-        {"claims.pk3", patched(zip, central + 24, 0x20000000), "claims 536870912 bytes unpacked, more than 256 MiB"},
-        {"dots.pk3", RenamedZip("models/abc.md2", "models/../.md2"), "has \"..\" in its path"},
-        {"absolute.pk3", RenamedZip("models/abc.md2", "/odels/abc.md2"), "has an absolute path"},
+        {"claims.pk3", Patched(zip, CentralRecord(zip) + 24, 0x20000000),
+         "claims 536870912 bytes unpacked, more than 256 MiB"},
+        {"dots.pk3", RenamedZip("models/../.md2"), "has \"..\" in its path"},
+        {"absolute.pk3", RenamedZip("/odels/abc.md2"), "has an absolute path"},
     };
     for (const auto& c : cases) {
-        std::string path = dir.Write(c.name, c.bytes);
-        std::string fault = OpenFault(path);
-        EXPECT_NE(fault.find(c.fault), std::string::npos) << c.name << ": " << fault;
-        std::vector<uint8_t> bytes;
-        std::string error;
-        EXPECT_EQ(ReadGameFile(path + "/progs/Ogre.mdl", bytes, error), GameFileResult::kBadArchive) << c.name;
+        std::string path = dir.Write(c.name, c.bytes), error;
+        EXPECT_EQ(Read(path + "/progs/Ogre.mdl", nullptr, &error), GameFileResult::kBadArchive) << c.name;
         EXPECT_EQ(error.rfind(path + ": ", 0), 0u) << error;
-        EXPECT_TRUE(bytes.empty());
+        EXPECT_NE(error.find(c.fault), std::string::npos) << c.name << ": " << error;
     }
-}
-
-TEST(Archives, ZipMembersThatCannotBeReadAreRefusedWhenRead)
-{
-    TempDir dir;
-    std::vector<uint8_t> zip = writers::WriteZip(kFiles);
-    size_t central = CentralRecord(zip);
-    std::vector<uint8_t> offset = zip, crc = zip;
-    writers::PutInt32(offset, central + 42, 0x7FFF0000);  // the member's data lies past the end
-    crc[central + 16] ^= 0xFF;                            // the member's checksum is wrong
-    for (const auto& bytes : {offset, crc}) {
-        std::string path = dir.Write(&bytes == &offset ? "offset.pk3" : "crc.pk3", bytes);
-        std::vector<uint8_t> read;
-        std::string error;
-        EXPECT_EQ(ReadGameFile(path + "/gfx/palette.lmp", read, error), GameFileResult::kReadError);
+    // Members whose data lie past the end or fail their checksum are refused when read.
+    std::vector<uint8_t> crc = zip;
+    crc[CentralRecord(zip) + 16] ^= 0xFF;
+    for (const auto& bytes : {Patched(zip, CentralRecord(zip) + 42, 0x7FFF0000), crc}) {
+        std::string path = dir.Write("member.pk3", bytes), error;
+        EXPECT_EQ(Read(path + "/gfx/palette.lmp", nullptr, &error), GameFileResult::kReadError);
         EXPECT_NE(error.find(path + ": member \"gfx/palette.lmp\" cannot be"), std::string::npos) << error;
-        EXPECT_TRUE(read.empty());
     }
     // libzip turns a NUL inside a zip name into a space: the name can neither end early nor alias another.
-    std::string path = dir.Write("nul.pk3", RenamedZip("models/abc.md2", std::string("models/a\0c.md2", 14)));
-    std::vector<uint8_t> read;
-    std::string error;
-    EXPECT_EQ(ReadGameFile(path + "/models/a", read, error), GameFileResult::kMissing);
-    EXPECT_EQ(ReadGameFile(path + "/models/a c.md2", read, error), GameFileResult::kOk) << error;
-}
-
-TEST(Archives, ACachedDirectoryIsReadAgainWhenTheFileChanges)
-{
-    TempDir dir;
-    std::string path = dir.Write("pak0.pak", writers::WritePak({{"a.txt", Bytes("one")}}));
-    std::vector<uint8_t> bytes;
-    std::string error;
-    ASSERT_EQ(ReadGameFile(path + "/a.txt", bytes, error), GameFileResult::kOk);
-    dir.Write("pak0.pak", writers::WritePak({{"b.txt", Bytes("two")}}));
-    EXPECT_EQ(ReadGameFile(path + "/a.txt", bytes, error), GameFileResult::kMissing);
-    EXPECT_EQ(ReadGameFile(path + "/b.txt", bytes, error), GameFileResult::kOk);
-    EXPECT_EQ(bytes, Bytes("two"));
+    std::string path = dir.Write("nul.pk3", RenamedZip(std::string("models/a\0c.md2", 14)));
+    EXPECT_EQ(Read(path + "/models/a"), GameFileResult::kMissing);
+    EXPECT_EQ(Read(path + "/models/a c.md2"), GameFileResult::kOk);
 }
 
 TEST(GameSearchPath, GameFolderFirstLooseThenArchivesThenTheBaseGame)
@@ -164,21 +145,18 @@ TEST(GameSearchPath, GameFolderFirstLooseThenArchivesThenTheBaseGame)
     dir.Write("q2/mod/a.pk3", writers::WriteZip({{"e.pcx", Bytes("mod a.pk3")}}));
     dir.Write("q2/mod/z.pk3", writers::WriteZip({{"e.pcx", Bytes("mod z.pk3")}}));
     dir.Write("q2/mod/A.PCX", Bytes("mod loose"));
-    std::string model = dir.Path("q2/mod/models/tank/tris.md2");
-    std::vector<std::string> places = GameSearchPlaces(model, kModelMd2);
-    const std::vector<std::string> expected = {dir.Path("q2/mod/"),         dir.Path("q2/mod/pak2.pak"),
-                                               dir.Path("q2/mod/pak0.pak"), dir.Path("q2/mod/z.pk3"),
-                                               dir.Path("q2/mod/a.pk3"),    dir.Path("q2/baseq2/"),
-                                               dir.Path("q2/baseq2/pak1.pak"), dir.Path("q2/baseq2/pak0.pak")};
-    EXPECT_EQ(places, expected);
+    std::vector<std::string> places = GameSearchPlaces(dir.Path("q2/mod/models/tank/tris.md2"), kModelMd2);
+    EXPECT_EQ(places, (std::vector<std::string>{dir.Path("q2/mod/"), dir.Path("q2/mod/pak2.pak"),
+                                                dir.Path("q2/mod/pak0.pak"), dir.Path("q2/mod/z.pk3"),
+                                                dir.Path("q2/mod/a.pk3"), dir.Path("q2/baseq2/"),
+                                                dir.Path("q2/baseq2/pak1.pak"), dir.Path("q2/baseq2/pak0.pak")}));
     const std::pair<const char*, const char*> found[] = {
         {"a.pcx", "mod loose"}, {"b.pcx", "mod pak2"}, {"c.pcx", "base pak1"}, {"d.pcx", "base pak0"},
         {"e.pcx", "mod z.pk3"}};
     for (const auto& f : found) {
-        std::vector<uint8_t> bytes;
-        std::string error;
-        ASSERT_EQ(ReadGameFile(FindInPlaces(places, f.first), bytes, error), GameFileResult::kOk) << f.first;
-        EXPECT_EQ(bytes, Bytes(f.second)) << f.first;
+        std::string text;
+        ASSERT_EQ(Read(FindInPlaces(places, f.first), &text), GameFileResult::kOk) << f.first;
+        EXPECT_EQ(text, f.second);
     }
     EXPECT_EQ(FindInPlaces(places, "none.pcx"), "");
     // Inside an archive the game folder is the archive's; Quake's base is id1.

@@ -189,23 +189,18 @@ TEST_F(GameModels, ChoosingAnArchiveAsksWhichModelSkinOrPlayerIsMeant)
 TEST(MemberChooser, TheConsoleTakesANumberOrAPath)
 {
     const std::vector<std::string> members = {"progs/a.mdl", "progs/b.mdl"};
-    const struct {
-        const char* answer;
-        ChooserResult result;
-        const char* chosen;
-    } cases[] = {{"2\n", ChooserResult::kChosen, "progs/b.mdl"},   {"PROGS/A.MDL\n", ChooserResult::kChosen, "progs/a.mdl"},
-                 {"progs/c.mdl\n", ChooserResult::kChosen, "progs/c.mdl"}, {"3\n", ChooserResult::kCancelled, ""},
-                 {"0\n", ChooserResult::kCancelled, ""},              {"\n", ChooserResult::kCancelled, ""}};
+    const std::pair<const char*, const char*> cases[] = {
+        {"2\n", "progs/b.mdl"}, {"PROGS/A.MDL\n", "progs/a.mdl"}, {"progs/c.mdl\n", "progs/c.mdl"},
+        {"3\n", nullptr},        {"0\n", nullptr},                  {"\n", nullptr}};
     for (const auto& c : cases) {
-        FILE* input = fmemopen(const_cast<char*>(c.answer), strlen(c.answer), "r");
+        FILE* input = fmemopen(const_cast<char*>(c.first), strlen(c.first), "r");
         consoleInput = input;
         std::string chosen;
         testing::internal::CaptureStdout();
-        EXPECT_EQ(ConsoleMemberChooser("Model in the archive: ", members, chosen), c.result) << c.answer;
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "    1  progs/a.mdl\n    2  progs/b.mdl\nModel in the archive: ");
-        if (c.result == ChooserResult::kChosen)
-            EXPECT_EQ(chosen, c.chosen);
+        ChooserResult result = ConsoleMemberChooser("Model in the archive: ", members, chosen);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "    1  progs/a.mdl\n    2  progs/b.mdl\nModel in the archive: ");
+        EXPECT_EQ(result, c.second ? ChooserResult::kChosen : ChooserResult::kCancelled) << c.first;
+        EXPECT_EQ(chosen, c.second ? c.second : chosen) << c.first;
         consoleInput = stdin;
         fclose(input);
     }
@@ -219,9 +214,10 @@ TEST_F(GameModels, ListingTellsEveryModelOfAnArchiveOrFolder)
     char* text = nullptr;
     size_t size = 0;
     FILE* out = open_memstream(&text, &size);
-    EXPECT_EQ(ListModels(dir.Path("quake"), out), 0);
-    EXPECT_EQ(ListModels(pak + "/progs/thing.mdl", out), 0);
-    EXPECT_EQ(ListModels(dir.Path("quake/none.pak"), out), 1);
+    const std::pair<std::string, int> paths[] = {{dir.Path("quake"), 0}, {pak + "/progs/thing.mdl", 0},
+                                                 {dir.Path("quake/none.pak"), 1}};
+    for (const auto& path : paths)
+        EXPECT_EQ(ListModels(path.first, out), path.second) << path.first;
     fclose(out);
     std::string listing(text, size);
     free(text);

@@ -134,6 +134,24 @@ bool ViewerSession::WindowPosition(int* x, int* y) const
     return at != std::string::npos && sscanf(geometry.c_str() + at, "Position: %d,%d", x, y) == 2;
 }
 
+bool ViewerSession::MenuGeometry(int* x, int* y, int* width)
+{
+    for (int attempt = 0; attempt < 40; ++attempt, Settle(0.1)) {
+        std::string menus = RunCommand("xdotool search --onlyvisible --name '^freeglut menu$' 2>/dev/null");
+        if (menus.empty())
+            continue;
+        std::string info = RunCommand("xwininfo -id " + menus.substr(0, menus.find('\n')));
+        size_t left = info.find("Absolute upper-left X:"), top = info.find("Absolute upper-left Y:"),
+               wide = info.find("Width:");
+        if (left != std::string::npos && top != std::string::npos && wide != std::string::npos &&
+            sscanf(info.c_str() + left, "Absolute upper-left X: %d", x) == 1 &&
+            sscanf(info.c_str() + top, "Absolute upper-left Y: %d", y) == 1 &&
+            sscanf(info.c_str() + wide, "Width: %d", width) == 1)
+            return true;
+    }
+    return false;
+}
+
 void ViewerSession::Key(const std::string& keys)
 {
     RunCommand("xdotool windowfocus --sync " + window_ + " key --delay 80 " + keys + " 2>/dev/null");
@@ -187,21 +205,6 @@ bool ViewerSession::Screenshot(PngImage& image)
                std::to_string(height) + "+" + std::to_string(x) + "+" + std::to_string(y) +
                " +repage -type TrueColor -define png:color-type=2 '" + file + "'");
     return ReadPngFile(file, image);
-}
-
-bool ViewerSession::ScreenScreenshot(PngImage& image)
-{
-    std::string file = folder_ + "/x-root.png";
-    RunCommand("xwd -root -silent | /usr/bin/convert xwd:- -type TrueColor -define png:color-type=2 '" + file + "'");
-    return ReadPngFile(file, image);
-}
-
-void ViewerSession::ClickScreen(int x, int y, int button)
-{
-    RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
-    Settle(0.3);
-    RunCommand("xdotool click " + std::to_string(button));
-    Settle(0.5);
 }
 
 std::string ViewerSession::Output() const

@@ -20,6 +20,8 @@ public:
     bool WaitForWindow(double seconds = 20);
     bool WindowSize(int* width, int* height) const;
     bool WindowPosition(int* x, int* y) const;
+    // Where the first pop-up menu stands on the screen, once one is shown.
+    bool MenuGeometry(int* x, int* y, int* width);
     void Key(const std::string& keys);
     void Click(int x, int y, int button);
     void MoveMouse(int x, int y);
@@ -28,10 +30,8 @@ public:
     void Signal(int signal);
     // Waits for the process to end; its exit status, or -1 on a timeout or a signal.
     int WaitForExit(double seconds = 20);
-    // What the X server shows of the window, or of the whole screen.
+    // What the X server shows of the window.
     bool Screenshot(PngImage& image);
-    bool ScreenScreenshot(PngImage& image);
-    void ClickScreen(int x, int y, int button);
     // Standard output and error so far (complete once the process has ended).
     std::string Output() const;
     bool Running();

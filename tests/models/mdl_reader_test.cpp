@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "core/overlay.h"
 #include "core/viewer_state.h"
@@ -29,26 +30,6 @@ Parsed Parse(const std::vector<uint8_t>& bytes)
     out.ok = out.file && ReadMdlSections(*out.file, out.skins, out.names);
     return out;
 }
-
-}  // namespace
-
-TEST(MdlReader, FindsTheSectionsBehindEverySkin)
-{
-    writers::MdlModel model = TinyMdl(3, 2);
-    Parsed p = Parse(writers::WriteMdl(model));
-    ASSERT_TRUE(p.ok);
-    ASSERT_EQ(p.skins.size(), 2u);
-    EXPECT_EQ(p.skins[1].offset, 84u + 68 + 4);  // after the first entry and the group word
-    EXPECT_EQ(p.file->texCoords[3].onSeam, 1);
-    EXPECT_EQ(p.file->texCoords[2].t, 6);
-    EXPECT_EQ(p.file->triangles[1].vertexIndex[2], 3);
-    EXPECT_EQ(p.file->triangles[0].facesFront, 1);
-    EXPECT_EQ(MdlFrameVertices(*p.file, 2)[3].y, 0 + 8 * 2);
-    EXPECT_EQ(std::string(p.names[2].text), "frame3");
-    EXPECT_EQ(p.file->header.scale[1], 2.0f);
-}
-
-namespace {
 
 // TinyMdl(5) with frames at, at + 1 and at + 2 made one frame group.
 writers::MdlModel WithFrameGroup(int at, std::vector<float> intervals = {0.1f, 0.25f, 0.5f})
@@ -80,6 +61,34 @@ writers::MdlModel WithSkinGroup(std::vector<float> intervals = {0.2f, 0.4f, 0.6f
 
 }  // namespace
 
+TEST(MdlReader, FindsEverySectionBehindSingleSkinsAndSkinGroups)
+{
+    writers::MdlModel model = WithSkinGroup();
+    model.texCoords.resize(1511, {0, 0, 0});  // more vertices than the old 1024-vertex slots
+    for (auto& frame : model.frames)
+        frame.frame.vertices.resize(1511, writers::Vertex{9, 8, 7, 6});
+    Parsed p = Parse(writers::WriteMdl(model));
+    ASSERT_TRUE(p.ok);
+    EXPECT_EQ(p.file->texCoords[3].onSeam, 1);
+    EXPECT_EQ(p.file->texCoords[2].t, 6);
+    EXPECT_EQ(p.file->triangles[1].vertexIndex[2], 3);
+    EXPECT_EQ(p.file->triangles[0].facesFront, 1);
+    EXPECT_EQ(MdlFrameVertices(*p.file, 1)[3].y, 0 + 8 * 1);
+    EXPECT_EQ(MdlFrameVertices(*p.file, 1)[1510].x, 9);
+    EXPECT_EQ(std::string(p.names[1].text), "frame2");
+    EXPECT_EQ(p.file->header.scale[1], 2.0f);
+    // One skin per picture, in file order, each with its group and interval.
+    ASSERT_EQ(p.skins.size(), 5u);
+    const int groups[5] = {-1, 1, 1, 1, -1};
+    const float intervals[5] = {0, 0.2f, 0.4f, 0.6f, 0};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(p.skins[i].group, groups[i]);
+        EXPECT_EQ(p.skins[i].interval, intervals[i]);
+    }
+    EXPECT_EQ(p.file->file[p.skins[2].offset], 101);
+    EXPECT_EQ(p.skins[4].offset, 84u + 68 + 8 + 12 + 3 * 64 + 4);
+}
+
 TEST(MdlReader, EveryPictureOfAFrameGroupIsAFrameOfItsOwn)
 {
     for (int at : {0, 1, 2}) {
@@ -97,95 +106,12 @@ TEST(MdlReader, EveryPictureOfAFrameGroupIsAFrameOfItsOwn)
         EXPECT_EQ(picture, 1);
         EXPECT_EQ(group->intervals, (std::vector<float>{0.1f, 0.25f, 0.5f}));
         EXPECT_EQ(MdlFrameGroupOf(*p.file, at == 0 ? 3 : 0, &picture), nullptr);
+        EXPECT_EQ(FrameGroupLine(*group, 2), "frame group " + std::to_string(at) +
+                                                 ", picture 3 of 3; intervals: 0.10 0.25 [0.50]");
     }
-    EXPECT_EQ(FrameGroupLine(*Parse(writers::WriteMdl(WithFrameGroup(1))).file->frameGroups.data(), 2),
-              "frame group 1, picture 3 of 3; intervals: 0.10 0.25 [0.50]");
 }
 
-TEST(MdlReader, SkinGroupsGiveOneSkinPerPictureInFileOrder)
-{
-    Parsed p = Parse(writers::WriteMdl(WithSkinGroup()));
-    ASSERT_TRUE(p.ok);
-    ASSERT_EQ(p.skins.size(), 5u);
-    const int groups[5] = {-1, 1, 1, 1, -1};
-    const float intervals[5] = {0, 0.2f, 0.4f, 0.6f, 0};
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(p.skins[i].group, groups[i]);
-        EXPECT_EQ(p.skins[i].interval, intervals[i]);
-    }
-    EXPECT_EQ(p.file->file[p.skins[2].offset], 101);
-    EXPECT_EQ(p.skins[4].offset, 84u + 68 + 8 + 12 + 3 * 64 + 4);
-}
-
-TEST(MdlReader, BrokenGroupsAreRefusedNamingTheGroup)
-{
-    const float nan = std::nanf(""), inf = INFINITY;
-    struct Case {
-        writers::MdlModel model;
-        size_t cut;  // bytes cut off the end
-        const char* report;
-    };
-    auto count = [](writers::MdlModel m, int32_t value, bool frames) {
-        if (frames)
-            m.frames[1].groupCount = value;
-        else
-            m.skins[1].count = value;
-        return m;
-    };
-    const Case cases[] = {
-        {count(WithFrameGroup(1), 0, true), 0, "InitMdlObject: frame group 1 has 0 pictures"},
-        {count(WithFrameGroup(1), -3, true), 0, "InitMdlObject: frame group 1 has -3 pictures"},
-        {count(WithFrameGroup(1), 0x7FFFFFF, true), 0, "InitMdlObject: frame group 1 runs past the end"},
-        {WithFrameGroup(1, {0.1f, 0.0f, 0.3f}), 0, "frame group 1 has an interval that is not finite and "
-                                                    "positive (picture 1: 0)"},
-        {WithFrameGroup(0, {nan, 1, 2}), 0, "frame group 0 has an interval that is not finite and positive "
-                                            "(picture 0: nan)"},
-        {WithFrameGroup(2, {1, 2, inf}), 0, "(picture 2: inf)"},
-        {WithFrameGroup(2, {1, -2, 3}), 0, "(picture 1: -2)"},
-        {WithFrameGroup(2), 9, "InitMdlObject: frame group 2 runs past the end of the file"},
-        {count(WithSkinGroup(), 0, false), 0, "InitMdlObject: skin group 1 has 0 pictures"},
-        {count(WithSkinGroup(), -1, false), 0, "InitMdlObject: skin group 1 has -1 pictures"},
-        {count(WithSkinGroup(), 0x40000000, false), 0, "InitMdlObject: skin group 1 runs past the end"},
-        {WithSkinGroup({0.2f, nan, 0.6f}), 0, "skin group 1 has an interval that is not finite and positive"},
-    };
-    for (const Case& c : cases) {
-        std::vector<uint8_t> bytes = writers::WriteMdl(c.model);
-        bytes.resize(bytes.size() - c.cut);
-        ErrorCapture errors;
-        EXPECT_FALSE(Parse(bytes).ok) << c.report;
-        EXPECT_TRUE(errors.Has(c.report)) << errors.Text();
-    }
-    // A skin group whose pictures leave the file.
-    std::vector<uint8_t> bytes = writers::WriteMdl(WithSkinGroup());
-    bytes.resize(84 + 68 + 8 + 12 + 100);
-    ErrorCapture errors;
-    EXPECT_FALSE(Parse(bytes).ok);
-    EXPECT_TRUE(errors.Has("InitMdlObject: skin group 1 runs past the end of the file")) << errors.Text();
-}
-
-TEST(MdlReader, WrongMagicIsRefused)
-{
-    ErrorCapture errors;
-    std::vector<uint8_t> bytes = writers::WriteMdl(TinyMdl());
-    memcpy(bytes.data(), "IDP2", 4);
-    EXPECT_FALSE(Parse(bytes).ok);
-    EXPECT_TRUE(errors.Has("OpenMdlFile: file is not a mdl file because tag is: 32504449"));
-}
-
-TEST(MdlReader, ModelsOfMoreThan1024VerticesAreRead)
-{
-    writers::MdlModel model = TinyMdl(2, 1);
-    model.texCoords.resize(1511, {0, 0, 0});
-    for (auto& frame : model.frames)
-        frame.frame.vertices.resize(1511, writers::Vertex{9, 8, 7, 6});
-    Parsed p = Parse(writers::WriteMdl(model));
-    ASSERT_TRUE(p.ok);
-    EXPECT_EQ(p.file->header.numVerts, 1511);
-    EXPECT_EQ(MdlFrameVertices(*p.file, 1)[1510].x, 9);
-    EXPECT_EQ(MdlFrameVertices(*p.file, 1)[0].x, 4);
-}
-
-TEST(MdlReader, EveryTruncationAndHostileHeaderIsRefused)
+TEST(MdlReader, EveryTruncationAndEveryHostileFileIsRefusedNamingTheFault)
 {
     for (const writers::MdlModel& model : {WithSkinGroup(), WithFrameGroup(2)}) {
         std::vector<uint8_t> whole = writers::WriteMdl(model);
@@ -195,45 +121,64 @@ TEST(MdlReader, EveryTruncationAndHostileHeaderIsRefused)
             EXPECT_NE(errors.Text(), "") << size;
         }
     }
-    std::vector<uint8_t> bytes = writers::WriteMdl(TinyMdl(2, 2));
+    const float nan = std::nanf(""), inf = INFINITY;
+    auto patched = [](writers::MdlModel model, size_t field, int32_t value) {
+        std::vector<uint8_t> bytes = writers::WriteMdl(model);
+        writers::PutInt32(bytes, field, value);
+        return bytes;
+    };
+    auto cut = [](writers::MdlModel model, size_t size) {
+        std::vector<uint8_t> bytes = writers::WriteMdl(model);
+        bytes.resize(size);
+        return bytes;
+    };
+    auto count = [](writers::MdlModel m, int32_t value, bool frames) {
+        if (frames)
+            m.frames[1].groupCount = value;
+        else
+            m.skins[1].count = value;
+        return writers::WriteMdl(m);
+    };
+    std::vector<uint8_t> quake2 = writers::WriteMdl(TinyMdl());
+    memcpy(quake2.data(), "IDP2", 4);
+    const writers::MdlModel two = TinyMdl(2, 2);
     const struct {
-        size_t field;
-        int32_t value;
+        std::vector<uint8_t> bytes;
         const char* report;
     } cases[] = {
-        {mdl::kNumSkins, -1, "InitMdlObject: the header has a negative count (numSkins = -1)"},
-        {mdl::kNumSkins, 0x7FFFFFFF, "runs past the end of the file"},
-        {mdl::kSkinWidth, 0x10000, "InitMdlObject: skin 0 runs past the end of the file"},
-        {mdl::kSkinHeight, 0, "InitMdlObject: the header has a bad skin size (8 x 0)"},
-        {mdl::kNumVerts, 0x20000000, "InitMdlObject: the texture coordinates and triangles run past"},
-        {mdl::kNumTris, 0x10000001, "InitMdlObject: the texture coordinates and triangles run past"},
-        {mdl::kNumFrames, 0, "InitMdlObject: the file has no frames"},
-        {mdl::kNumFrames, 3, "InitMdlObject: Unable to read frame 2"},
-        {mdl::kNumVerts, 3, "InitMdlObject: triangle 0 uses vertex index 6 but a frame has 3 vertices"},
+        {quake2, "OpenMdlFile: file is not a mdl file because tag is: 32504449"},
+        {patched(two, mdl::kNumSkins, -1), "InitMdlObject: the header has a negative count (numSkins = -1)"},
+        {patched(two, mdl::kNumSkins, 0x7FFFFFFF), "runs past the end of the file"},
+        {patched(two, mdl::kSkinWidth, 0x10000), "InitMdlObject: skin 0 runs past the end of the file"},
+        {patched(two, mdl::kSkinHeight, 0), "InitMdlObject: the header has a bad skin size (8 x 0)"},
+        {patched(two, mdl::kNumVerts, 0x20000000), "InitMdlObject: the texture coordinates and triangles run past"},
+        {patched(two, mdl::kNumTris, 0x10000001), "InitMdlObject: the texture coordinates and triangles run past"},
+        {patched(two, mdl::kNumFrames, 0), "InitMdlObject: the file has no frames"},
+        {patched(two, mdl::kNumFrames, 3), "InitMdlObject: Unable to read frame 2"},
+        {patched(two, mdl::kNumVerts, 3), "InitMdlObject: triangle 0 uses vertex index 6 but a frame has 3 vertices"},
+        {count(WithFrameGroup(1), 0, true), "InitMdlObject: frame group 1 has 0 pictures"},
+        {count(WithFrameGroup(1), -3, true), "InitMdlObject: frame group 1 has -3 pictures"},
+        {count(WithFrameGroup(1), 0x7FFFFFF, true), "InitMdlObject: frame group 1 runs past the end"},
+        {writers::WriteMdl(WithFrameGroup(1, {0.1f, 0.0f, 0.3f})),
+         "frame group 1 has an interval that is not finite and positive (picture 1: 0)"},
+        {writers::WriteMdl(WithFrameGroup(0, {nan, 1, 2})), "frame group 0 has an interval that is not finite and "
+                                                            "positive (picture 0: nan)"},
+        {writers::WriteMdl(WithFrameGroup(2, {1, 2, inf})), "(picture 2: inf)"},
+        {writers::WriteMdl(WithFrameGroup(2, {1, -2, 3})), "(picture 1: -2)"},
+        {cut(WithFrameGroup(2), writers::WriteMdl(WithFrameGroup(2)).size() - 9),
+         "InitMdlObject: frame group 2 runs past the end of the file"},
+        {count(WithSkinGroup(), 0, false), "InitMdlObject: skin group 1 has 0 pictures"},
+        {count(WithSkinGroup(), -1, false), "InitMdlObject: skin group 1 has -1 pictures"},
+        {count(WithSkinGroup(), 0x40000000, false), "InitMdlObject: skin group 1 runs past the end"},
+        {writers::WriteMdl(WithSkinGroup({0.2f, nan, 0.6f})),
+         "skin group 1 has an interval that is not finite and positive"},
+        {cut(WithSkinGroup(), 84 + 68 + 8 + 12 + 100), "InitMdlObject: skin group 1 runs past the end of the file"},
     };
     for (const auto& c : cases) {
-        std::vector<uint8_t> hostile = bytes;
-        writers::PutInt32(hostile, c.field, c.value);
         ErrorCapture errors;
-        EXPECT_FALSE(Parse(hostile).ok) << c.report;
+        EXPECT_FALSE(Parse(c.bytes).ok) << c.report;
         EXPECT_TRUE(errors.Has(c.report)) << errors.Text();
     }
-}
-
-TEST_F(ViewerTest, AnMdlLoadsWithNamedSkinsAndItsFrames)
-{
-    TempDir dir;
-    ErrorCapture errors;
-    ModelObject* model = AddModel(dir.Write("two.mdl", writers::WriteMdl(TinyMdl(3, 2))).c_str());
-    ASSERT_NE(model, nullptr) << errors.Text();
-    EXPECT_EQ(model->modelType, kModelMdl);
-    EXPECT_EQ(model->numSkins, 2);
-    EXPECT_STREQ(model->skins[0].name, "skin 0");
-    EXPECT_STREQ(model->skins[1].name, "skin 1");
-    EXPECT_TRUE(model->texturing);
-    EXPECT_EQ(model->numFrames, 3);
-    EXPECT_NE(model->skins[0].textureId, 0u);
-    EXPECT_EQ(errors.Text(), "");
 }
 
 TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
@@ -241,7 +186,10 @@ TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
     TempDir dir;
     ModelObject* model = AddModel(dir.Write("g.mdl", writers::WriteMdl(WithSkinGroup())).c_str());
     ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->modelType, kModelMdl);
+    EXPECT_TRUE(model->texturing);
     ASSERT_EQ(model->numSkins, 5);
+    EXPECT_STREQ(model->skins[0].name, "skin 0");
     EXPECT_STREQ(model->skins[4].name, "skin 4");
     for (int expected : {1, 2, 3, 4, 0}) {
         NextSkin();

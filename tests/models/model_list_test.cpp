@@ -48,50 +48,29 @@ TEST_F(ModelList, NewestModelsComeFirstAndNextWraps)
     EXPECT_EQ(viewer.currentModel, nullptr);
 }
 
-TEST_F(ModelList, ANewModelStartsAtTheOriginTurnedHalfAround)
-{
-    ModelObject* model = AddModel(Write("a.md2").c_str());
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->placement.axisX[0], -1.0f);
-    EXPECT_EQ(model->placement.axisZ[2], -1.0f);
-    EXPECT_EQ(model->nextFrame, 1);
-    EXPECT_EQ(model->animMethod, 1);
-    EXPECT_EQ(model->maxCustomFrames, 128);
-    EXPECT_EQ(model->materialIndex, 0);
-    EXPECT_EQ(model->lastAdvanceTime, 0);
-}
-
-TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAlone)
+TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAloneAndNoModelMeansNothing)
 {
     ErrorCapture errors;
+    RemoveModel();
+    NextModel();
+    EXPECT_EQ(errors.Text(), "");
     ModelObject* kept = AddModel(Write("kept.md2").c_str());
-    const std::string refusal = "AddModel: You must specify a model ending with \".mdl\" or \".md2\"";
-    for (const char* name : {"model.txt", "model", "dir.v2/model"}) {
+    EXPECT_EQ(kept->placement.axisX[0] + kept->placement.axisZ[2], -2.0f);  // turned half around
+    for (const char* name : {"model.txt", "model", "dir.v2/model"})
         EXPECT_EQ(AddModel(name), nullptr);
-    }
-    EXPECT_EQ(errors.Count(refusal), 3);
+    EXPECT_EQ(errors.Count("AddModel: You must specify a model ending with \".mdl\" or \".md2\""), 3);
     EXPECT_EQ(AddModel(dir.Path("missing.md2").c_str()), nullptr);
     EXPECT_TRUE(errors.Has("OpenMd2File: Couldn't open the md2 file \"" + dir.Path("missing.md2") +
                            "\"\nError: InitMd2Object: unable to open md2 file\nError: AddModel: Unable to "
                            "create the model object\n"));
     EXPECT_EQ(viewer.currentModel, kept);
     EXPECT_EQ(kept->next, nullptr);
-
     fileChooser = NothingChosen;
     size_t before = errors.Text().size();
     testing::internal::CaptureStdout();
     EXPECT_EQ(AddModel(nullptr), nullptr);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(errors.Text().size(), before);  // a cancelled prompt is silent
-}
-
-TEST_F(ModelList, CommandsWithoutAModelDoNothing)
-{
-    ErrorCapture errors;
-    RemoveModel();
-    NextModel();
-    EXPECT_EQ(viewer.currentModel, nullptr);
-    EXPECT_EQ(errors.Text(), "");
 }
 
 // Run under the sanitizers, this shows loading and removing leaks nothing.

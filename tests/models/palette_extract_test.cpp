@@ -17,64 +17,46 @@ std::vector<uint8_t> Palette(uint8_t seed)
 std::vector<uint8_t> Colormap(const std::vector<uint8_t>& palette)
 {
     writers::PcxPicture pcx;
-    pcx.width = 4;
-    pcx.height = 2;
-    pcx.indices.assign(8, 1);
+    pcx.indices.assign(64, 1);
     pcx.palette256 = palette.data();
     return writers::WritePcx(pcx);
 }
 
 }  // namespace
 
-TEST(PakPalettes, BothPalettesComeOutAndAreNeverOverwrittenSilently)
+TEST(PalettesFromArchives, BothComeOutAndAreNeverOverwrittenSilently)
 {
     TempDir dir;
-    std::string quake = dir.Write("pak0.pak", writers::WritePak({{"gfx/other.lmp", {1, 2, 3}},
-                                                                 {"gfx/palette.lmp", Palette(5)}}));
-    std::string quake2 = dir.Write("q2.pak", writers::WritePak({{"PICS/COLORMAP.PCX", Colormap(Palette(9))}}));
+    std::vector<uint8_t> pak = writers::WritePak({{"gfx/palette.lmp", Palette(1)}});
+    std::vector<uint8_t> hostile = pak;
+    writers::PutInt32(hostile, 8, 0x7FFFFFC0);  // a directory far past the end
+    // In order, into one folder: the archive, --replace, the outcome, a line of the log.
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool replace, ok;
+        const char* log;
+    } runs[] = {
+        {"pak0.pak", writers::WritePak({{"gfx/other.lmp", {1, 2, 3}}, {"gfx/palette.lmp", Palette(5)}}), false,
+         true, "Wrote "},
+        {"q2.pk3", writers::WriteZip({{"PICS/COLORMAP.PCX", Colormap(Palette(9))}}), false, true, "Wrote "},
+        {"pak0.pak", {}, false, true, "is already this palette"},
+        {"other.pak", writers::WritePak({{"gfx/palette.lmp", Palette(77)}}), false, false,
+         "exists and holds another palette; not overwritten (--replace replaces it)"},
+        {"other.pak", {}, true, true, "Replaced "},
+        {"none.pak", writers::WritePak({{"maps/start.bsp", {1, 2, 3, 4}}}), false, false,
+         "holds neither gfx/palette.lmp nor pics/colormap.pcx"},
+        {"cut.pak", std::vector<uint8_t>(pak.begin(), pak.begin() + 11), false, false, "too short for a pak header"},
+        {"cut2.pak", std::vector<uint8_t>(pak.begin(), pak.end() - 1), false, false, "lies outside the file"},
+        {"hostile.pak", hostile, false, false, "its directory lies outside the file"},
+    };
     std::string out = dir.Path("out");
     dir.Write("out/.keep", {});
-    std::string log;
-    ASSERT_TRUE(ExtractPalettes(quake.c_str(), out, false, log)) << log;
-    ASSERT_TRUE(ExtractPalettes(quake2.c_str(), out, false, log)) << log;
-    EXPECT_EQ(ReadBytes(out + "/palette.lmp"), Palette(5));
-    EXPECT_EQ(ReadBytes(out + "/palette_MD2.lmp"), Palette(9));
-    EXPECT_NE(log.find("Wrote " + out + "/palette.lmp"), std::string::npos) << log;
-
-    log.clear();
-    EXPECT_TRUE(ExtractPalettes(quake.c_str(), out, false, log));
-    EXPECT_NE(log.find("is already this palette"), std::string::npos) << log;
-    std::string other = dir.Write("other.pak", writers::WritePak({{"gfx/palette.lmp", Palette(77)}}));
-    log.clear();
-    EXPECT_FALSE(ExtractPalettes(other.c_str(), out, false, log));
-    EXPECT_NE(log.find("exists and holds another palette; not overwritten"), std::string::npos) << log;
-    EXPECT_EQ(ReadBytes(out + "/palette.lmp"), Palette(5));
-    log.clear();
-    EXPECT_TRUE(ExtractPalettes(other.c_str(), out, true, log));
-    EXPECT_NE(log.find("Replaced "), std::string::npos);
-    EXPECT_EQ(ReadBytes(out + "/palette.lmp"), Palette(77));
-}
-
-TEST(PakPalettes, PaksWithoutPalettesOrCutShortAreRefused)
-{
-    TempDir dir;
-    std::string log;
-    std::string none = dir.Write("none.pak", writers::WritePak({{"maps/start.bsp", {1, 2, 3, 4}}}));
-    EXPECT_FALSE(ExtractPalettes(none.c_str(), dir.path(), false, log));
-    EXPECT_NE(log.find("holds neither gfx/palette.lmp nor pics/colormap.pcx"), std::string::npos);
-
-    std::vector<uint8_t> bytes = writers::WritePak({{"gfx/palette.lmp", Palette(1)}});
-    for (size_t size : {size_t(0), size_t(11), size_t(100), bytes.size() - 1}) {
-        log.clear();
-        std::string cut = dir.Write("cut.pak", std::vector<uint8_t>(bytes.begin(), bytes.begin() + size));
-        EXPECT_FALSE(ExtractPalettes(cut.c_str(), dir.path(), false, log)) << size;
-        EXPECT_NE(log.find(cut + ": "), std::string::npos) << log;
+    for (const auto& run : runs) {
+        std::string path = run.bytes.empty() ? dir.Path(run.name) : dir.Write(run.name, run.bytes), log;
+        EXPECT_EQ(ExtractPalettes(path.c_str(), out, run.replace, log), run.ok) << run.name;
+        EXPECT_NE(log.find(run.log), std::string::npos) << run.name << ": " << log;
     }
-    std::vector<uint8_t> hostile = bytes;
-    writers::PutInt32(hostile, 8, 0x7FFFFFC0);  // a directory far past the end
-    std::string path = dir.Write("hostile.pak", hostile);
-    log.clear();
-    EXPECT_FALSE(ExtractPalettes(path.c_str(), dir.path(), false, log));
-    EXPECT_NE(log.find("its directory lies outside the file"), std::string::npos) << log;
-    EXPECT_FALSE(FileExists(dir.Path("palette.lmp")));
+    EXPECT_EQ(ReadBytes(out + "/palette.lmp"), Palette(77));
+    EXPECT_EQ(ReadBytes(out + "/palette_MD2.lmp"), Palette(9));
 }

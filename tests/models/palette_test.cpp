@@ -5,6 +5,34 @@
 #include "models/palette.h"
 #include "support/test_files.h"
 
+namespace {
+
+// Sets an environment variable for a while.
+class Environment {
+public:
+    Environment(const char* name, const std::string& value) : name_(name)
+    {
+        const char* old = getenv(name);
+        had_ = old != nullptr;
+        old_ = old ? old : "";
+        setenv(name, value.c_str(), 1);
+    }
+    ~Environment()
+    {
+        if (had_)
+            setenv(name_, old_.c_str(), 1);
+        else
+            unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    bool had_;
+    std::string old_;
+};
+
+}  // namespace
+
 TEST(Palettes, AFileIsReadWholeOrReportedShortOrMissing)
 {
     TempDir dir;
@@ -19,42 +47,21 @@ TEST(Palettes, AFileIsReadWholeOrReportedShortOrMissing)
     EXPECT_EQ(ReadPaletteFile(dir.Path("none.lmp").c_str(), palette), PaletteResult::kCannotOpen);
 }
 
-TEST(Palettes, TheUserFolderFollowsXdgDataHome)
+TEST(Palettes, StartUpLooksInTheWorkingDirectoryThenTheUserFolder)
 {
-    const char* saved = getenv("XDG_DATA_HOME");
-    std::string keep = saved ? saved : "";
-    std::string home = getenv("HOME") ? getenv("HOME") : "/root";
-    setenv("XDG_DATA_HOME", "/data/home", 1);
-    EXPECT_EQ(UserPaletteDirectory(), "/data/home/tarnivel");
-    setenv("XDG_DATA_HOME", "relative/ignored", 1);
-    setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
-    setenv("HOME", home.c_str(), 1);
-    if (saved)
-        setenv("XDG_DATA_HOME", keep.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
-}
-
-TEST(Palettes, StartUpFallsBackToTheUserFolder)
-{
-    TempDir work, data;
-    std::vector<uint8_t> quake(768, 11), quake2(768, 22);
-    data.Write("tarnivel/palette.lmp", quake);
-    data.Write("tarnivel/palette_MD2.lmp", quake2);
-    work.Write("palette_MD2.lmp", std::vector<uint8_t>(768, 33));  // the working directory comes first
-    const char* saved = getenv("XDG_DATA_HOME");
-    std::string keep = saved ? saved : "";
-    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
     {
-        WorkingDirectory inside(work.path());
-        LoadMDLPalette();
-        LoadMD2Palette();
+        Environment data("XDG_DATA_HOME", "relative/ignored"), home("HOME", "/home/someone");
+        EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
     }
+    TempDir work, data;
+    data.Write("tarnivel/palette.lmp", std::vector<uint8_t>(768, 11));
+    data.Write("tarnivel/palette_MD2.lmp", std::vector<uint8_t>(768, 22));
+    work.Write("palette_MD2.lmp", std::vector<uint8_t>(768, 33));  // the working directory comes first
+    Environment dataHome("XDG_DATA_HOME", data.path());
+    EXPECT_EQ(UserPaletteDirectory(), data.path() + "/tarnivel");
+    WorkingDirectory inside(work.path());
+    EXPECT_TRUE(LoadMDLPalette());
+    EXPECT_TRUE(LoadMD2Palette());
     EXPECT_EQ(mdlPalette[767], 11);
     EXPECT_EQ(md2Palette[0], 33);
-    if (saved)
-        setenv("XDG_DATA_HOME", keep.c_str(), 1);
-    else
-        unsetenv("XDG_DATA_HOME");
 }

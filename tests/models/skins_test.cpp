@@ -32,44 +32,57 @@ ChooserResult RecordPrompt(ChooserKind, const char* prompt, char*)
 
 }  // namespace
 
-TEST_F(Skins, PcxSkinsMustCoverTheSkinSize)
+TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
 {
-    ErrorCapture errors;
     std::string pcx = dir.Write("wide.pcx", TestPcx(320, 200));
-    ModelObject* model = Load(296, 240);
-    AddSkin(pcx.c_str());
-    EXPECT_EQ(model->numSkins, 0);
-    EXPECT_TRUE(errors.Has("Unable to open add skin " + pcx));
-    RemoveModel();
-
-    model = Load(296, 200);
-    EXPECT_FALSE(model->texturing);
-    AddSkin(pcx.c_str());
-    ASSERT_EQ(model->numSkins, 1);
-    EXPECT_STREQ(model->skins[0].name, "wide.pcx");
-    EXPECT_TRUE(model->texturing);
-    EXPECT_TRUE(model->hasSkins);
-    EXPECT_NE(model->skins[0].textureId, 0u);
-
-    AddSkin(dir.Write("planes.pcx", [] {
-                    writers::PcxPicture pcx;
-                    pcx.planes = 3;
-                    pcx.indices.assign(64, 0);
-                    return writers::WritePcx(pcx);
-                }()).c_str());
-    EXPECT_EQ(model->numSkins, 1);
+    writers::PcxPicture planes;
+    planes.planes = 3;
+    planes.indices.assign(64, 0);
+    std::string rgb = dir.Write("planes.pcx", writers::WritePcx(planes));
+    // Skin size, file, whether it is taken.
+    const struct {
+        int width, height;
+        std::string file;
+        bool taken;
+    } cases[] = {{296, 240, pcx, false}, {296, 200, pcx, true}, {8, 8, rgb, false}};
+    for (const auto& c : cases) {
+        ErrorCapture errors;
+        ModelObject* model = Load(c.width, c.height);
+        EXPECT_FALSE(model->texturing);
+        AddSkin(c.file.c_str());
+        EXPECT_EQ(model->numSkins, c.taken ? 1 : 0) << c.file;
+        EXPECT_EQ(model->texturing, c.taken);
+        EXPECT_EQ(errors.Has("Unable to open add skin " + c.file), !c.taken);
+        if (c.taken)
+            EXPECT_STREQ(model->skins[0].name, "wide.pcx");
+        RemoveModel();
+    }
 }
 
-TEST_F(Skins, RemovingFollowsTheNextSkinThenThePrevious)
+TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
 {
     ModelObject* model = Load(8, 8);
     std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 32; ++i)
         AddSkin(pcx.c_str());
+    EXPECT_EQ(model->currentSkin, 31);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 0);
+    ErrorCapture errors;
+    fileChooser = RecordPrompt;
+    LoadSkin();  // full: refused before any prompt
+    EXPECT_TRUE(errors.Has("AddSkin: maximum number of skins reached: 32"));
+    EXPECT_EQ(promptSeen, "");
+    while (model->numSkins > 3)
+        RemoveSkin();
+    testing::internal::CaptureStdout();
+    LoadSkin();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(promptSeen, "Name of skin (.pcx): ");
+
     uint32_t third = model->skins[2].textureId, second = model->skins[1].textureId;
-    EXPECT_EQ(model->currentSkin, 2);
+    model->currentSkin = 2;
     RemoveSkin();  // the last, while current: the second becomes current
-    EXPECT_EQ(model->numSkins, 2);
     EXPECT_EQ(model->currentSkin, 1);
     EXPECT_FALSE(glIsTexture(third));
     model->currentSkin = 0;
@@ -77,37 +90,9 @@ TEST_F(Skins, RemovingFollowsTheNextSkinThenThePrevious)
     EXPECT_EQ(model->currentSkin, 0);
     EXPECT_EQ(model->skins[0].textureId, second);
     RemoveSkin();
-    EXPECT_EQ(model->numSkins, 0);
-    EXPECT_FALSE(model->texturing);
-    EXPECT_FALSE(model->hasSkins);
+    EXPECT_FALSE(model->texturing || model->hasSkins);
     NextSkin();
     EXPECT_EQ(model->currentSkin, 0);
-}
-
-TEST_F(Skins, NextSkinCyclesAndAFullModelRefusesBeforeAsking)
-{
-    ModelObject* model = Load(8, 8);
-    std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
-    for (int i = 0; i < 32; ++i)
-        AddSkin(pcx.c_str());
-    EXPECT_EQ(model->numSkins, 32);
-    EXPECT_EQ(model->currentSkin, 31);
-    NextSkin();
-    EXPECT_EQ(model->currentSkin, 0);
-    NextSkin();
-    EXPECT_EQ(model->currentSkin, 1);
-
-    ErrorCapture errors;
-    fileChooser = RecordPrompt;
-    promptSeen.clear();
-    LoadSkin();
-    EXPECT_TRUE(errors.Has("AddSkin: maximum number of skins reached: 32"));
-    EXPECT_EQ(promptSeen, "");
-    RemoveSkin();
-    testing::internal::CaptureStdout();
-    LoadSkin();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(promptSeen, "Name of skin (.pcx): ");
 }
 
 TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
@@ -120,11 +105,9 @@ TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Sorry, but auto-loading of skins has been disabled for this version.\n");
     EXPECT_EQ(model->numSkins, 0);
-    EXPECT_FALSE(model->texturing);
     EXPECT_EQ(errors.Text(), "");
     AutoLoadMoreSkins(10);
     EXPECT_TRUE(errors.Has("More skins could not be loaded because none have been added already"));
-
     RemoveModel();
     testing::internal::CaptureStdout();
     StartAutoLoadSkins(10);

@@ -25,76 +25,61 @@ protected:
         }
         return shown;
     }
-    // The vertex-1 file x coordinate drawn now (10 + 4f for frame f).
-    float DrawnFrame(ModelObject* model)
-    {
-        std::vector<FeedbackPolygon> polygons = CaptureList(model->displayList);
-        if (polygons.empty() || polygons[0].size() < 2)
-            return -1.0f;
-        return (polygons[0][1].position[2] - 20.0f) / 4.0f;
-    }
     TempDir dir;
 };
+
+const std::vector<std::string> kSequences = {"stand1", "stand2", "stand3", "run1", "run2"};
 
 }  // namespace
 
 TEST(FrameNumbers, TheFirstDigitsModHundredOrZero)
 {
-    EXPECT_EQ(FrameNumber("run4"), 4);
-    EXPECT_EQ(FrameNumber("stand01"), 1);
-    EXPECT_EQ(FrameNumber("pain203"), 3);
-    EXPECT_EQ(FrameNumber("pose"), 0);
-    EXPECT_EQ(FrameNumber("a1b2"), 1);
     const char unterminated[16] = {'f', 'r', 'a', 'm', 'e', 'e', 'e', 'e', 'e', 'e', 'e', 'e', 'e', 'e', '9', '9'};
-    EXPECT_EQ(FrameNumber(unterminated), 99);
+    const std::pair<const char*, int> cases[] = {{"run4", 4}, {"stand01", 1}, {"pain203", 3},
+                                                 {"pose", 0}, {"a1b2", 1},    {unterminated, 99}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FrameNumber(c.first), c.second) << c.second;
 }
 
-TEST_F(Animation, AllFramesAndSameSequenceMethods)
+TEST_F(Animation, EachMethodChoosesItsNextFrame)
 {
-    ModelObject* model = Load({"stand1", "stand2", "stand3", "run1", "run2"});
-    EXPECT_EQ(Steps(model, 6), (std::vector<int>{1, 2, 3, 4, 0, 1}));
-    RemoveModel();
-    model = Load({"stand1", "stand2", "stand3", "run1", "run2"});
-    model->animMethod = 2;
-    EXPECT_EQ(Steps(model, 7), (std::vector<int>{1, 2, 0, 1, 2, 0, 1}));
-    model->animMethod = 0;
-    std::vector<int> rest = Steps(model, 3);
-    EXPECT_EQ(rest[1], rest[0]);
-    EXPECT_EQ(rest[2], rest[0]);
-}
-
-TEST_F(Animation, SequencesNotStartingAtOneStayInRange)
-{
-    ModelObject* model = Load({"walk3", "walk4", "idle"});
-    model->animMethod = 2;
-    for (int i = 0; i < 10; ++i) {
-        AdvanceModelFrame(model, 100);
-        EXPECT_GE(model->nextFrame, 0);
-        EXPECT_LT(model->nextFrame, 3);
+    const struct {
+        std::vector<std::string> names;
+        uint8_t method;
+        std::vector<int> shown;
+    } cases[] = {{kSequences, 1, {1, 2, 3, 4, 0, 1}},
+                 {kSequences, 2, {1, 2, 0, 1, 2, 0, 1}},     // never reaches run1
+                 {kSequences, 0, {1, 1, 1}},                 // rests on nextFrame
+                 {{"a1", "a2", "a3", "a4"}, 3, {1, 1}},      // custom, no entries: rests
+                 {{"walk3", "walk4", "idle"}, 2, {1, 0, 1, 0}}};  // a sequence from 3 stays in range
+    for (const auto& c : cases) {
+        ModelObject* model = Load(c.names);
+        model->animMethod = c.method;
+        EXPECT_EQ(Steps(model, static_cast<int>(c.shown.size())), c.shown) << int(c.method);
+        RemoveModel();
     }
-}
-
-TEST_F(Animation, CustomSequencePlaysItsEntriesInTurn)
-{
     ModelObject* model = Load({"a1", "a2", "a3", "a4"});
     model->animMethod = 3;
-    EXPECT_EQ(Steps(model, 2), (std::vector<int>{1, 1}));  // no entries: rests on nextFrame
     model->currentFrame = 3;
     AddCustomFrame(-1);  // the current frame
     AddCustomFrame(0);
     AddCustomFrame(2);
     EXPECT_EQ(model->customFrameIndex, 2);
     EXPECT_EQ(Steps(model, 5), (std::vector<int>{1, 2, 3, 0, 2}));
+}
 
+TEST_F(Animation, CustomSequenceEditsStayInBounds)
+{
+    ModelObject* model = Load({"a1", "a2", "a3", "a4"});
+    AddCustomFrame(0);
+    AddCustomFrame(1);
     DeleteCustomFrame();
-    EXPECT_EQ(model->numCustomFrames, 2);
-    EXPECT_EQ(model->customFrameIndex, 1);
+    EXPECT_EQ(model->numCustomFrames, 1);
+    EXPECT_EQ(model->customFrameIndex, 0);
     DeleteAllCustomFrames();
-    EXPECT_EQ(model->numCustomFrames, 0);
     DeleteCustomFrame();
     EXPECT_EQ(model->numCustomFrames, 0);
     EXPECT_EQ(model->customFrameIndex, 0);
-
     ErrorCapture errors;
     for (int i = 0; i < 129; ++i)
         AddCustomFrame(1);
@@ -103,54 +88,54 @@ TEST_F(Animation, CustomSequencePlaysItsEntriesInTurn)
     DeleteAllCustomFrames();
     MakeRandomSequence(20);
     ASSERT_EQ(model->numCustomFrames, 20);
-    for (int i = 0; i < 20; ++i) {
-        EXPECT_GE(model->customFrames[i], 0);
-        EXPECT_LE(model->customFrames[i], 4);  // 0 to 4, or 0 to numFrames (4)
-    }
+    for (int i = 0; i < 20; ++i)
+        EXPECT_TRUE(model->customFrames[i] >= 0 && model->customFrames[i] <= 4);  // 0 to 4, or 0 to numFrames
 }
 
 TEST_F(Animation, StepsAndSequenceJumps)
 {
-    ModelObject* model = Load({"stand1", "stand2", "stand3", "run1", "run2"});
-    AdvanceOneFrame();  // from nextFrame 1
-    EXPECT_EQ(model->currentFrame, 2);
-    EXPECT_EQ(model->nextFrame, 2);
-    ReverseOneFrame();
-    ReverseOneFrame();
-    ReverseOneFrame();
-    EXPECT_EQ(model->currentFrame, 4);  // before the first, the last
-    ChangeSequence(-1);
-    EXPECT_EQ(model->currentFrame, 3);  // inside a sequence: its start
-    ChangeSequence(-1);
-    EXPECT_EQ(model->currentFrame, 0);  // from a start: the previous sequence
+    ModelObject* model = Load(kSequences);
+    // Each command and the current frame after it: a step forward counts from
+    // nextFrame, back from currentFrame; a jump back from inside a sequence
+    // reaches its start, from a start the previous sequence's.
+    const std::pair<void (*)(float), int> moves[] = {
+        {AdvanceOneFrame, 2}, {ReverseOneFrame, 1}, {ReverseOneFrame, 0}, {ReverseOneFrame, 4},
+        {ChangeSequence, 3},  {ChangeSequence, 0}};
+    const float arguments[] = {0, 0, 0, 0, -1, -1};
+    for (int i = 0; i < 6; ++i) {
+        moves[i].first(arguments[i]);
+        EXPECT_EQ(model->currentFrame, moves[i].second) << i;
+        EXPECT_EQ(model->nextFrame, moves[i].second) << i;
+    }
     ChangeSequence(1);
-    EXPECT_EQ(model->currentFrame, 3);
     ChangeSequence(1);
     EXPECT_EQ(model->prevPrevFrame, 0);
-    EXPECT_EQ(model->nextFrame, 0);
 }
 
 TEST_F(Animation, TheClockStepsOnTimeLateOrAtZeroPeriod)
 {
     viewer.interpolationMethod = 1;
     ModelObject* model = Load({"a1", "a2", "a3", "a4", "a5", "a6"});
-    AnimateModel(model, 50);  // half a period: redrawn between frames 0 and 1
-    EXPECT_EQ(model->currentFrame, 0);
-    EXPECT_NEAR(DrawnFrame(model), 0.5f, 1e-3);
-    AnimateModel(model, 150);  // 1.5 periods: one step, drawn at 0.5
-    EXPECT_EQ(model->currentFrame, 1);
-    EXPECT_EQ(model->lastAdvanceTime, 100);
-    EXPECT_NEAR(DrawnFrame(model), 1.5f, 1e-3);
-    AnimateModel(model, 350);  // 2.5 periods late: fraction 0, clock reset
-    EXPECT_EQ(model->currentFrame, 2);
-    EXPECT_EQ(model->lastAdvanceTime, 350);
-    EXPECT_NEAR(DrawnFrame(model), 2.0f, 1e-3);
-
-    viewer.animFrameTime = 0.0f;
-    AnimateModel(model, 351);
-    EXPECT_EQ(model->currentFrame, 3);
-    EXPECT_EQ(model->lastAdvanceTime, 351);
-    EXPECT_NEAR(DrawnFrame(model), 3.0f, 1e-3);
+    // The time, the frame period, then the current frame, the last step's time
+    // and the frame drawn (the vertex-1 x coordinate is 10 + 4f for frame f).
+    const struct {
+        int now;
+        float period;
+        int current, lastAdvance;
+        float drawn;
+    } ticks[] = {{50, 0.1f, 0, 0, 0.5f},       // half a period: redrawn between frames 0 and 1
+                 {150, 0.1f, 1, 100, 1.5f},    // 1.5 periods: one step, drawn at 0.5
+                 {350, 0.1f, 2, 350, 2.0f},    // 2.5 periods late: fraction 0, clock reset
+                 {351, 0.0f, 3, 351, 3.0f}};   // a period of 0: a step, at fraction 0
+    for (const auto& t : ticks) {
+        viewer.animFrameTime = t.period;
+        AnimateModel(model, t.now);
+        EXPECT_EQ(model->currentFrame, t.current) << t.now;
+        EXPECT_EQ(model->lastAdvanceTime, t.lastAdvance) << t.now;
+        std::vector<FeedbackPolygon> polygons = CaptureList(model->displayList);
+        ASSERT_FALSE(polygons.empty());
+        EXPECT_NEAR((polygons[0][1].position[2] - 20.0f) / 4.0f, t.drawn, 1e-3) << t.now;
+    }
 }
 
 TEST_F(Animation, SpeedAndMethodCommands)

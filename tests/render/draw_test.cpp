@@ -72,32 +72,32 @@ bool SendsTexCoords(GLuint list)
     return !polygons.empty() && polygons[0][0].texCoord[0] != 7.0f;
 }
 
+bool Same(const std::vector<FeedbackPolygon>& a, const std::vector<FeedbackPolygon>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t p = 0; p < a.size(); ++p)
+        for (size_t v = 0; v < a[p].size(); ++v)
+            if (memcmp(&a[p][v], &b[p][v], sizeof(FeedbackVertex)) != 0)
+                return false;
+    return true;
+}
+
 }  // namespace
 
-TEST_F(Drawing, TriangleListSendsFileAxesAsYZX)
+TEST_F(Drawing, TrianglesAndGlCommandsSendFileAxesAsYZX)
 {
     viewer.useGlCommands = false;
     ModelObject* model = LoadMd2(TinyMd2());
     std::vector<FeedbackPolygon> polygons = Draw(model);
     ASSERT_EQ(polygons.size(), 2u);
-    ExpectVertexOfFrame(polygons[0][0], 0, 0);
-    ExpectVertexOfFrame(polygons[0][1], 1, 0);
-    ExpectVertexOfFrame(polygons[0][2], 2, 0);
+    for (int k = 0; k < 3; ++k)
+        ExpectVertexOfFrame(polygons[0][k], k, 0);
     ExpectVertexOfFrame(polygons[1][2], 3, 0);
-}
-
-TEST_F(Drawing, GlCommandsDrawTheSameTrianglesAndAModelWithoutThemUsesItsTriangles)
-{
-    ModelObject* model = LoadMd2(TinyMd2());
+    viewer.useGlCommands = true;
     std::vector<FeedbackPolygon> fans = CaptureDrawing([model] { DrawMD2Frame(model, 0.0f); });
     ASSERT_EQ(fans.size(), 2u);
     ExpectVertexOfFrame(fans[1][1], 2, 0);
-
-    writers::Md2Model bare = TinyMd2();
-    bare.glCommands.clear();
-    ModelObject* plain = LoadMd2(bare);
-    EXPECT_TRUE(viewer.useGlCommands);
-    EXPECT_EQ(Draw(plain).size(), 2u);
 }
 
 TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
@@ -105,26 +105,26 @@ TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
     viewer.useGlCommands = false;
     ModelObject* model = LoadMd2(TinyMd2());
     model->prevPrevFrame = 0, model->prevFrame = 0, model->currentFrame = 1, model->nextFrame = 2;
-    viewer.interpolationMethod = 0;
-    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 1);
-    viewer.interpolationMethod = 1;
-    ExpectVertexOfFrame(Draw(model, 0.0f)[0][1], 1, 1);
-    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 1.5f);
-    ExpectVertexOfFrame(Draw(model, 1.0f)[0][1], 1, 2);
-    ExpectVertexOfFrame(Draw(model, 1.5f)[0][1], 1, 2);
     // Cubic runs a frame behind: prevFrame at 0, currentFrame at 1; the window
     // 0, 0, 1, 2 puts the Catmull-Rom point at 0.4375 of the step at 0.5.
-    viewer.interpolationMethod = 2;
-    ExpectVertexOfFrame(Draw(model, 0.0f)[0][1], 1, 0);
-    ExpectVertexOfFrame(Draw(model, 0.5f)[0][1], 1, 0.4375f);
-    ExpectVertexOfFrame(Draw(model, 1.0f)[0][1], 1, 1);
-    ExpectVertexOfFrame(Draw(model, 1.5f)[0][1], 1, 1);
+    const struct {
+        uint8_t method;
+        float fraction, frame;
+    } cases[] = {{0, 0.5f, 1}, {1, 0, 1},      {1, 0.5f, 1.5f},     {1, 1, 2}, {1, 1.5f, 2},
+                 {2, 0, 0},    {2, 0.5f, 0.4375f}, {2, 1, 1}, {2, 1.5f, 1}};
+    for (const auto& c : cases) {
+        viewer.interpolationMethod = c.method;
+        ExpectVertexOfFrame(Draw(model, c.fraction)[0][1], 1, c.frame);
+    }
+    ModelObject* single = LoadMd2(TinyMd2({"only"}));  // nextFrame 1 is outside: frame 0 is read
+    viewer.interpolationMethod = 1;
+    ExpectVertexOfFrame(Draw(single, 0.5f)[0][0], 0, 0);
+    EXPECT_EQ(WindowFrame(single, -3), 0);
 }
 
 TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
 {
     ModelObject* model = LoadMdl();
-    ASSERT_TRUE(model->texturing);
     std::vector<FeedbackPolygon> polygons = Draw(model);
     ASSERT_EQ(polygons.size(), 2u);
     // Triangle 1 (back) holds vertex 3 on the seam: s 1 + 8 / 2 of 8.
@@ -132,50 +132,36 @@ TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
     EXPECT_FLOAT_EQ(polygons[1][2].texCoord[1], 6.0f / 8);
     EXPECT_FLOAT_EQ(polygons[1][0].texCoord[0], 0.0f);  // vertex 0 is not on the seam
     EXPECT_FLOAT_EQ(polygons[0][2].texCoord[0], 2.0f / 8);
-}
 
-// Found by fuzzing: a seam coordinate near the int limit on a huge skin.
-TEST_F(Drawing, HugeSeamCoordinatesDoNotOverflow)
-{
+    // Found by fuzzing: a seam coordinate near the int limit on a huge skin.
     writers::MdlModel mdl = TinyMdl(2, 0);
     mdl.skinWidth = 1103101952;
     mdl.texCoords[3] = {1, 1886417008, 0};
-    ModelObject* model = AddModel(dir.Write("huge.mdl", writers::WriteMdl(mdl)).c_str());
-    ASSERT_NE(model, nullptr);
-    model->texturing = true;
-    std::vector<FeedbackPolygon> polygons = Draw(model);
-    ASSERT_EQ(polygons.size(), 2u);
-    EXPECT_NEAR(polygons[1][2].texCoord[0], (1886417008.0 + 551550976.0) / 1103101952.0, 1e-5);
+    ModelObject* huge = AddModel(dir.Write("huge.mdl", writers::WriteMdl(mdl)).c_str());
+    ASSERT_NE(huge, nullptr);
+    huge->texturing = true;
+    EXPECT_NEAR(Draw(huge)[1][2].texCoord[0], (1886417008.0 + 551550976.0) / 1103101952.0, 1e-5);
 }
 
-TEST_F(Drawing, NormalsAreSentExactlyWhenLightingOrRemeshing)
+TEST_F(Drawing, NormalsAndTexCoordsAreSentExactlyWhenNeeded)
 {
     viewer.useGlCommands = false;
     ModelObject* model = LoadMd2(TinyMd2());
     const struct {
-        bool lighting, remeshing, normals;
-    } cases[] = {{false, false, false}, {true, false, true}, {false, true, true}, {true, true, true}};
+        bool lighting, remeshing, commands, normals;
+    } cases[] = {{false, false, false, false}, {true, false, false, true}, {false, true, false, true},
+                 {true, true, false, true},    {false, true, true, false}};  // GL commands are never remeshed
     for (const auto& c : cases) {
         viewer.lightingEnabled = c.lighting;
         viewer.remeshing = c.remeshing;
+        viewer.useGlCommands = c.commands;
         viewer.remeshThreshold = 0;
         UpdateModelDisplayList(model, 0.0f);
-        EXPECT_EQ(SendsNormals(model->displayList), c.normals) << c.lighting << c.remeshing;
+        EXPECT_EQ(SendsNormals(model->displayList), c.normals) << c.lighting << c.remeshing << c.commands;
     }
-    // The GL-command path is never remeshed: normals only with lighting.
-    viewer.useGlCommands = true;
-    viewer.lightingEnabled = false;
-    UpdateModelDisplayList(model, 0.0f);
-    EXPECT_FALSE(SendsNormals(model->displayList));
-}
-
-TEST_F(Drawing, TexCoordsOnlyWhileTexturing)
-{
-    viewer.useGlCommands = false;
-    ModelObject* model = LoadMd2(TinyMd2());
+    viewer.remeshing = viewer.useGlCommands = false;
     ToggleTexturing();  // no skin: stays off
     EXPECT_FALSE(model->texturing);
-    UpdateModelDisplayList(model, 0.0f);
     EXPECT_FALSE(SendsTexCoords(model->displayList));
     model->texturing = true;
     std::vector<FeedbackPolygon> polygons = Draw(model);
@@ -208,30 +194,16 @@ TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
     EXPECT_EQ(Draw(md2).size(), 8u);
 }
 
-TEST_F(Drawing, WindowFramesOutsideTheModelReadFrameZero)
+TEST_F(Drawing, RenderModeAndDepthBufferToggles)
 {
-    ModelObject* model = LoadMd2(TinyMd2({"only"}));
-    EXPECT_EQ(model->nextFrame, 1);
-    viewer.interpolationMethod = 1;
-    ExpectVertexOfFrame(Draw(model, 0.5f)[0][0], 0, 0);
-    EXPECT_EQ(WindowFrame(model, -3), 0);
-    EXPECT_EQ(WindowFrame(model, 0), 0);
-}
-
-TEST_F(Drawing, RenderModeCyclesThroughSolidWireframeAndPoints)
-{
-    GLint modes[2];
-    ToggleRenderMode();
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(viewer.renderMode, 1);
-    EXPECT_EQ(modes[0], GL_LINE);
-    ToggleRenderMode();
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(modes[1], GL_POINT);
-    ToggleRenderMode();
-    glGetIntegerv(GL_POLYGON_MODE, modes);
-    EXPECT_EQ(viewer.renderMode, 0);
-    EXPECT_EQ(modes[0], GL_FILL);
+    const GLint expected[][2] = {{GL_LINE, GL_LINE}, {GL_POINT, GL_POINT}, {GL_FILL, GL_POINT}};
+    for (int i = 0; i < 3; ++i) {
+        ToggleRenderMode();
+        GLint modes[2];
+        glGetIntegerv(GL_POLYGON_MODE, modes);
+        EXPECT_EQ(viewer.renderMode, (i + 1) % 3);
+        EXPECT_EQ(modes[0], expected[i][0]);
+    }
     ToggleDepthBuffer();
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
     ToggleDepthBuffer();
@@ -245,15 +217,6 @@ TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)
     writers::Md2Model bare = TinyMd2({"a1", "a2", "a3", "a4"});
     bare.glCommands.clear();
     ModelObject* models[] = {LoadMd2(TinyMd2({"a1", "a2", "a3", "a4"})), LoadMd2(bare), LoadMdl()};
-    auto same = [](const std::vector<FeedbackPolygon>& a, const std::vector<FeedbackPolygon>& b) {
-        if (a.size() != b.size())
-            return false;
-        for (size_t p = 0; p < a.size(); ++p)
-            for (size_t v = 0; v < a[p].size(); ++v)
-                if (memcmp(&a[p][v], &b[p][v], sizeof(FeedbackVertex)) != 0)
-                    return false;
-        return true;
-    };
     for (ModelObject* model : models) {
         for (uint8_t method : {0, 1, 2}) {
             for (bool remesh : {false, true}) {
@@ -261,38 +224,35 @@ TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)
                 viewer.remeshing = remesh;
                 model->prevPrevFrame = 0, model->prevFrame = 1, model->currentFrame = 2, model->nextFrame = 0;
                 for (float fraction : {0.25f, 0.75f}) {
-                    UpdateModelDisplayList(model, fraction);
-                    std::vector<FeedbackPolygon> list = CaptureList(model->displayList);
+                    std::vector<FeedbackPolygon> list = Draw(model, fraction);
                     UpdateModelFrameArrays(model, fraction);
                     EXPECT_TRUE(model->drawnFromArrays);
-                    std::vector<FeedbackPolygon> arrays = CaptureDrawing([model] { DrawModelGeometry(model); });
-                    EXPECT_TRUE(same(list, arrays)) << int(method) << remesh << fraction;
+                    EXPECT_TRUE(Same(list, CaptureDrawing([model] { DrawModelGeometry(model); })));
                 }
                 model->currentFrame = 1;  // a new window: kept cubic terms must not linger
                 UpdateModelFrameArrays(model, 0.5f);
                 std::vector<FeedbackPolygon> arrays = CaptureDrawing([model] { DrawModelGeometry(model); });
                 SettleStillModels();  // the clock is stopped: the list takes the arrays' geometry
                 EXPECT_FALSE(model->drawnFromArrays);
-                EXPECT_TRUE(same(CaptureList(model->displayList), arrays)) << int(method) << remesh;
-                UpdateModelDisplayList(model, 0.5f);
-                EXPECT_TRUE(same(CaptureList(model->displayList), arrays)) << int(method) << remesh;
+                EXPECT_TRUE(Same(CaptureList(model->displayList), arrays)) << int(method) << remesh;
+                EXPECT_TRUE(Same(Draw(model, 0.5f), arrays)) << int(method) << remesh;
             }
         }
     }
-}
-
-TEST_F(Drawing, OnlyARunningClockDrawsFromArrays)
-{
+    // Only a running clock draws from arrays; a step without interpolation is shown a while: a list.
+    ModelObject* model = models[0];
     viewer.interpolationMethod = 1;
-    ModelObject* model = LoadMd2(TinyMd2({"a1", "a2", "a3"}));
-    AnimateModel(model, 50);  // stopped clock, called directly: the list
-    EXPECT_FALSE(model->drawnFromArrays);
-    viewer.animating = true;
-    AnimateModel(model, 60);  // between steps
-    EXPECT_TRUE(model->drawnFromArrays);
-    AnimateModel(model, 150);  // a step while interpolating
-    EXPECT_TRUE(model->drawnFromArrays);
-    viewer.interpolationMethod = 0;
-    AnimateModel(model, 260);  // a step without interpolation: shown for a while, so a list
-    EXPECT_FALSE(model->drawnFromArrays);
+    model->lastAdvanceTime = 0;
+    const struct {
+        bool animating;
+        int now;
+        uint8_t method;
+        bool arrays;
+    } ticks[] = {{false, 50, 1, false}, {true, 60, 1, true}, {true, 150, 1, true}, {true, 260, 0, false}};
+    for (const auto& t : ticks) {
+        viewer.animating = t.animating;
+        viewer.interpolationMethod = t.method;
+        AnimateModel(model, t.now);
+        EXPECT_EQ(model->drawnFromArrays, t.arrays) << t.now;
+    }
 }

@@ -11,81 +11,56 @@
 
 namespace {
 
-RemeshVertex At(float x, float y, float z, float nx, float ny, float nz)
+RemeshVertex At(float x, float z, float nx, float ny, float nz, float s = 0)
 {
     RemeshVertex v = {};
-    v.position[0] = x, v.position[1] = y, v.position[2] = z;
+    v.position[0] = x, v.position[2] = z;
     v.normal[0] = nx, v.normal[1] = ny, v.normal[2] = nz;
+    v.texCoord[0] = s;
     return v;
-}
-
-RemeshVertex MidpointOf(const RemeshVertex& a, const RemeshVertex& b)
-{
-    RemeshPolygon edge = {2, {a, b, {}}}, midpoints;
-    ComputeEdgeMidpoints(&edge, &midpoints, remeshTension);
-    return midpoints.vertices[0];
 }
 
 }  // namespace
 
-TEST(Remesh, FlatEdgesKeepTheStraightMidpointAndCurvedOnesBulge)
+TEST(Remesh, MidpointsFollowTheNormalsOrTheStraightLine)
 {
-    RemeshVertex flat = MidpointOf(At(0, 0, 0, 0, 0, 1), At(2, 0, 0, 0, 0, 1));
-    EXPECT_FLOAT_EQ(flat.position[0], 1.0f);
-    EXPECT_FLOAT_EQ(flat.position[2], 0.0f);
-    EXPECT_FLOAT_EQ(flat.normal[2], 1.0f);
-
-    // Normals tilted away from each other: the surface curves outward, up.
-    const float s = std::sqrt(0.5f);
-    RemeshVertex curved = MidpointOf(At(0, 0, 0, -s, 0, s), At(2, 0, 0, s, 0, s));
-    EXPECT_FLOAT_EQ(curved.position[0], 1.0f);
-    EXPECT_GT(curved.position[2], 0.2f);
-    EXPECT_NEAR(curved.normal[0], 0.0f, 1e-6);
-
-    RemeshVertex a = At(1, 1, 1, 0, 0, 1);
-    a.texCoord[0] = 0.25f;
-    RemeshVertex b = At(1, 1, 5, 0, 0, 1);  // along its normals: no tangent plane direction
-    b.texCoord[0] = 0.75f;
-    RemeshVertex parallel = MidpointOf(a, b);
-    EXPECT_FLOAT_EQ(parallel.position[2], 3.0f);
-    EXPECT_FLOAT_EQ(parallel.texCoord[0], 0.5f);
-    RemeshVertex zero = MidpointOf(a, a);
-    EXPECT_FLOAT_EQ(zero.position[0], 1.0f);
-}
-
-TEST(Remesh, OppositeNormalsGiveTheFirstOneAndAWarning)
-{
-    ErrorCapture errors;
-    testing::internal::CaptureStdout();
-    RemeshVertex m = MidpointOf(At(0, 0, 0, 0, 1, 0), At(1, 0, 0, 0, -1, 0));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(m.normal[1], 1.0f);
-    EXPECT_TRUE(errors.Has("Warning: 0 normal!"));
+    const float r = std::sqrt(0.5f);
+    // Two ends, the midpoint's x and z, its normal's x and y, its s.
+    const struct {
+        RemeshVertex a, b;
+        float x, z, nx, ny, s;
+        bool warns;
+    } cases[] = {
+        {At(0, 0, 0, 0, 1), At(2, 0, 0, 0, 1), 1, 0, 0, 0, 0, false},             // flat: the straight midpoint
+        {At(0, 0, -r, 0, r), At(2, 0, r, 0, r), 1, r / 2, 0, 0, 0, false},       // tilted apart: bulges up
+        {At(1, 1, 0, 0, 1, 0.25f), At(1, 5, 0, 0, 1, 0.75f), 1, 3, 0, 0, 0.5f, false},  // along the normals
+        {At(1, 1, 0, 0, 1), At(1, 1, 0, 0, 1), 1, 1, 0, 0, 0, false},             // a zero edge
+        {At(0, 0, 0, 1, 0), At(1, 0, 0, -1, 0), 0.5f, 0, 0, 1, 0, true},         // opposite normals: the first
+    };
+    for (const auto& c : cases) {
+        RemeshPolygon edge = {2, {c.a, c.b, {}}}, midpoints;
+        ErrorCapture errors;
+        testing::internal::CaptureStdout();
+        ComputeEdgeMidpoints(&edge, &midpoints, remeshTension);
+        testing::internal::GetCapturedStdout();
+        const RemeshVertex& m = midpoints.vertices[0];
+        EXPECT_FLOAT_EQ(m.position[0], c.x);
+        EXPECT_NEAR(m.position[2], c.z, 1e-6);
+        EXPECT_NEAR(m.normal[0], c.nx, 1e-6);
+        EXPECT_EQ(m.normal[1], c.ny);
+        EXPECT_FLOAT_EQ(m.texCoord[0], c.s);
+        EXPECT_EQ(errors.Has("Warning: 0 normal!"), c.warns);
+    }
 }
 
 TEST(RemeshDeathTest, CallsOutOfOrderEndTheProgram)
 {
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            remeshEnd();
-        },
-        testing::ExitedWithCode(0), "remeshEnd: number of vertices is not 3");
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            remeshVertex3f(0, 0, 0);
-            remeshBegin();
-        },
-        testing::ExitedWithCode(0), "Call to remeshBegin\\(\\) when numVertices != 0");
-    EXPECT_EXIT(
-        {
-            dup2(2, 1);
-            for (int i = 0; i < 3; ++i)
-                remeshVertex3f(0, 0, 0);
-            remeshNormal3f(0, 0, 1);
-        },
-        testing::ExitedWithCode(0), "remeshNormal3f: maximum number of vertices exceeded");
+    EXPECT_EXIT((dup2(2, 1), remeshEnd()), testing::ExitedWithCode(0), "remeshEnd: number of vertices is not 3");
+    EXPECT_EXIT((dup2(2, 1), remeshVertex3f(0, 0, 0), remeshBegin()), testing::ExitedWithCode(0),
+                "Call to remeshBegin\\(\\) when numVertices != 0");
+    EXPECT_EXIT((dup2(2, 1), remeshVertex3f(0, 0, 0), remeshVertex3f(0, 0, 0), remeshVertex3f(0, 0, 0),
+                 remeshNormal3f(0, 0, 1)),
+                testing::ExitedWithCode(0), "remeshNormal3f: maximum number of vertices exceeded");
 }
 
 TEST_F(ViewerTest, ThresholdStaysWhereARebuildWouldDrawTooMuch)
@@ -93,19 +68,21 @@ TEST_F(ViewerTest, ThresholdStaysWhereARebuildWouldDrawTooMuch)
     TempDir dir;
     ErrorCapture errors;
     ASSERT_NE(AddModel(dir.Write("m.mdl", writers::WriteMdl(TinyMdl())).c_str()), nullptr);
-    ChangeRemeshThreshold(1);  // remeshing off: no rise
-    EXPECT_EQ(viewer.remeshThreshold, 1);
-    ChangeRemeshThreshold(-1);
-    ChangeRemeshThreshold(-1);
-    EXPECT_EQ(viewer.remeshThreshold, 0);
-    ToggleRemeshing();
-    ChangeRemeshThreshold(1);
-    EXPECT_EQ(viewer.remeshThreshold, 1);
-    // Two triangles: 4 ^ 10 of each is within the bound, 4 ^ 11 is not.
-    viewer.remeshThreshold = 10;
-    ChangeRemeshThreshold(1);
-    EXPECT_EQ(viewer.remeshThreshold, 10);
+    // Remeshing, the change, the threshold after it: a rise needs remeshing on;
+    // two triangles at 4 ^ 10 stay within the bound, 4 ^ 11 would not.
+    const struct {
+        bool remeshing;
+        float change;
+        int threshold;
+    } steps[] = {{false, 1, 1}, {false, -1, 0}, {false, -1, 0}, {true, 1, 1}, {true, 9, 10}, {true, 1, 10}};
+    for (const auto& s : steps) {
+        viewer.remeshing = s.remeshing;
+        ChangeRemeshThreshold(s.change);
+        EXPECT_EQ(viewer.remeshThreshold, s.threshold);
+    }
     EXPECT_TRUE(errors.Has("ChangeRemeshThreshold: a threshold of 11 would draw more than 4000000 triangles; "
                            "it stays at 10"));
     EXPECT_EQ(RemeshDepthFor(3000), 5);  // a bigger model loaded later is drawn less deep
+    ToggleRemeshing();
+    EXPECT_FALSE(viewer.remeshing);
 }

@@ -2,6 +2,8 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/startup.h"
 #include "core/viewer_state.h"
 #include "support/gl_context.h"
@@ -9,55 +11,38 @@
 
 namespace {
 
-struct Matrix {
-    double m[16];
-};
-
-Matrix Current(GLenum which)
+// The matrix a call leaves against the one the GLU call given makes.
+void ExpectMatrix(GLenum which, const std::function<void()>& made, const std::function<void()>& expected)
 {
-    Matrix out;
-    glGetDoublev(which, out.m);
-    return out;
-}
-
-Matrix Expected(void (*load)())
-{
+    double a[16], b[16];
+    made();
+    glGetDoublev(which, a);
     glMatrixMode(GL_TEXTURE);  // a spare stack to build the expected matrix on
-    glPushMatrix();
     glLoadIdentity();
-    load();
-    Matrix out = Current(GL_TEXTURE_MATRIX);
-    glPopMatrix();
+    expected();
+    glGetDoublev(GL_TEXTURE_MATRIX, b);
+    glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
-    return out;
-}
-
-void ExpectMatrixNear(const Matrix& a, const Matrix& b)
-{
     for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(a.m[i], b.m[i], 1e-5) << "element " << i;
+        EXPECT_NEAR(a[i], b[i], 1e-5) << "element " << i;
 }
-
-class Projection : public ViewerTest {};
 
 }  // namespace
 
-TEST_F(Projection, StartUpAndResizedWindowsKeepTheFieldOfView)
+TEST_F(ViewerTest, TheProjectionFollowsTheWindowAndTheCameraEachEye)
 {
-    ExpectMatrixNear(Current(GL_PROJECTION_MATRIX), Expected([] { gluPerspective(90, 640.0 / 480.0, 0.1, 500); }));
-    Reshape(800, 400);
-    EXPECT_EQ(viewer.windowWidth, 800);
-    EXPECT_EQ(viewer.windowHeight, 400);
-    ExpectMatrixNear(Current(GL_PROJECTION_MATRIX), Expected([] { gluPerspective(90, 2.0, 0.1, 500); }));
+    ExpectMatrix(GL_PROJECTION_MATRIX, [] {}, [] { gluPerspective(90, 640.0 / 480.0, 0.1, 500); });
+    ExpectMatrix(GL_PROJECTION_MATRIX, [] { Reshape(800, 400); }, [] { gluPerspective(90, 2.0, 0.1, 500); });
     // A window of no height is taken as one pixel high rather than dividing by zero.
-    Reshape(300, 0);
-    ExpectMatrixNear(Current(GL_PROJECTION_MATRIX), Expected([] { gluPerspective(90, 300.0, 0.1, 500); }));
-    GLint matrixMode;
-    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    ExpectMatrix(GL_PROJECTION_MATRIX, [] { Reshape(300, 0); }, [] { gluPerspective(90, 300.0, 0.1, 500); });
+    EXPECT_EQ(viewer.windowWidth, 300);
+    for (float eye : {0.0f, -5.0f, 5.0f})
+        ExpectMatrix(GL_MODELVIEW_MATRIX, [eye] { glLoadIdentity(), PlaceCamera(eye); },
+                     [eye] { gluLookAt(eye, 0, -100, 0, 0, 0, 0, 1, 0); });
+    glLoadIdentity();
 }
 
-TEST_F(Projection, FieldOfViewWrapsWithinOneTo180)
+TEST_F(ViewerTest, FieldOfViewWrapsWithinOneTo180)
 {
     const struct {
         int start;
@@ -69,19 +54,5 @@ TEST_F(Projection, FieldOfViewWrapsWithinOneTo180)
         ChangeFieldOfView(c.amount);
         EXPECT_EQ(viewer.fieldOfView, c.expected) << c.start << " + " << c.amount;
     }
-    ExpectMatrixNear(Current(GL_PROJECTION_MATRIX), Expected([] { gluPerspective(5, 640.0 / 480.0, 0.1, 500); }));
-}
-
-TEST_F(Projection, CameraLooksAtTheFocalPointFromEachEye)
-{
-    glLoadIdentity();
-    PlaceCamera(0.0f);
-    ExpectMatrixNear(Current(GL_MODELVIEW_MATRIX), Expected([] { gluLookAt(0, 0, -100, 0, 0, 0, 0, 1, 0); }));
-    glLoadIdentity();
-    PlaceCamera(-5.0f);
-    ExpectMatrixNear(Current(GL_MODELVIEW_MATRIX), Expected([] { gluLookAt(-5, 0, -100, 0, 0, 0, 0, 1, 0); }));
-    glLoadIdentity();
-    PlaceCamera(5.0f);
-    ExpectMatrixNear(Current(GL_MODELVIEW_MATRIX), Expected([] { gluLookAt(5, 0, -100, 0, 0, 0, 0, 1, 0); }));
-    glLoadIdentity();
+    ExpectMatrix(GL_PROJECTION_MATRIX, [] {}, [] { gluPerspective(5, 640.0 / 480.0, 0.1, 500); });
 }
