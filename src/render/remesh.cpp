@@ -116,12 +116,13 @@ void EdgeMidpoint(const RemeshVertex& a, const RemeshVertex& b, float tension, R
     mid.texCoord[2] = 0.0f;
     float n[3];
     Add3(a.normal, b.normal, n);
-    if (Length3(n) == 0.0f) {
+    float length = Length3(n);
+    if (length == 0.0f) {
         for (int i = 0; i < 3; ++i)
             mid.normal[i] = a.normal[i];
         ReportError("Warning: 0 normal!");
     } else {
-        Normalize3(n);
+        DivideBy(n, length);
         for (int i = 0; i < 3; ++i)
             mid.normal[i] = n[i];
     }
@@ -246,6 +247,17 @@ void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth)
     }
     RemeshPolygon midpoints;
     ComputeEdgeMidpoints(polygon, &midpoints, tension);
+    if (depth == 1 && emitInto) {
+        // The last level: the four triangles go out as they are, uncopied.
+        const RemeshVertex* v = polygon->vertices;
+        const RemeshVertex* m = midpoints.vertices;
+        for (int i = 0; i < n; ++i)
+            for (const RemeshVertex* corner : {&m[i], &m[(i + n - 1) % n], &v[i]})
+                AppendVertex(*emitInto, *corner);
+        for (int i = 1; i <= n; ++i)
+            AppendVertex(*emitInto, m[i % n]);
+        return;
+    }
     for (int i = 0; i < n; ++i) {
         RemeshPolygon corner;
         corner.numVertices = 3;
