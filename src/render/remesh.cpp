@@ -67,15 +67,11 @@ float Length3(const float a[3])
     return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
 }
 
-void DivideBy(float a[3], float length)
+// Scales a to unit length, its length already known.
+void Normalize3(float a[3], float length)
 {
     for (int i = 0; i < 3; ++i)
         a[i] /= length;
-}
-
-void Normalize3(float a[3])
-{
-    DivideBy(a, Length3(a));
 }
 
 // The direction of edge e within the tangent plane of normal n; false when
@@ -87,12 +83,12 @@ bool EdgeTangent(const float e[3], const float n[3], float out[3])
     float length = Length3(side);
     if (length == 0.0f)
         return false;
-    DivideBy(side, length);
+    Normalize3(side, length);
     Cross3(n, side, out);
     length = Length3(out);
     if (length == 0.0f)
         return false;
-    DivideBy(out, length);
+    Normalize3(out, length);
     return true;
 }
 
@@ -122,7 +118,7 @@ void EdgeMidpoint(const RemeshVertex& a, const RemeshVertex& b, float tension, R
             mid.normal[i] = a.normal[i];
         ReportError("Warning: 0 normal!");
     } else {
-        DivideBy(n, length);
+        Normalize3(n, length);
         for (int i = 0; i < 3; ++i)
             mid.normal[i] = n[i];
     }
