@@ -1,6 +1,5 @@
 // Models, skins and palettes opened where the games keep them: inside paks
 // and pk3s, in mod folders beside the base game, with no palette in sight.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include "batch/model_listing.h"
@@ -26,14 +25,6 @@ std::vector<uint8_t> OneColourPalette(int index, std::array<uint8_t, 3> colour)
     return palette;
 }
 
-std::vector<uint8_t> Colormap(const std::vector<uint8_t>& palette)
-{
-    writers::PcxPicture pcx;
-    pcx.indices.assign(64, 0);
-    pcx.palette256 = palette.data();
-    return writers::WritePcx(pcx);
-}
-
 // An 8 x 8 PCX of one index, with its own palette or the header's 16 colours.
 std::vector<uint8_t> PlainPcx(int index, const std::vector<uint8_t>* palette)
 {
@@ -44,17 +35,10 @@ std::vector<uint8_t> PlainPcx(int index, const std::vector<uint8_t>* palette)
     return writers::WritePcx(pcx);
 }
 
-std::array<int, 3> TopLeftTexel(uint32_t texture)
+std::vector<uint8_t> TopLeftTexel(const ModelObject* model)
 {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    GLint w = 0, h = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    std::vector<uint8_t> texels(static_cast<size_t>(w) * h * 3 + 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return {texels[0], texels[1], texels[2]};
+    std::vector<uint8_t> texels = TextureRgb(model->skins[0].textureId);
+    return std::vector<uint8_t>(texels.begin(), texels.begin() + 3);
 }
 
 std::string archiveToChoose, memberToChoose;
@@ -94,32 +78,27 @@ protected:
 
 }  // namespace
 
-TEST_F(GameModels, AQuakeModelInsideAPakTakesThePaksPalette)
+TEST_F(GameModels, ModelsInsideAPakOrAModFolderFindTheirGamesPaletteAndSkins)
 {
     std::string pak = QuakeGame();
     ModelObject* model = AddModel((pak + "/progs/thing.mdl").c_str());
     ASSERT_NE(model, nullptr) << errors.Text();
     ASSERT_EQ(model->numSkins, 1);
-    EXPECT_EQ(TopLeftTexel(model->skins[0].textureId), (std::array<int, 3>{0, 200, 0}));
+    EXPECT_EQ(TopLeftTexel(model), (std::vector<uint8_t>{0, 200, 0}));
     EXPECT_EQ(model->numFrames, 3);
-
     // A member that is not there is a missing file.
     EXPECT_EQ(AddModel((pak + "/progs/none.mdl").c_str()), nullptr);
     EXPECT_TRUE(errors.Has("OpenMdlFile: Couldn't open the mdl file \"" + pak + "/progs/none.mdl\""));
-}
 
-TEST_F(GameModels, AModsModelFindsItsSkinAndPaletteInTheBaseGame)
-{
-    dir.Write("quake2/baseq2/pak0.pak",
-              writers::WritePak({{"pics/colormap.pcx", Colormap(OneColourPalette(40, {10, 20, 250}))},
-                                 {"models/tank/skin.pcx", PlainPcx(40, nullptr)}}));
+    std::vector<uint8_t> blue = OneColourPalette(40, {10, 20, 250});
+    dir.Write("quake2/baseq2/pak0.pak", writers::WritePak({{"pics/colormap.pcx", PlainPcx(0, &blue)},
+                                                           {"models/tank/skin.pcx", PlainPcx(40, nullptr)}}));
     writers::Md2Model tank = TinyMd2();
     tank.skins = {"models/tank/skin.pcx"};
-    std::string path = dir.Write("quake2/mymod/models/tank/tris.md2", writers::WriteMd2(tank));
-    ModelObject* model = AddModel(path.c_str());
+    model = AddModel(dir.Write("quake2/mymod/models/tank/tris.md2", writers::WriteMd2(tank)).c_str());
     ASSERT_NE(model, nullptr) << errors.Text();
     ASSERT_EQ(model->numSkins, 1) << errors.Text();
-    EXPECT_EQ(TopLeftTexel(model->skins[0].textureId), (std::array<int, 3>{10, 20, 250}));
+    EXPECT_EQ(TopLeftTexel(model), (std::vector<uint8_t>{10, 20, 250}));
 }
 
 TEST_F(GameModels, WithoutAnyPaletteModelsLoadUntexturedSayingWhichPaletteIsMissing)
@@ -138,7 +117,7 @@ TEST_F(GameModels, WithoutAnyPaletteModelsLoadUntexturedSayingWhichPaletteIsMiss
     ModelObject* md2 = AddModel(dir.Write("loose/thing.md2", writers::WriteMd2(model)).c_str());
     ASSERT_NE(md2, nullptr);
     ASSERT_EQ(md2->numSkins, 1);
-    EXPECT_EQ(TopLeftTexel(md2->skins[0].textureId), (std::array<int, 3>{90, 0, 0}));
+    EXPECT_EQ(TopLeftTexel(md2), (std::vector<uint8_t>{90, 0, 0}));
     EXPECT_TRUE(errors.Has("ReadMD2Skin: no palette_MD2.lmp for the skin \"" + dir.Path("loose/sixteen.pcx")));
 }
 

@@ -83,11 +83,6 @@ TEST_F(ViewerTest, KeyboardRunsRowsAndArrowsTurnTheTarget)
     EXPECT_EQ(viewer.orbitYaw, -11.0f);
 }
 
-TEST(QuitDeathTest, EscEndsTheProgramWithStatusZero)
-{
-    EXPECT_EXIT(Keyboard(27, 0, 0), testing::ExitedWithCode(0), "");
-}
-
 TEST_F(ViewerTest, TheMaterialMenuStarsTheCurrentModelsMaterial)
 {
     MaterialMenuSelect(11);  // no model: nothing

@@ -6,16 +6,17 @@
 #include "core/error_log.h"
 #include "core/viewer_state.h"
 #include "support/gl_context.h"
+#include "support/test_files.h"
 
 TEST(ErrorLog, EachMessageIsOneFormattedLineInBothPlacesCutAt1023)
 {
     ErrorCapture errors;
-    testing::internal::CaptureStdout();
-    ReportError("OpenMd2File: file is not a md2 file because tag is: %X", 0x4F504449u);
-    ReportError("%s", "text with %s and %n inside");
-    ReportError("ends in a newline\n");
-    ReportError("%s", std::string(5000, 'm').c_str());
-    std::string console = testing::internal::GetCapturedStdout();
+    std::string console = Printed([] {
+        ReportError("OpenMd2File: file is not a md2 file because tag is: %X", 0x4F504449u);
+        ReportError("%s", "text with %s and %n inside");
+        ReportError("ends in a newline\n");
+        ReportError("%s", std::string(5000, 'm').c_str());
+    });
     std::string expected = "Error: OpenMd2File: file is not a md2 file because tag is: 4F504449\n"
                            "Error: text with %s and %n inside\n"
                            "Error: ends in a newline\n\n"

@@ -22,9 +22,7 @@ protected:
     PngImage Frame()
     {
         TakeScreenShot();
-        testing::internal::CaptureStdout();
-        Display();
-        testing::internal::GetCapturedStdout();
+        Printed(Display);
         PngImage image;
         char name[32];
         snprintf(name, sizeof name, "capture_%02d.png", (viewer.screenshotNumber + 99) % 100);

@@ -22,14 +22,6 @@ protected:
     TempDir dir;
 };
 
-int CountOccurrences(const std::string& text, const std::string& what)
-{
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
 const uint8_t* Pixel(const PngImage& image, int x, int y)
 {
     return &image.pixels[y * image.rowBytes + image.channels * x];
@@ -38,7 +30,7 @@ const uint8_t* Pixel(const PngImage& image, int x, int y)
 bool WaitForFile(const std::string& path, double seconds)
 {
     for (double waited = 0; waited < seconds && !FileExists(path); waited += 0.1)
-        RunCommand("sleep 0.1");
+        Settle(0.1);
     return FileExists(path);
 }
 
@@ -63,15 +55,15 @@ TEST_F(EndToEnd, StartsInTheDemoFolderWithOneWindowAndLogsEachRun)
     for (int run = 1; run <= 2; ++run) {
         ViewerSession viewer(dir.path(), {"figure.md2", "creature.mdl"});
         ASSERT_TRUE(viewer.WaitForWindow()) << viewer.Output();
-        int width = 0, height = 0;
-        ASSERT_TRUE(viewer.WindowSize(&width, &height));
-        EXPECT_EQ(width, 640);
-        EXPECT_EQ(height, 480);
+        Box window;
+        ASSERT_TRUE(viewer.WindowBox(window));
+        EXPECT_EQ(window.width, 640);
+        EXPECT_EQ(window.height, 480);
         EXPECT_EQ(RunCommand("xdotool search --name '^Tarnivel$' | wc -l"), "1\n");
         viewer.Key("Escape");
         EXPECT_EQ(viewer.WaitForExit(), 0);
         EXPECT_EQ(viewer.Output(), "");
-        EXPECT_EQ(CountOccurrences(ReadText(dir.Path("errors.txt")), "\nNew Error Log Started: "), run);
+        EXPECT_EQ(Occurrences(ReadText(dir.Path("errors.txt")), "\nNew Error Log Started: "), run);
     }
 }
 
@@ -122,7 +114,7 @@ TEST_F(EndToEnd, LightingRenderModeDepthAndSpaceChangeThePicture)
     for (auto key : {std::make_pair("l", 0.5), std::make_pair("w", 0.5), std::make_pair("b", 0.01),
                      std::make_pair("w w space", 0.01)}) {
         viewer.Key(key.first);
-        viewer.Settle(0.35);
+        Settle(0.35);
         ASSERT_TRUE(viewer.Screenshot(after));
         EXPECT_GT(ImageDifference(before, after), key.second) << key.first;
         before = after;
@@ -137,16 +129,16 @@ TEST_F(EndToEnd, TheRightButtonMenuSetsAWhiteBackground)
     ASSERT_TRUE(viewer.WaitForWindow());
     viewer.Key("d");
     viewer.Click(100, 100, 3);
-    int menuX = 0, menuY = 0, menuWidth = 0, windowX = 0, windowY = 0;
-    ASSERT_TRUE(viewer.MenuGeometry(&menuX, &menuY, &menuWidth));
-    ASSERT_TRUE(viewer.WindowPosition(&windowX, &windowY));
+    Box menu, window;
+    ASSERT_TRUE(viewer.MenuBox(menu));
+    ASSERT_TRUE(viewer.WindowBox(window));
     // Hover "BG Color", the tenth entry; its sub-menu opens to the right,
     // level with it, and "White" is its first entry.
     int entryY = 100 + 25 * 9 + 12;
     viewer.MoveMouse(130, entryY);
-    viewer.MoveMouse(menuX + menuWidth - windowX + 25, entryY);
+    viewer.MoveMouse(menu.x + menu.width - window.x + 25, entryY);
     RunCommand("xdotool click 1");
-    viewer.Settle(0.5);
+    Settle(0.5);
     PngImage white;
     ASSERT_TRUE(viewer.Screenshot(white));
     for (auto point : {std::make_pair(5, 5), std::make_pair(630, 470), std::make_pair(600, 20)}) {
@@ -196,14 +188,14 @@ TEST_F(EndToEnd, ACaptureSequenceAnsweredOnTheConsoleAndStoppedBySlash)
     viewer.Key("d slash");
     viewer.Input("base\n30\n2\nY\n");
     ASSERT_TRUE(WaitForFile(dir.Path("base_059.png"), 60));
-    viewer.Settle(0.5);
+    Settle(0.5);
     EXPECT_FALSE(FileExists(dir.Path("base_060.png")));
     viewer.Key("slash");
     viewer.Input("long\n30\n100\ny\n");
     ASSERT_TRUE(WaitForFile(dir.Path("long_005.png"), 30));
     viewer.Key("slash slash");  // stops it, then asks again: "n" aborts
     viewer.Input("other\n10\n1\nn\n");
-    viewer.Settle(1.0);
+    Settle(1.0);
     viewer.Key("Escape");
     ASSERT_EQ(viewer.WaitForExit(), 0);
     std::string output = viewer.Output();
@@ -214,7 +206,7 @@ TEST_F(EndToEnd, ACaptureSequenceAnsweredOnTheConsoleAndStoppedBySlash)
         snprintf(line, sizeof line, "Wrote base_%03d.png at %d (ms)\n", frame, 33 * frame);
         EXPECT_NE(output.find(line), std::string::npos) << line;
     }
-    EXPECT_EQ(CountOccurrences(output, "Capture aborted\n"), 2);
+    EXPECT_EQ(Occurrences(output, "Capture aborted\n"), 2);
     EXPECT_FALSE(FileExists(dir.Path("long_2999.png")));
     EXPECT_FALSE(FileExists(dir.Path("other_000.png")));
     // The model steps every 100 ms of simulated time: every third or fourth image.

@@ -7,6 +7,11 @@
 
 #include "support/image_files.h"
 
+// Where a window stands on the screen.
+struct Box {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
 // The real tarnivel binary, started under the test's X server in a folder,
 // driven with xdotool and watched through X screenshots and its files.
 class ViewerSession {
@@ -18,28 +23,25 @@ public:
 
     // Waits for the "Tarnivel" window; false when none came.
     bool WaitForWindow(double seconds = 20);
-    bool WindowSize(int* width, int* height) const;
-    bool WindowPosition(int* x, int* y) const;
-    // Where the first pop-up menu stands on the screen, once one is shown.
-    bool MenuGeometry(int* x, int* y, int* width);
-    void Key(const std::string& keys);
-    void Click(int x, int y, int button);
-    void MoveMouse(int x, int y);
+    bool WindowBox(Box& box) const;
+    // The first pop-up menu, once one is shown.
+    bool MenuBox(Box& box) const;
+    void Key(const std::string& keys) const;
+    void MoveMouse(int x, int y) const;
+    void Click(int x, int y, int button) const;
     // Answers the viewer's console prompts.
-    void Input(const std::string& text);
+    void Input(const std::string& text) const;
     void Signal(int signal);
-    // Waits for the process to end; its exit status, or -1 on a timeout or a signal.
+    // Waits for the process to end; its exit status, or -1 on a timeout.
     int WaitForExit(double seconds = 20);
     // What the X server shows of the window.
-    bool Screenshot(PngImage& image);
+    bool Screenshot(PngImage& image) const;
     // Standard output and error so far (complete once the process has ended).
     std::string Output() const;
     bool Running();
-    void Settle(double seconds = 0.4) const;
 
 private:
     std::string folder_;
-    std::string outputPath_;
     pid_t pid_ = -1;
     int input_ = -1;
     std::string window_;
@@ -48,5 +50,6 @@ private:
 
 // Runs a shell command and gives its standard output.
 std::string RunCommand(const std::string& command);
+void Settle(double seconds = 0.4);
 // Mean absolute difference of two same-sized RGB images, per channel.
 double ImageDifference(const PngImage& a, const PngImage& b);

@@ -9,6 +9,7 @@
 #include "lighting/materials.h"
 #include "models/skins.h"
 #include "support/gl_context.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -37,21 +38,11 @@ float EnvMode()
 
 }  // namespace
 
-TEST_F(Lighting, StartUpReachesOpenGl)
-{
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_NORMALIZE) && glIsEnabled(GL_LIGHT0));
-    for (int i = 1; i < 5; ++i)
-        EXPECT_FALSE(glIsEnabled(GL_LIGHT0 + i)) << i;
-    EXPECT_EQ(LightValue(0, GL_DIFFUSE), (std::vector<float>{1, 1, 1, 1}));
-    EXPECT_EQ(LightValue(0, GL_AMBIENT), (std::vector<float>{0, 0, 0, 1}));
-    EXPECT_EQ(LightValue(0, GL_SPOT_CUTOFF)[0], 180.0f);
-    EXPECT_FLOAT_EQ(GlFloat(GL_LIGHT_MODEL_AMBIENT), 0.8f);
-    EXPECT_EQ(GlFloat(GL_SHADE_MODEL), GL_SMOOTH);
-}
-
 TEST_F(Lighting, MenuChoicesChangeTheLightAndReachOpenGl)
 {
     LightSource* light = &viewer.lights[1];
+    EXPECT_EQ(LightValue(0, GL_DIFFUSE), (std::vector<float>{1, 1, 1, 1}));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
     LightMenuChoice(light, 'o');
     EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
     // A type and the cutoff OpenGL gets; the spot exponent is kept across types.
@@ -77,19 +68,18 @@ TEST_F(Lighting, MenuChoicesChangeTheLightAndReachOpenGl)
         LightMenuChoice(&viewer.lights[0], '+');
     EXPECT_NEAR(LightValue(0, GL_DIFFUSE)[0], std::pow(1.1, 5), 1e-5);
     EXPECT_EQ(LightValue(0, GL_DIFFUSE)[3], 1.0f);
-    testing::internal::CaptureStdout();
-    LightMenuChoice(light, 'x');
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Invalid menu choice: x");
+    EXPECT_EQ(Printed([light] { LightMenuChoice(light, 'x'); }), "Invalid menu choice: x");
     LightMenuChoice(light, 'o');
     EXPECT_FALSE(glIsEnabled(GL_LIGHT1));
     ResetLights();
     EXPECT_EQ(LightValue(0, GL_DIFFUSE)[0], 1.0f);
 }
 
-TEST_F(Lighting, AmbientLevelStopsAtOneAboveAndNotBelow)
+TEST_F(Lighting, AmbientShadingTexturesMaterialsAndBackgroundReachOpenGl)
 {
+    EXPECT_FLOAT_EQ(GlFloat(GL_LIGHT_MODEL_AMBIENT), 0.8f);
     viewer.ambientLevel = 0.95f;
-    ChangeAmbientLevel(1);
+    ChangeAmbientLevel(1);  // stops at one above, not below
     EXPECT_EQ(viewer.ambientLevel, 1.0f);
     SetAmbientLevel(0.0f);
     ChangeAmbientLevel(-1);
@@ -97,24 +87,19 @@ TEST_F(Lighting, AmbientLevelStopsAtOneAboveAndNotBelow)
     EXPECT_EQ(GlFloat(GL_LIGHT_MODEL_AMBIENT, 3), 1.0f);
     SetAmbientLevel(commandTable[77].argument);
     EXPECT_FLOAT_EQ(GlFloat(GL_LIGHT_MODEL_AMBIENT, 1), 0.6f);
-}
 
-TEST_F(Lighting, LightingOffReplacesTexturesAndOnRestoresTheChosenMode)
-{
+    // Lighting off replaces textures; on again restores the chosen mode.
     SetTextureEnvMode(3042.0f);
     EXPECT_EQ(EnvMode(), GL_BLEND);
-    ToggleLighting();
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-    EXPECT_EQ(EnvMode(), GL_REPLACE);
-    ToggleLighting();
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_EQ(EnvMode(), GL_BLEND);
+    for (bool on : {false, true}) {
+        ToggleLighting();
+        EXPECT_EQ(glIsEnabled(GL_LIGHTING), on);
+        EXPECT_EQ(EnvMode(), on ? GL_BLEND : GL_REPLACE);
+    }
+    EXPECT_EQ(GlFloat(GL_SHADE_MODEL), GL_SMOOTH);
     ToggleShadeModel();
     EXPECT_EQ(GlFloat(GL_SHADE_MODEL), GL_FLAT);
-}
 
-TEST_F(Lighting, MaterialsAndBackgroundColours)
-{
     ApplyMaterial(7);  // Brass
     float shininess, diffuse[4], specular[4];
     glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
@@ -130,9 +115,7 @@ TEST_F(Lighting, MaterialsAndBackgroundColours)
     EXPECT_FLOAT_EQ(GlFloat(GL_COLOR_CLEAR_VALUE, 1), 0.1f);
     EXPECT_EQ(GlFloat(GL_COLOR_CLEAR_VALUE, 3), 0.0f);
     ErrorCapture errors;
-    testing::internal::CaptureStdout();
-    SetBackgroundColour(8);
-    testing::internal::GetCapturedStdout();
+    Printed([] { SetBackgroundColour(8); });
     EXPECT_TRUE(errors.Has("Invalid color: "));
     EXPECT_FLOAT_EQ(GlFloat(GL_COLOR_CLEAR_VALUE, 1), 0.1f);
 }

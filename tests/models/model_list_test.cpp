@@ -67,9 +67,7 @@ TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAloneAndNoModelMeansNothin
     EXPECT_EQ(kept->next, nullptr);
     fileChooser = NothingChosen;
     size_t before = errors.Text().size();
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(AddModel(nullptr), nullptr);
-    testing::internal::GetCapturedStdout();
+    Printed([] { EXPECT_EQ(AddModel(nullptr), nullptr); });
     EXPECT_EQ(errors.Text().size(), before);  // a cancelled prompt is silent
 }
 

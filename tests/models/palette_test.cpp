@@ -5,34 +5,6 @@
 #include "models/palette.h"
 #include "support/test_files.h"
 
-namespace {
-
-// Sets an environment variable for a while.
-class Environment {
-public:
-    Environment(const char* name, const std::string& value) : name_(name)
-    {
-        const char* old = getenv(name);
-        had_ = old != nullptr;
-        old_ = old ? old : "";
-        setenv(name, value.c_str(), 1);
-    }
-    ~Environment()
-    {
-        if (had_)
-            setenv(name_, old_.c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    bool had_;
-    std::string old_;
-};
-
-}  // namespace
-
 TEST(Palettes, AFileIsReadWholeOrReportedShortOrMissing)
 {
     TempDir dir;
@@ -49,15 +21,15 @@ TEST(Palettes, AFileIsReadWholeOrReportedShortOrMissing)
 
 TEST(Palettes, StartUpLooksInTheWorkingDirectoryThenTheUserFolder)
 {
-    {
-        Environment data("XDG_DATA_HOME", "relative/ignored"), home("HOME", "/home/someone");
-        EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
-    }
+    // Each test runs in a process of its own: the environment is not put back.
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
     TempDir work, data;
     data.Write("tarnivel/palette.lmp", std::vector<uint8_t>(768, 11));
     data.Write("tarnivel/palette_MD2.lmp", std::vector<uint8_t>(768, 22));
     work.Write("palette_MD2.lmp", std::vector<uint8_t>(768, 33));  // the working directory comes first
-    Environment dataHome("XDG_DATA_HOME", data.path());
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
     EXPECT_EQ(UserPaletteDirectory(), data.path() + "/tarnivel");
     WorkingDirectory inside(work.path());
     EXPECT_TRUE(LoadMDLPalette());

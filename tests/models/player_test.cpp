@@ -39,9 +39,7 @@ TEST_F(Q2Player, BodyAndWeaponLoadWithTheWeaponCurrent)
 {
     dir.Write("player/weapon.pcx", TestPcx(8, 8));
     ErrorCapture errors;
-    testing::internal::CaptureStdout();
-    LoadQ2Player();
-    std::string console = testing::internal::GetCapturedStdout();
+    std::string console = Printed([] { LoadQ2Player(); });
     EXPECT_NE(console.find("The full path returned is \"" + chosenFile + "\"\n"), std::string::npos);
     EXPECT_NE(console.find("Sorry, but auto-loading of skins has been disabled"), std::string::npos);
     ModelObject* weapon = viewer.currentModel;
@@ -61,7 +59,7 @@ TEST_F(Q2Player, BodyAndWeaponLoadWithTheWeaponCurrent)
 TEST_F(Q2Player, MissingPiecesStopWhereTheyAreFound)
 {
     ErrorCapture errors;
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStdout();  // the prompts
     LoadQ2Player();  // no weapon.pcx: both models stay
     EXPECT_TRUE(errors.Has("Unable to open add skin " + dir.Path("player/weapon.pcx")));
     EXPECT_EQ(viewer.currentModel->next->next, nullptr);

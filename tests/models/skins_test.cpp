@@ -53,8 +53,9 @@ TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
         EXPECT_EQ(model->numSkins, c.taken ? 1 : 0) << c.file;
         EXPECT_EQ(model->texturing, c.taken);
         EXPECT_EQ(errors.Has("Unable to open add skin " + c.file), !c.taken);
-        if (c.taken)
+        if (c.taken) {
             EXPECT_STREQ(model->skins[0].name, "wide.pcx");
+        }
         RemoveModel();
     }
 }
@@ -75,9 +76,7 @@ TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
     EXPECT_EQ(promptSeen, "");
     while (model->numSkins > 3)
         RemoveSkin();
-    testing::internal::CaptureStdout();
-    LoadSkin();
-    testing::internal::GetCapturedStdout();
+    Printed([] { LoadSkin(); });
     EXPECT_EQ(promptSeen, "Name of skin (.pcx): ");
 
     uint32_t third = model->skins[2].textureId, second = model->skins[1].textureId;
@@ -100,17 +99,12 @@ TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
     ModelObject* model = Load(8, 8);
     AddSkin(dir.Write("s.pcx", TestPcx(8, 8)).c_str());
     ErrorCapture errors;
-    testing::internal::CaptureStdout();
-    StartSkinAutoLoad(model, dir.path().c_str(), 10);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(Printed([&] { StartSkinAutoLoad(model, dir.path().c_str(), 10); }),
               "Sorry, but auto-loading of skins has been disabled for this version.\n");
     EXPECT_EQ(model->numSkins, 0);
     EXPECT_EQ(errors.Text(), "");
     AutoLoadMoreSkins(10);
     EXPECT_TRUE(errors.Has("More skins could not be loaded because none have been added already"));
     RemoveModel();
-    testing::internal::CaptureStdout();
-    StartAutoLoadSkins(10);
-    AutoLoadMoreSkins(10);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(Printed([] { StartAutoLoadSkins(10), AutoLoadMoreSkins(10); }), "");
 }

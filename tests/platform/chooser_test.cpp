@@ -69,8 +69,9 @@ TEST_F(Chooser, ConsoleReadsOneLineAndCancelsOnEmptyEndOrOverlong)
     for (const char* expected : {"models/a b.md2", "", "", "last.md2", ""}) {
         ChooserResult result = ConsoleFileChooser(ChooserKind::kOpen, "Name: ", buffer);
         EXPECT_EQ(result, expected[0] ? ChooserResult::kChosen : ChooserResult::kCancelled);
-        if (expected[0])
+        if (expected[0]) {
             EXPECT_STREQ(buffer, expected);
+        }
     }
     std::string console = testing::internal::GetCapturedStdout();
     EXPECT_EQ(console.substr(0, 18) + console.substr(console.size() - 12), "Name: Name: Name: Name: Name: ");

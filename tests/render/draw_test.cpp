@@ -194,22 +194,6 @@ TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
     EXPECT_EQ(Draw(md2).size(), 8u);
 }
 
-TEST_F(Drawing, RenderModeAndDepthBufferToggles)
-{
-    const GLint expected[][2] = {{GL_LINE, GL_LINE}, {GL_POINT, GL_POINT}, {GL_FILL, GL_POINT}};
-    for (int i = 0; i < 3; ++i) {
-        ToggleRenderMode();
-        GLint modes[2];
-        glGetIntegerv(GL_POLYGON_MODE, modes);
-        EXPECT_EQ(viewer.renderMode, (i + 1) % 3);
-        EXPECT_EQ(modes[0], expected[i][0]);
-    }
-    ToggleDepthBuffer();
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    ToggleDepthBuffer();
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-}
-
 // The running clock draws from arrays what a display list would hold,
 // value for value, whatever the method, path or window.
 TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)

@@ -40,9 +40,7 @@ TEST(Remesh, MidpointsFollowTheNormalsOrTheStraightLine)
     for (const auto& c : cases) {
         RemeshPolygon edge = {2, {c.a, c.b, {}}}, midpoints;
         ErrorCapture errors;
-        testing::internal::CaptureStdout();
-        ComputeEdgeMidpoints(&edge, &midpoints, remeshTension);
-        testing::internal::GetCapturedStdout();
+        Printed([&] { ComputeEdgeMidpoints(&edge, &midpoints, remeshTension); });
         const RemeshVertex& m = midpoints.vertices[0];
         EXPECT_FLOAT_EQ(m.position[0], c.x);
         EXPECT_NEAR(m.position[2], c.z, 1e-6);

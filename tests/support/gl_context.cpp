@@ -9,6 +9,7 @@
 #include "models/palette.h"
 #include "models/skins.h"
 #include "platform/chooser.h"
+#include "support/test_files.h"
 #include "view/projection.h"
 
 namespace {
@@ -82,6 +83,21 @@ void ResetViewer()
     }
 }
 
+std::vector<uint8_t> TextureRgb(unsigned texture, int* width, int* height)
+{
+    GLint w = 0, h = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    std::vector<uint8_t> texels(static_cast<size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (width && height)
+        *width = w, *height = h;
+    return texels;
+}
+
 void ViewerTest::SetUp()
 {
     ResetViewer();
@@ -108,21 +124,7 @@ ErrorCapture::~ErrorCapture()
 std::string ErrorCapture::Text() const
 {
     fflush(file_);
-    std::string text;
-    rewind(file_);
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, file_)) > 0)
-        text.append(chunk, n);
-    fseek(file_, 0, SEEK_END);
-    return text;
+    return ReadText("/proc/self/fd/" + std::to_string(fileno(file_)));
 }
 
-int ErrorCapture::Count(const std::string& text) const
-{
-    std::string all = Text();
-    int count = 0;
-    for (size_t at = all.find(text); at != std::string::npos; at = all.find(text, at + 1))
-        ++count;
-    return count;
-}
+int ErrorCapture::Count(const std::string& text) const { return Occurrences(Text(), text); }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Opens the one test window (the tests run under Xvfb) once per process.
 void RequireGlContext();
@@ -17,6 +18,8 @@ protected:
 };
 
 void ResetViewer();
+// A texture's first level as RGB bytes, with its size.
+std::vector<uint8_t> TextureRgb(unsigned texture, int* width = nullptr, int* height = nullptr);
 void RemoveAllModels();
 
 // Collects what the error reporter writes while it lives.

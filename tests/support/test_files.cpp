@@ -1,71 +1,70 @@
 #include "support/test_files.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+namespace fs = std::filesystem;
 
 TempDir::TempDir()
 {
     char pattern[] = "/tmp/tarnivel-test-XXXXXX";
-    char* made = mkdtemp(pattern);
-    path_ = made ? made : "/tmp";
+    path_ = mkdtemp(pattern) ? pattern : "/tmp";
 }
 
 TempDir::~TempDir()
 {
-    if (path_.rfind("/tmp/tarnivel-test-", 0) == 0) {
-        std::string command = "rm -rf '" + path_ + "'";
-        if (system(command.c_str()) != 0)
-            fprintf(stderr, "could not remove %s\n", path_.c_str());
-    }
+    std::error_code ignored;
+    if (path_.rfind("/tmp/tarnivel-test-", 0) == 0)
+        fs::remove_all(path_, ignored);
 }
 
 std::string TempDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const
 {
     std::string path = Path(name);
-    for (size_t slash = path.find('/', path_.size() + 1); slash != std::string::npos;
-         slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
+    fs::create_directories(fs::path(path).parent_path());
     writers::WriteFile(path, bytes);
     return path;
 }
 
-WorkingDirectory::WorkingDirectory(const std::string& path)
+WorkingDirectory::WorkingDirectory(const std::string& path) : previous_(fs::current_path())
 {
-    char cwd[4096];
-    previous_ = getcwd(cwd, sizeof cwd) ? cwd : "/";
-    if (chdir(path.c_str()) != 0)
-        perror("chdir");
+    fs::current_path(path);
 }
 
-WorkingDirectory::~WorkingDirectory()
-{
-    if (chdir(previous_.c_str()) != 0)
-        perror("chdir");
-}
+WorkingDirectory::~WorkingDirectory() { fs::current_path(previous_); }
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = ReadText(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 std::string ReadText(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
-bool FileExists(const std::string& path)
+bool FileExists(const std::string& path) { return fs::exists(path); }
+
+std::string Printed(const std::function<void()>& call)
 {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+}
+
+int Occurrences(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
 }
 
 namespace {
@@ -87,14 +86,8 @@ writers::Md2Model TinyMd2(const std::vector<std::string>& frameNames)
     writers::Md2Model model;
     model.texCoords = {{0, 0}, {8, 0}, {8, 8}, {0, 8}};
     model.triangles = {{0, 1, 2, 0, 1, 2}, {0, 2, 3, 0, 2, 3}};
-    for (size_t f = 0; f < frameNames.size(); ++f) {
-        writers::Frame frame;
-        frame.name = frameNames[f];
-        frame.scale[0] = 1, frame.scale[1] = 2, frame.scale[2] = 4;
-        frame.translate[0] = 10, frame.translate[1] = 20, frame.translate[2] = 30;
-        frame.vertices = TinyVertices(static_cast<int>(f));
-        model.frames.push_back(frame);
-    }
+    for (size_t f = 0; f < frameNames.size(); ++f)
+        model.frames.push_back({{1, 2, 4}, {10, 20, 30}, frameNames[f], TinyVertices(static_cast<int>(f))});
     model.glCommands = writers::FanCommands(model);
     return model;
 }
@@ -104,11 +97,8 @@ writers::MdlModel TinyMdl(int frames, int skins)
     writers::MdlModel model;
     model.scale[0] = 1, model.scale[1] = 2, model.scale[2] = 4;
     model.translate[0] = 10, model.translate[1] = 20, model.translate[2] = 30;
-    for (int s = 0; s < skins; ++s) {
-        writers::MdlSkin skin;
-        skin.pixels.assign(64, static_cast<uint8_t>(16 * (s + 1)));
-        model.skins.push_back(skin);
-    }
+    for (int s = 0; s < skins; ++s)
+        model.skins.push_back({0, std::vector<uint8_t>(64, static_cast<uint8_t>(16 * (s + 1))), 1, {}});
     model.texCoords = {{0, 0, 0}, {0, 2, 0}, {0, 2, 6}, {1, 1, 6}};
     model.triangles = {{1, 0, 1, 2}, {0, 0, 2, 3}};
     for (int f = 0; f < frames; ++f) {
@@ -123,9 +113,8 @@ writers::MdlModel TinyMdl(int frames, int skins)
 std::vector<uint8_t> TestPcx(int width, int height, bool palette256)
 {
     static std::vector<uint8_t> palette;
-    if (palette.empty())
-        for (int i = 0; i < 256; ++i)
-            palette.insert(palette.end(), {uint8_t(255 - i), uint8_t(i), uint8_t(7)});
+    for (int i = static_cast<int>(palette.size()) / 3; i < 256; ++i)
+        palette.insert(palette.end(), {uint8_t(255 - i), uint8_t(i), uint8_t(7)});
     writers::PcxPicture pcx;
     pcx.width = width;
     pcx.height = height;

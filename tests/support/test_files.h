@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ private:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 bool FileExists(const std::string& path);
+// What the call printed on standard output.
+std::string Printed(const std::function<void()>& call);
+// How often the text holds what.
+int Occurrences(const std::string& text, const std::string& what);
 
 // A quad of four vertices, two triangles (0 1 2 and 0 2 3), one frame per
 // name. Frame f vertex v is (10v + 4f, Y[v] + 8f, Z[v] + 12f) with Y = (0, 40,

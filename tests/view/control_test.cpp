@@ -7,6 +7,7 @@
 #include "commands/dispatch.h"
 #include "core/viewer_state.h"
 #include "models/model_list.h"
+#include "support/test_files.h"
 #include "view/control.h"
 #include "view/mouse.h"
 
@@ -50,7 +51,7 @@ void ExpectOrthonormal(const Placement& p)
 
 }  // namespace
 
-TEST_F(Control, OrbitArrowsCircleTheCentre)
+TEST_F(Control, OrbitArrowsCircleTheCentreAndEnteringOrbitKeepsTheEye)
 {
     ArrowKey(100, false);  // Left
     EXPECT_EQ(viewer.orbitYaw, -1.0f);
@@ -61,10 +62,6 @@ TEST_F(Control, OrbitArrowsCircleTheCentre)
     MoveTargetRight(1);  // orbit mode: no translation
     MoveTargetDown(1);
     EXPECT_NEAR(std::hypot(viewer.camera.position[0], viewer.camera.position[2]), 101.0f, 1e-3);
-}
-
-TEST_F(Control, EnteringOrbitKeepsTheEye)
-{
     ToggleControlMode();
     EXPECT_EQ(viewer.controlMode, kModeFly);
     // The eye in fly mode, then the orbit entered from it: yaw, pitch, distance, eye.
@@ -125,7 +122,7 @@ TEST_F(Control, ModelsMoveAlongTheCameraAxesAndTheirOwnForward)
     EXPECT_GT(model.placement.axisZ[0], 0.0f);  // its facing side turned toward the screen's left
 }
 
-TEST_F(Control, StraighteningRightsAnUpsideDownTargetAndTipsAVerticalOne)
+TEST_F(Control, StraighteningRightsAnUpsideDownTargetAndTipsAVerticalOneAndOddMovesAreReported)
 {
     Placement p = {{0, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 0, 1}};
     ASSERT_TRUE(StraightenPlacement(&p));
@@ -139,6 +136,7 @@ TEST_F(Control, StraighteningRightsAnUpsideDownTargetAndTipsAVerticalOne)
     EXPECT_NEAR(viewer.camera.axisX[1], 0.0f, 1e-6);
     EXPECT_GT(viewer.camera.axisY[1], 0.0f);
     EXPECT_LT(viewer.camera.axisZ[1], -0.999f);  // still looking down, all but
+    EXPECT_EQ(Printed([] { MoveControlTarget(1, 1, 7); }), "Error: Inavlid move type\n");
 }
 
 TEST_F(Control, MouseDragsInEachMode)
@@ -197,11 +195,4 @@ TEST_F(Control, RandomTurnsKeepTheAxesOrthonormalAndLevel)
             ASSERT_NEAR(p->axisX[1], 0.0f, 1e-4) << "step " << i;
         }
     }
-}
-
-TEST_F(Control, AnUnknownMoveTypeIsReported)
-{
-    testing::internal::CaptureStdout();
-    MoveControlTarget(1, 1, 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error: Inavlid move type\n");
 }
