@@ -72,7 +72,6 @@ protected:
                          writers::WritePak({{"progs/thing.mdl", writers::WriteMdl(TinyMdl(3, 1))},
                                             {"gfx/palette.lmp", OneColourPalette(16, {0, 200, 0})}}));
     }
-    TempDir dir;
     ErrorCapture errors;
 };
 
@@ -95,7 +94,7 @@ TEST_F(GameModels, ModelsInsideAPakOrAModFolderFindTheirGamesPaletteAndSkins)
                                                            {"models/tank/skin.pcx", PlainPcx(40, nullptr)}}));
     writers::Md2Model tank = TinyMd2();
     tank.skins = {"models/tank/skin.pcx"};
-    model = AddModel(dir.Write("quake2/mymod/models/tank/tris.md2", writers::WriteMd2(tank)).c_str());
+    model = Load(tank, "quake2/mymod/models/tank/tris.md2");
     ASSERT_NE(model, nullptr) << errors.Text();
     ASSERT_EQ(model->numSkins, 1) << errors.Text();
     EXPECT_EQ(TopLeftTexel(model), (std::vector<uint8_t>{10, 20, 250}));
@@ -103,7 +102,7 @@ TEST_F(GameModels, ModelsInsideAPakOrAModFolderFindTheirGamesPaletteAndSkins)
 
 TEST_F(GameModels, WithoutAnyPaletteModelsLoadUntexturedSayingWhichPaletteIsMissing)
 {
-    ModelObject* mdl = AddModel(dir.Write("loose/thing.mdl", writers::WriteMdl(TinyMdl(3, 1))).c_str());
+    ModelObject* mdl = Load(TinyMdl(3, 1), "loose/thing.mdl");
     ASSERT_NE(mdl, nullptr);
     EXPECT_FALSE(mdl->texturing);
     EXPECT_TRUE(errors.Has("InitMdlObject: no palette.lmp for the skins of"));
@@ -114,7 +113,7 @@ TEST_F(GameModels, WithoutAnyPaletteModelsLoadUntexturedSayingWhichPaletteIsMiss
     dir.Write("loose/sixteen.pcx", PlainPcx(7, nullptr));
     writers::Md2Model model = TinyMd2();
     model.skins = {"own.pcx", "sixteen.pcx"};
-    ModelObject* md2 = AddModel(dir.Write("loose/thing.md2", writers::WriteMd2(model)).c_str());
+    ModelObject* md2 = Load(model, "loose/thing.md2");
     ASSERT_NE(md2, nullptr);
     ASSERT_EQ(md2->numSkins, 1);
     EXPECT_EQ(TopLeftTexel(md2), (std::vector<uint8_t>{90, 0, 0}));
@@ -175,9 +174,9 @@ TEST(MemberChooser, TheConsoleTakesANumberOrAPath)
         FILE* input = fmemopen(const_cast<char*>(c.first), strlen(c.first), "r");
         consoleInput = input;
         std::string chosen;
-        testing::internal::CaptureStdout();
-        ChooserResult result = ConsoleMemberChooser("Model in the archive: ", members, chosen);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "    1  progs/a.mdl\n    2  progs/b.mdl\nModel in the archive: ");
+        ChooserResult result;
+        EXPECT_EQ(Printed([&] { result = ConsoleMemberChooser("Model in the archive: ", members, chosen); }),
+                  "    1  progs/a.mdl\n    2  progs/b.mdl\nModel in the archive: ");
         EXPECT_EQ(result, c.second ? ChooserResult::kChosen : ChooserResult::kCancelled) << c.first;
         EXPECT_EQ(chosen, c.second ? c.second : chosen) << c.first;
         consoleInput = stdin;
@@ -200,9 +199,9 @@ TEST_F(GameModels, ListingTellsEveryModelOfAnArchiveOrFolder)
     fclose(out);
     std::string listing(text, size);
     free(text);
-    EXPECT_EQ(listing, pak + "/progs/thing.mdl\tmdl\t3 frames\t4 vertices\t2 triangles\t1 skins\n" +
-                           dir.Path("quake/id1/progs/loose.md2") + "\tmd2\t2 frames\t4 vertices\t2 triangles\t0 skins\n" +
-                           pak + "/progs/thing.mdl\tmdl\t3 frames\t4 vertices\t2 triangles\t1 skins\n");
+    const std::string thing = pak + "/progs/thing.mdl\tmdl\t3 frames\t4 vertices\t2 triangles\t1 skins\n";
+    EXPECT_EQ(listing, thing + dir.Path("quake/id1/progs/loose.md2") +
+                           "\tmd2\t2 frames\t4 vertices\t2 triangles\t0 skins\n" + thing);
     EXPECT_TRUE(errors.Has("ListModels: " + dir.Path("quake/id1/progs/broken.md2") + " is not a model that loads"));
     EXPECT_TRUE(errors.Has("ListModels: " + dir.Path("quake/none.pak") + ": no such file or folder"));
 }

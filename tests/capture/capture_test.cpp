@@ -54,7 +54,6 @@ protected:
         TakeScreenShot();
         return Printed(Display);
     }
-    TempDir dir;
     FILE* answers = nullptr;
 };
 
@@ -128,7 +127,7 @@ TEST_F(Capture, BadConsoleAnswersArmNothing)
 // again once 100 ms of simulated time have passed (at 132, not 99).
 TEST_F(Capture, ASequenceRunsOnTheSimulatedClock)
 {
-    ModelObject* model = AddModel(dir.Write("m.md2", writers::WriteMd2(TinyMd2({"a1", "a2", "a3", "a4"}))).c_str());
+    ModelObject* model = Load(TinyMd2({"a1", "a2", "a3", "a4"}));
     ASSERT_NE(model, nullptr);
     model->lastAdvanceTime = 5000;
     Answer("30\n0.2\ny\n");

@@ -56,8 +56,7 @@ TEST_F(ViewerTest, KeyboardRunsRowsAndArrowsTurnTheTarget)
     Keyboard('@', 0, 0);
     EXPECT_EQ(viewer.eyeSpacing, 20.0f);
 
-    TempDir dir;
-    ASSERT_NE(AddModel(dir.Write("m.md2", writers::WriteMd2(TinyMd2())).c_str()), nullptr);
+    ASSERT_NE(Load(TinyMd2()), nullptr);
     Keyboard(13, 0, 0);
     Keyboard(10, 0, 0);
     EXPECT_EQ(viewer.currentModel->numCustomFrames, 2);
@@ -87,13 +86,12 @@ TEST_F(ViewerTest, TheMaterialMenuStarsTheCurrentModelsMaterial)
 {
     MaterialMenuSelect(11);  // no model: nothing
     EXPECT_EQ(MaterialLabel(0), "Default");
-    TempDir dir;
-    ModelObject* first = AddModel(dir.Write("a.md2", writers::WriteMd2(TinyMd2())).c_str());
+    ModelObject* first = Load(TinyMd2(), "a.md2");
     EXPECT_EQ(MaterialLabel(0), "*Default");
     MaterialMenuSelect(11);
     EXPECT_EQ(first->materialIndex, 11);
     EXPECT_EQ(MaterialLabel(11), "*Gold");
-    AddModel(dir.Write("b.md2", writers::WriteMd2(TinyMd2())).c_str());
+    Load(TinyMd2(), "b.md2");
     EXPECT_EQ(MaterialLabel(11), "Gold");  // the star follows the current model
     NextModel();
     EXPECT_EQ(MaterialLabel(11), "*Gold");

@@ -29,25 +29,15 @@ protected:
         EXPECT_TRUE(ReadPngFile(dir.Path(name), image));
         return image;
     }
-    TempDir dir;
 };
-
-const uint8_t* Pixel(const PngImage& image, int x, int y)
-{
-    return &image.pixels[y * image.rowBytes + 3 * x];
-}
 
 // Pixels of a rectangle whose colour is mostly the given channel.
 int CountColoured(const PngImage& image, int x0, int y0, int x1, int y1, int channel)
 {
-    int count = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) {
-            const uint8_t* p = Pixel(image, x, y);
-            if (p[channel] > 150 && p[(channel + 1) % 3] < 80 && p[(channel + 2) % 3] < 80)
-                ++count;
-        }
-    return count;
+    auto coloured = [channel](const uint8_t* p) {
+        return p[channel] > 150 && p[(channel + 1) % 3] < 80 && p[(channel + 2) % 3] < 80;
+    };
+    return CountPixels(image, coloured, x0, y0, x1, y1);
 }
 
 }  // namespace
@@ -56,13 +46,13 @@ TEST_F(Overlay, TheHelpPageDarkensTheSceneUnderABlueTitle)
 {
     SetBackgroundColour(0);  // white
     PngImage help = Frame();
-    const uint8_t* corner = Pixel(help, 620, 5);
+    const uint8_t* corner = PixelAt(help, 620, 5);
     EXPECT_NEAR(corner[0], 77, 3);  // 30 percent of white shows through
     EXPECT_NEAR(corner[2], 77, 3);
     EXPECT_GT(CountColoured(help, 295, 12, 345, 34, 2), 20);  // "Help"
     EXPECT_EQ(CountColoured(help, 295, 12, 345, 34, 0), 0);
     viewer.showOverlay = false;
-    EXPECT_EQ(Pixel(Frame(), 620, 5)[0], 255);
+    EXPECT_EQ(PixelAt(Frame(), 620, 5)[0], 255);
 }
 
 TEST_F(Overlay, StatusLinesSitAtTheBottomAndTheSkinLineNeedsTwoSkins)
@@ -72,7 +62,7 @@ TEST_F(Overlay, StatusLinesSitAtTheBottomAndTheSkinLineNeedsTwoSkins)
     EXPECT_GT(CountColoured(plain, 0, 420, 640, 480, 0), 200);
     EXPECT_EQ(CountColoured(plain, 0, 0, 640, 400, 0), 0);
 
-    ASSERT_NE(AddModel(dir.Write("one.mdl", writers::WriteMdl(TinyMdl(3, 1))).c_str()), nullptr);
+    ASSERT_NE(Load(TinyMdl(3, 1), "one.mdl"), nullptr);
     ModelObject* model = viewer.currentModel;
     model->placement.position[2] = 1000;  // out of sight: only text in red
     PngImage one = Frame();
@@ -80,7 +70,7 @@ TEST_F(Overlay, StatusLinesSitAtTheBottomAndTheSkinLineNeedsTwoSkins)
     EXPECT_EQ(CountColoured(one, 5, 25, 200, 39, 0), 0);
     RemoveModel();
 
-    ASSERT_NE(AddModel(dir.Write("two.mdl", writers::WriteMdl(TinyMdl(3, 2))).c_str()), nullptr);
+    ASSERT_NE(Load(TinyMdl(3, 2), "two.mdl"), nullptr);
     viewer.currentModel->placement.position[2] = 1000;
     viewer.currentModel->animMethod = 3;
     PngImage two = Frame();

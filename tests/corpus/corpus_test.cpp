@@ -83,7 +83,6 @@ TEST_F(ViewerTest, EveryUfoaiModelLoadsFromItsArchiveDrawsAndIsReleased)
     std::vector<std::string> models = CorpusModels(folder);
     if (models.empty())
         GTEST_SKIP() << "no " << CorpusArchive(folder) << " (ufoai-data could not be downloaded here)";
-    TempDir dir;
     std::string skin = dir.Write("extra.pcx", TestPcx(1024, 1024));
     Tally tally;
     for (const std::string& path : models)
@@ -100,7 +99,6 @@ TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
     std::vector<std::string> models = CorpusQuakeModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
     if (models.empty())
         GTEST_SKIP() << "no ktx models (the package could not be downloaded here)";
-    TempDir dir;
     std::string skin = dir.Write("extra.pcx", TestPcx(1024, 1024));
     Tally tally;
     for (const std::string& path : models)

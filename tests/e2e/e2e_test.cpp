@@ -22,11 +22,6 @@ protected:
     TempDir dir;
 };
 
-const uint8_t* Pixel(const PngImage& image, int x, int y)
-{
-    return &image.pixels[y * image.rowBytes + image.channels * x];
-}
-
 bool WaitForFile(const std::string& path, double seconds)
 {
     for (double waited = 0; waited < seconds && !FileExists(path); waited += 0.1)
@@ -40,7 +35,7 @@ std::pair<int, int> LitAndDiffering(const PngImage& a, const PngImage& b)
     int lit = 0, differing = 0;
     for (int y = 0; y < a.height; ++y) {
         for (int x = 0; x < a.width; ++x) {
-            const uint8_t *p = Pixel(a, x, y), *q = Pixel(b, x, y);
+            const uint8_t *p = PixelAt(a, x, y), *q = PixelAt(b, x, y);
             lit += p[0] + p[1] + p[2] > 30;
             differing += std::abs(p[0] - q[0]) + std::abs(p[1] - q[1]) + std::abs(p[2] - q[2]) > 6;
         }
@@ -84,16 +79,9 @@ TEST_F(EndToEnd, WithNoPaletteAnywhereAQuakeModelInAPakShowsThePaksColours)
     viewer.Key("d");
     PngImage shown;
     ASSERT_TRUE(viewer.Screenshot(shown));
-    int greenPixels = 0, otherPixels = 0;
-    for (int y = 0; y < shown.height; ++y) {
-        for (int x = 0; x < shown.width; ++x) {
-            const uint8_t* p = Pixel(shown, x, y);
-            greenPixels += p[1] > 40 && p[0] < p[1] / 4 && p[2] < p[1] / 4;
-            otherPixels += p[0] + p[2] > 40;
-        }
-    }
-    EXPECT_GT(greenPixels, 500);
-    EXPECT_EQ(otherPixels, 0);
+    EXPECT_GT(CountPixels(shown, [](const uint8_t* p) { return p[1] > 40 && p[0] < p[1] / 4 && p[2] < p[1] / 4; }),
+              500);
+    EXPECT_EQ(CountPixels(shown, [](const uint8_t* p) { return p[0] + p[2] > 40; }), 0);
     viewer.Key("Escape");
     EXPECT_EQ(viewer.WaitForExit(), 0);
     EXPECT_EQ(viewer.Output(),
@@ -142,7 +130,7 @@ TEST_F(EndToEnd, TheRightButtonMenuSetsAWhiteBackground)
     PngImage white;
     ASSERT_TRUE(viewer.Screenshot(white));
     for (auto point : {std::make_pair(5, 5), std::make_pair(630, 470), std::make_pair(600, 20)}) {
-        const uint8_t* p = Pixel(white, point.first, point.second);
+        const uint8_t* p = PixelAt(white, point.first, point.second);
         EXPECT_EQ(p[0] + p[1] + p[2], 3 * 255) << point.first << "," << point.second;
     }
     viewer.Key("Escape");

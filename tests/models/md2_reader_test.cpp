@@ -153,7 +153,6 @@ TEST(Md2Reader, FaultyGlCommandsAreDroppedAndTheModelKept)
 
 TEST_F(ViewerTest, LoadingResolvesPcxSkinsBesideTheModelOrInTheGameFolder)
 {
-    TempDir dir;
     dir.Write("baseq2/models/monsters/tank/skin.pcx", TestPcx(8, 8));
     dir.Write("baseq2/models/monsters/tank/other.pcx", TestPcx(16, 16));
     writers::Md2Model model = TinyMd2();

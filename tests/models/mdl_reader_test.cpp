@@ -183,8 +183,7 @@ TEST(MdlReader, EveryTruncationAndEveryHostileFileIsRefusedNamingTheFault)
 
 TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
 {
-    TempDir dir;
-    ModelObject* model = AddModel(dir.Write("g.mdl", writers::WriteMdl(WithSkinGroup())).c_str());
+    ModelObject* model = Load(WithSkinGroup(), "g.mdl");
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->modelType, kModelMdl);
     EXPECT_TRUE(model->texturing);
@@ -214,8 +213,7 @@ TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
 
 TEST_F(ViewerTest, AModelWithAFrameGroupPlaysItsPicturesAsFrames)
 {
-    TempDir dir;
-    ModelObject* model = AddModel(dir.Write("g.mdl", writers::WriteMdl(WithFrameGroup(1))).c_str());
+    ModelObject* model = Load(WithFrameGroup(1), "g.mdl");
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->numFrames, 5);
     for (int expected : {2, 3, 4, 0, 1}) {

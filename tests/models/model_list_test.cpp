@@ -13,7 +13,6 @@ namespace {
 class ModelList : public ViewerTest {
 protected:
     std::string Write(const std::string& name) { return dir.Write(name, writers::WriteMd2(TinyMd2())); }
-    TempDir dir;
 };
 
 ChooserResult NothingChosen(ChooserKind, const char*, char*) { return ChooserResult::kCancelled; }
@@ -22,23 +21,18 @@ ChooserResult NothingChosen(ChooserKind, const char*, char*) { return ChooserRes
 
 TEST_F(ModelList, NewestModelsComeFirstAndNextWraps)
 {
-    ModelObject* a = AddModel(Write("a.md2").c_str());
-    ModelObject* b = AddModel(Write("b.MD2").c_str());
-    ModelObject* c = AddModel(Write("c.md2").c_str());
+    ModelObject* a = Load(TinyMd2(), "a.md2");
+    ModelObject* b = Load(TinyMd2(), "b.MD2");
+    ModelObject* c = Load(TinyMd2(), "c.md2");
     ASSERT_TRUE(a && b && c);
     EXPECT_EQ(viewer.modelList.get(), c);
     EXPECT_EQ(c->next.get(), b);
     EXPECT_EQ(b->next.get(), a);
-    EXPECT_EQ(viewer.currentModel, c);
-    NextModel();
-    EXPECT_EQ(viewer.currentModel, b);
-    NextModel();
-    EXPECT_EQ(viewer.currentModel, a);
-    NextModel();
-    EXPECT_EQ(viewer.currentModel, c);
-
-    NextModel();  // b current
-    RemoveModel();
+    for (ModelObject* current : {c, b, a, c}) {
+        EXPECT_EQ(viewer.currentModel, current);
+        NextModel();
+    }
+    RemoveModel();  // b, the current one
     EXPECT_EQ(viewer.modelList.get(), c);
     EXPECT_EQ(c->next.get(), a);
     EXPECT_EQ(viewer.currentModel, c);
@@ -54,7 +48,7 @@ TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAloneAndNoModelMeansNothin
     RemoveModel();
     NextModel();
     EXPECT_EQ(errors.Text(), "");
-    ModelObject* kept = AddModel(Write("kept.md2").c_str());
+    ModelObject* kept = Load(TinyMd2(), "kept.md2");
     EXPECT_EQ(kept->placement.axisX[0] + kept->placement.axisZ[2], -2.0f);  // turned half around
     for (const char* name : {"model.txt", "model", "dir.v2/model"})
         EXPECT_EQ(AddModel(name), nullptr);

@@ -30,7 +30,6 @@ protected:
         dir.Write("player/weapon.md2", writers::WriteMd2(TinyMd2()));
         chosenFile = dir.Path("player/tris.md2");
     }
-    TempDir dir;
 };
 
 }  // namespace

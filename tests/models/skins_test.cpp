@@ -13,14 +13,13 @@ namespace {
 
 class Skins : public ViewerTest {
 protected:
-    ModelObject* Load(int skinWidth, int skinHeight)
+    ModelObject* Sized(int skinWidth, int skinHeight)
     {
         writers::Md2Model model = TinyMd2();
         model.skinWidth = skinWidth;
         model.skinHeight = skinHeight;
-        return AddModel(dir.Write("m.md2", writers::WriteMd2(model)).c_str());
+        return Load(model);
     }
-    TempDir dir;
 };
 
 std::string promptSeen;
@@ -47,7 +46,7 @@ TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
     } cases[] = {{296, 240, pcx, false}, {296, 200, pcx, true}, {8, 8, rgb, false}};
     for (const auto& c : cases) {
         ErrorCapture errors;
-        ModelObject* model = Load(c.width, c.height);
+        ModelObject* model = Sized(c.width, c.height);
         EXPECT_FALSE(model->texturing);
         AddSkin(c.file.c_str());
         EXPECT_EQ(model->numSkins, c.taken ? 1 : 0) << c.file;
@@ -62,7 +61,7 @@ TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
 
 TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
 {
-    ModelObject* model = Load(8, 8);
+    ModelObject* model = Sized(8, 8);
     std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
     for (int i = 0; i < 32; ++i)
         AddSkin(pcx.c_str());
@@ -96,7 +95,7 @@ TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
 
 TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
 {
-    ModelObject* model = Load(8, 8);
+    ModelObject* model = Sized(8, 8);
     AddSkin(dir.Write("s.pcx", TestPcx(8, 8)).c_str());
     ErrorCapture errors;
     EXPECT_EQ(Printed([&] { StartSkinAutoLoad(model, dir.path().c_str(), 10); }),

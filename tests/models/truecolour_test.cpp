@@ -28,9 +28,8 @@ protected:
         model.skins = {skinName};
         model.skinWidth = skinWidth;
         model.skinHeight = skinHeight;
-        return AddModel(dir.Write("models/thing/tris.md2", writers::WriteMd2(model)).c_str());
+        return Load(model, "models/thing/tris.md2");
     }
-    TempDir dir;
 };
 
 }  // namespace

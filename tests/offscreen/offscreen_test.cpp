@@ -1,10 +1,9 @@
 // Pictures made with no display server: the real tarnivel --render and
 // tarnivel-thumbnailer, run with DISPLAY and WAYLAND_DISPLAY unset.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
+#include <filesystem>
 
 #include "support/image_files.h"
 #include "support/programs.h"
@@ -40,11 +39,8 @@ protected:
     std::vector<std::string> Files() const
     {
         std::vector<std::string> names;
-        DIR* folder = opendir(dir.path().c_str());
-        while (dirent* entry = readdir(folder))
-            if (entry->d_name[0] != '.' || strlen(entry->d_name) > 2)
-                names.push_back(entry->d_name);
-        closedir(folder);
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -161,11 +157,11 @@ TEST_F(Offscreen, AFailedRenderWritesNothingAndSaysSoInOneLine)
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.errors.find("tarnivel-thumbnailer: cannot render off-screen: EGL"), std::string::npos) << run.errors;
     EXPECT_EQ(Files(), before);
-    for (std::vector<std::string> arguments :
-         {std::vector<std::string>{TARNIVEL_THUMBNAILER, "-s", "big", modelPath, "out.png"},
-          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png", "--size", "0x10", modelPath},
-          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png", "--background", "mauve", modelPath},
-          std::vector<std::string>{TARNIVEL_BINARY, "--render", "out.png"}}) {
+    using Arguments = std::vector<std::string>;
+    for (const Arguments& arguments :
+         {Arguments{TARNIVEL_THUMBNAILER, "-s", "big", modelPath, "out.png"},
+          Arguments{TARNIVEL_BINARY, "--render", "out.png", "--size", "0x10", modelPath},
+          Arguments{TARNIVEL_BINARY, "--render", "out.png", "--background", "mauve", modelPath},
+          Arguments{TARNIVEL_BINARY, "--render", "out.png"}})
         EXPECT_EQ(RunWithoutDisplay(arguments, dir.path()).status, 2) << arguments[2];
-    }
 }

@@ -41,7 +41,8 @@ TEST_F(Chooser, PromptsPrintTheSameLinesOnSuccessAndCancel)
         const char* console;
     } cases[] = {
         {ChooserResult::kChosen, GetFileOpenName, "The file selected was: /models/tris.md2\n"},
-        {ChooserResult::kCancelled, GetFileSaveName, "WinGetFileSaveName(): CommDlgExtendedError returned the error: 0\n"},
+        {ChooserResult::kCancelled, GetFileSaveName,
+         "WinGetFileSaveName(): CommDlgExtendedError returned the error: 0\n"},
         {ChooserResult::kCancelled, GetDirectoryName,
          "WinGetDirectoryName(): CommDlgExtendedError returned the error: 0\n"},
         {ChooserResult::kFailed, GetFileOpenName,

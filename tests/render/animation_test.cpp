@@ -12,10 +12,6 @@ namespace {
 
 class Animation : public ViewerTest {
 protected:
-    ModelObject* Load(const std::vector<std::string>& names)
-    {
-        return AddModel(dir.Write("m.md2", writers::WriteMd2(TinyMd2(names))).c_str());
-    }
     std::vector<int> Steps(ModelObject* model, int count)
     {
         std::vector<int> shown;
@@ -25,7 +21,6 @@ protected:
         }
         return shown;
     }
-    TempDir dir;
 };
 
 const std::vector<std::string> kSequences = {"stand1", "stand2", "stand3", "run1", "run2"};
@@ -53,12 +48,12 @@ TEST_F(Animation, EachMethodChoosesItsNextFrame)
                  {{"a1", "a2", "a3", "a4"}, 3, {1, 1}},      // custom, no entries: rests
                  {{"walk3", "walk4", "idle"}, 2, {1, 0, 1, 0}}};  // a sequence from 3 stays in range
     for (const auto& c : cases) {
-        ModelObject* model = Load(c.names);
+        ModelObject* model = Load(TinyMd2(c.names));
         model->animMethod = c.method;
         EXPECT_EQ(Steps(model, static_cast<int>(c.shown.size())), c.shown) << int(c.method);
         RemoveModel();
     }
-    ModelObject* model = Load({"a1", "a2", "a3", "a4"});
+    ModelObject* model = Load(TinyMd2({"a1", "a2", "a3", "a4"}));
     model->animMethod = 3;
     model->currentFrame = 3;
     AddCustomFrame(-1);  // the current frame
@@ -90,7 +85,7 @@ TEST_F(Animation, EachMethodChoosesItsNextFrame)
 
 TEST_F(Animation, StepsJumpsSpeedAndMethodCommands)
 {
-    ModelObject* model = Load(kSequences);
+    ModelObject* model = Load(TinyMd2(kSequences));
     // Each command and the current frame after it: a step forward counts from
     // nextFrame, back from currentFrame; a jump back from inside a sequence
     // reaches its start, from a start the previous sequence's.
@@ -123,7 +118,7 @@ TEST_F(Animation, StepsJumpsSpeedAndMethodCommands)
 TEST_F(Animation, TheClockStepsOnTimeLateOrAtZeroPeriod)
 {
     viewer.interpolationMethod = 1;
-    ModelObject* model = Load({"a1", "a2", "a3", "a4", "a5", "a6"});
+    ModelObject* model = Load(TinyMd2({"a1", "a2", "a3", "a4", "a5", "a6"}));
     // The time, the frame period, then the current frame, the last step's time
     // and the frame drawn (the vertex-1 x coordinate is 10 + 4f for frame f).
     const struct {

@@ -15,17 +15,11 @@ namespace {
 
 class Drawing : public ViewerTest {
 protected:
-    ModelObject* LoadMd2(const writers::Md2Model& model)
-    {
-        return AddModel(dir.Write("m.md2", writers::WriteMd2(model)).c_str());
-    }
-    ModelObject* LoadMdl() { return AddModel(dir.Write("m.mdl", writers::WriteMdl(TinyMdl())).c_str()); }
     std::vector<FeedbackPolygon> Draw(ModelObject* model, float fraction = 0.0f)
     {
         UpdateModelDisplayList(model, fraction);
         return CaptureList(model->displayList);
     }
-    TempDir dir;
 };
 
 // Where the file's vertex v of frame f lands: file (x, y, z) sent as (y, z, x).
@@ -88,7 +82,7 @@ bool Same(const std::vector<FeedbackPolygon>& a, const std::vector<FeedbackPolyg
 TEST_F(Drawing, TrianglesAndGlCommandsSendFileAxesAsYZX)
 {
     viewer.useGlCommands = false;
-    ModelObject* model = LoadMd2(TinyMd2());
+    ModelObject* model = Load(TinyMd2());
     std::vector<FeedbackPolygon> polygons = Draw(model);
     ASSERT_EQ(polygons.size(), 2u);
     for (int k = 0; k < 3; ++k)
@@ -103,7 +97,7 @@ TEST_F(Drawing, TrianglesAndGlCommandsSendFileAxesAsYZX)
 TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
 {
     viewer.useGlCommands = false;
-    ModelObject* model = LoadMd2(TinyMd2());
+    ModelObject* model = Load(TinyMd2());
     model->prevPrevFrame = 0, model->prevFrame = 0, model->currentFrame = 1, model->nextFrame = 2;
     // Cubic runs a frame behind: prevFrame at 0, currentFrame at 1; the window
     // 0, 0, 1, 2 puts the Catmull-Rom point at 0.4375 of the step at 0.5.
@@ -116,7 +110,7 @@ TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
         viewer.interpolationMethod = c.method;
         ExpectVertexOfFrame(Draw(model, c.fraction)[0][1], 1, c.frame);
     }
-    ModelObject* single = LoadMd2(TinyMd2({"only"}));  // nextFrame 1 is outside: frame 0 is read
+    ModelObject* single = Load(TinyMd2({"only"}));  // nextFrame 1 is outside: frame 0 is read
     viewer.interpolationMethod = 1;
     ExpectVertexOfFrame(Draw(single, 0.5f)[0][0], 0, 0);
     EXPECT_EQ(WindowFrame(single, -3), 0);
@@ -124,7 +118,7 @@ TEST_F(Drawing, BlendsFollowTheMethodAndStopAtOne)
 
 TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
 {
-    ModelObject* model = LoadMdl();
+    ModelObject* model = Load(TinyMdl());
     std::vector<FeedbackPolygon> polygons = Draw(model);
     ASSERT_EQ(polygons.size(), 2u);
     // Triangle 1 (back) holds vertex 3 on the seam: s 1 + 8 / 2 of 8.
@@ -137,7 +131,7 @@ TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
     writers::MdlModel mdl = TinyMdl(2, 0);
     mdl.skinWidth = 1103101952;
     mdl.texCoords[3] = {1, 1886417008, 0};
-    ModelObject* huge = AddModel(dir.Write("huge.mdl", writers::WriteMdl(mdl)).c_str());
+    ModelObject* huge = Load(mdl, "huge.mdl");
     ASSERT_NE(huge, nullptr);
     huge->texturing = true;
     EXPECT_NEAR(Draw(huge)[1][2].texCoord[0], (1886417008.0 + 551550976.0) / 1103101952.0, 1e-5);
@@ -146,7 +140,7 @@ TEST_F(Drawing, MdlSeamVerticesShiftOnlyInBackFacingTriangles)
 TEST_F(Drawing, NormalsAndTexCoordsAreSentExactlyWhenNeeded)
 {
     viewer.useGlCommands = false;
-    ModelObject* model = LoadMd2(TinyMd2());
+    ModelObject* model = Load(TinyMd2());
     const struct {
         bool lighting, remeshing, commands, normals;
     } cases[] = {{false, false, false, false}, {true, false, false, true}, {false, true, false, true},
@@ -171,7 +165,7 @@ TEST_F(Drawing, NormalsAndTexCoordsAreSentExactlyWhenNeeded)
 
 TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
 {
-    ModelObject* mdl = LoadMdl();
+    ModelObject* mdl = Load(TinyMdl());
     viewer.remeshing = true;
     for (int threshold : {0, 1, 2}) {
         viewer.remeshThreshold = threshold;
@@ -181,14 +175,14 @@ TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
             EXPECT_EQ(p.size(), 3u);
     }
     // With GL commands on, MD2 models are drawn whole while MDL models are split.
-    ModelObject* md2 = LoadMd2(TinyMd2());
+    ModelObject* md2 = Load(TinyMd2());
     viewer.remeshThreshold = 1;
     EXPECT_EQ(CaptureDrawing([md2] { DrawMD2Frame(md2, 0.0f); }).size(), 2u);
     // An MD2 without usable GL commands is drawn from its triangles: split too.
     for (std::vector<int32_t> commands : {std::vector<int32_t>{}, std::vector<int32_t>{0}}) {
         writers::Md2Model bare = TinyMd2();
         bare.glCommands = commands;
-        EXPECT_EQ(Draw(LoadMd2(bare)).size(), 8u) << commands.size();
+        EXPECT_EQ(Draw(Load(bare)).size(), 8u) << commands.size();
     }
     viewer.useGlCommands = false;
     EXPECT_EQ(Draw(md2).size(), 8u);
@@ -200,7 +194,7 @@ TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)
 {
     writers::Md2Model bare = TinyMd2({"a1", "a2", "a3", "a4"});
     bare.glCommands.clear();
-    ModelObject* models[] = {LoadMd2(TinyMd2({"a1", "a2", "a3", "a4"})), LoadMd2(bare), LoadMdl()};
+    ModelObject* models[] = {Load(TinyMd2({"a1", "a2", "a3", "a4"})), Load(bare), Load(TinyMdl())};
     for (ModelObject* model : models) {
         for (uint8_t method : {0, 1, 2}) {
             for (bool remesh : {false, true}) {

@@ -103,6 +103,16 @@ void ViewerTest::SetUp()
     ResetViewer();
 }
 
+ModelObject* ViewerTest::Load(const writers::Md2Model& model, const std::string& name)
+{
+    return AddModel(dir.Write(name, writers::WriteMd2(model)).c_str());
+}
+
+ModelObject* ViewerTest::Load(const writers::MdlModel& model, const std::string& name)
+{
+    return AddModel(dir.Write(name, writers::WriteMdl(model)).c_str());
+}
+
 void ViewerTest::TearDown()
 {
     RemoveAllModels();

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "support/test_files.h"
+
+struct ModelObject;
+
 // Opens the one test window (the tests run under Xvfb) once per process.
 void RequireGlContext();
 
@@ -15,6 +19,10 @@ class ViewerTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Writes the model into the test's folder and adds it to the viewer.
+    ModelObject* Load(const writers::Md2Model& model, const std::string& name = "m.md2");
+    ModelObject* Load(const writers::MdlModel& model, const std::string& name = "m.mdl");
+    TempDir dir;
 };
 
 void ResetViewer();

@@ -36,6 +36,21 @@ bool ReadPngFile(const std::string& path, PngImage& image)
     return true;
 }
 
+const uint8_t* PixelAt(const PngImage& image, int x, int y)
+{
+    return &image.pixels[y * image.rowBytes + image.channels * x];
+}
+
+int CountPixels(const PngImage& image, const std::function<bool(const uint8_t*)>& test, int x0, int y0, int x1,
+                int y1)
+{
+    int count = 0;
+    for (int y = y0; y < (y1 < 0 ? image.height : y1); ++y)
+        for (int x = x0; x < (x1 < 0 ? image.width : x1); ++x)
+            count += test(PixelAt(image, x, y));
+    return count;
+}
+
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb)
 {
     png_image image = {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct PngImage {
 };
 
 bool ReadPngFile(const std::string& path, PngImage& image);
+const uint8_t* PixelAt(const PngImage& image, int x, int y);
+// Pixels of the image, or of the rectangle from (x0, y0) up to (x1, y1), that pass the test.
+int CountPixels(const PngImage& image, const std::function<bool(const uint8_t*)>& test, int x0 = 0, int y0 = 0,
+                int x1 = -1, int y1 = -1);
 
 // True-colour skin fixtures from R G B pixels, top row first.
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb);

@@ -54,7 +54,6 @@ Landing Project(ModelObject* model)
 
 TEST_F(ViewerTest, FramingFillsEightyPercentFromAnyDirectionAndMovesTheFarPlaneForGiants)
 {
-    TempDir dir;
     writers::Md2Model giant = TinyMd2(), tiny = TinyMd2();
     for (writers::Frame& frame : giant.frames)
         for (float& s : frame.scale)
@@ -67,7 +66,7 @@ TEST_F(ViewerTest, FramingFillsEightyPercentFromAnyDirectionAndMovesTheFarPlaneF
         float yaw, pitch;
     } cases[] = {{TinyMd2(), 0, 0}, {TinyMd2(), 0, -20}, {TinyMd2(), 70, 35}, {tiny, 0, -20}, {giant, 0, -20}};
     for (const auto& c : cases) {
-        ModelObject* model = AddModel(dir.Write("m.md2", writers::WriteMd2(c.model)).c_str());
+        ModelObject* model = Load(c.model);
         ASSERT_NE(model, nullptr);
         viewer.controlMode = kModeFly;
         viewer.orbitYaw = c.yaw, viewer.orbitPitch = c.pitch;
