@@ -21,6 +21,17 @@ note() {
     summaries+=("$1")
 }
 
+# record STATUS NAME SUMMARY [LOG]: one summary line; a failure shows the log's end.
+record() {
+    if [ "$1" -ne 0 ]; then
+        failed=1
+        [ -n "${4:-}" ] && tail -n 60 "$4"
+        note "$2: FAILED ($3)"
+    else
+        note "$2: $3"
+    fi
+}
+
 xvfb() {
     # -noreset: the server must not restart between one test's window and the next
     xvfb-run -a -s "-screen 0 1024x768x24 -noreset" "$@"
@@ -30,7 +41,9 @@ build() {  # build DIR cmake-options...
     local dir=$1
     shift
     cmake -S . -B "$dir" "$@" >"$dir.configure.log" 2>&1 && cmake --build "$dir" -j "$jobs" 2>&1 | tail -n 3
-    return "${PIPESTATUS[0]}"
+    local status=${PIPESTATUS[0]}
+    [ "$status" -eq 0 ] || record "$status" "$dir" "the build; see $dir.configure.log and the output above"
+    return "$status"
 }
 
 # ctest_stage NAME DIR LABEL [ctest options]: runs one label under Xvfb,
@@ -42,20 +55,12 @@ ctest_stage() {
     [ "$label" = offscreen ] && run="env -u DISPLAY -u WAYLAND_DISPLAY"
     (cd "$dir" && $run ctest -L "^$label\$" --output-on-failure --timeout 900 "$@") >"$log" 2>&1
     local status=$?
-    grep -E "tests passed|The following tests FAILED|\(Failed\)|\(Timeout\)|\(SEGFAULT\)|\(Subprocess" "$log" | tail -n 8
+    grep -E "tests passed|The following tests FAILED|\(Failed\)|\(Timeout\)|\(SEGFAULT\)|\(Subprocess" "$log" |
+        tail -n 8
     local line
     line=$(grep -E "tests passed" "$log" | tail -n 1)
-    if [ $status -ne 0 ]; then
-        failed=1
-        tail -n 60 "$log"
-        note "$name: FAILED ($line)"
-    else
-        note "$name: ${line:-no tests ran}"
-    fi
-}
-
-corpus_summary() {  # the corpus test's own count lines
-    grep -hoE "corpus: .*" "$1/ctest-corpus.log" | grep -v "^corpus: using" | sed 's/^/  /' || true
+    record $status "$name" "${line:-no tests ran}" "$log"
+    [ "$label" != corpus ] || grep -hoE "corpus: .*" "$log" | grep -v "^corpus: using" | sed 's/^/  /'
 }
 
 echo "=== Stage 1: build and run the suite"
@@ -66,21 +71,12 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
     ctest_stage "real-corpus test" build corpus -V
-    corpus_summary build
-    summaries+=("$(corpus_summary build)")
+    summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")
     thumbnails=$(bash tests/corpus/thumbnail-corpus.sh build "$corpus_folder" 2>&1)
     status=$?
     echo "$thumbnails"
     line=$(echo "$thumbnails" | grep -E '^thumbnails: ' | tail -n 1)
-    if [ $status -ne 0 ]; then
-        failed=1
-        note "thumbnails: FAILED (${line#thumbnails: })"
-    else
-        note "$line"
-    fi
-else
-    failed=1
-    note "build: FAILED (see build.configure.log and the output above)"
+    record $status thumbnails "${line#thumbnails: }"
 fi
 
 echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites"
@@ -91,56 +87,42 @@ if build build-cov -DCMAKE_BUILD_TYPE=Debug -DTARNIVEL_COVERAGE=ON; then
     status=$?
     lines=$(gcovr --root . --filter 'src/' --object-directory build-cov build-cov --print-summary -o /dev/null \
         2>/dev/null | grep '^lines:')
-    if [ $status -ne 0 ] || [ -z "$lines" ]; then
-        failed=1
-        tail -n 40 build-cov/ctest-coverage.log
-        note "coverage: FAILED (see build-cov/ctest-coverage.log)"
-    else
-        note "coverage of src/ over the unit, off-screen and end-to-end suites: ${lines#lines: }"
-    fi
-else
-    failed=1
-    note "coverage build: FAILED"
+    [ -n "$lines" ] || status=1
+    record $status "coverage of src/ over the unit, off-screen and end-to-end suites" \
+        "${lines#lines: }" build-cov/ctest-coverage.log
 fi
 
 echo "=== Stage 3: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
     ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
     ctest_stage "sanitized real-corpus test" build-asan corpus -V
-    corpus_summary build-asan
     # The programs' own exits leave the GL driver's blocks behind (once EGL
     # unloads it they cannot even be told apart); leaks are checked by the
     # unit and corpus runs above.
     ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized end-to-end scenarios" build-asan e2e
     ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized off-screen pictures" build-asan offscreen
-else
-    failed=1
-    note "sanitizer build: FAILED"
 fi
 
 echo "=== Stage 4: fuzzing, ${fuzz_seconds} s a target"
 if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
+    mkdir -p build-fuzz/artifacts
     for target in md2 mdl pcx palette skin_image archive; do
-        corpus="build-fuzz/corpus-$target"
-        mkdir -p "$corpus" "build-fuzz/artifacts"
         log="build-fuzz/fuzz-$target.log"
+        mkdir -p "build-fuzz/corpus-$target"
         build-fuzz/fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
-            -artifact_prefix="build-fuzz/artifacts/$target-" "$corpus" "$seeds/$target" >"$log" 2>&1
+            -artifact_prefix="build-fuzz/artifacts/$target-" "build-fuzz/corpus-$target" "$seeds/$target" \
+            >"$log" 2>&1
         status=$?
         runs=$(grep -oE "Done [0-9]+ runs" "$log" | grep -oE "[0-9]+" | tail -n 1)
-        if [ $status -ne 0 ]; then
-            failed=1
-            grep -E "ERROR|runtime error|SUMMARY|Test unit written" "$log" | head -n 20
-            note "fuzz_$target: FAILED after ${runs:-?} executions (inputs in build-fuzz/artifacts)"
+        [ $status -eq 0 ] || grep -E "ERROR|runtime error|SUMMARY|Test unit written" "$log" | head -n 20
+        if [ $status -eq 0 ]; then
+            record 0 "fuzz_$target" "${runs} executions, 0 crashes"
         else
-            note "fuzz_$target: ${runs} executions, 0 crashes"
+            record 1 "fuzz_$target" "after ${runs:-?} executions; inputs in build-fuzz/artifacts"
         fi
     done
-else
-    failed=1
-    note "fuzz build: FAILED"
 fi
 
 echo "=== Summary"

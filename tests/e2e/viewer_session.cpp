@@ -11,6 +11,7 @@
 #include <cstring>
 #include <thread>
 
+#include "support/programs.h"
 #include "support/test_files.h"
 
 namespace {
@@ -74,28 +75,14 @@ ViewerSession::ViewerSession(const std::string& folder, const std::vector<std::s
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
         return;
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(pipeEnds[0], STDIN_FILENO);
-        int out = open((folder + "/viewer-output.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        close(pipeEnds[1]);
-        if (chdir(folder.c_str()) != 0)
-            _exit(126);
-        // No zenity on the path: prompts are answered on the console. No
-        // palettes of the user's own either.
-        setenv("PATH", "/nonexistent", 1);
-        setenv("XDG_DATA_HOME", (folder + "/.no-user-data").c_str(), 1);
-        std::vector<std::string> copies = arguments;
-        copies.insert(copies.begin(), TARNIVEL_BINARY);
-        std::vector<char*> argv;
-        for (std::string& a : copies)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    std::vector<std::string> command = arguments;
+    command.insert(command.begin(), TARNIVEL_BINARY);
+    // No zenity on the path: prompts are answered on the console. No
+    // palettes of the user's own either.
+    const Environment environment = {{"PATH", "/nonexistent"}, {"XDG_DATA_HOME", folder + "/.no-user-data"}};
+    std::string output = folder + "/viewer-output.txt";
+    fcntl(pipeEnds[1], F_SETFD, FD_CLOEXEC);
+    pid_ = Spawn(command, folder, environment, pipeEnds[0], output, output);
     close(pipeEnds[0]);
     input_ = pipeEnds[1];
     signal(SIGPIPE, SIG_IGN);
@@ -116,7 +103,7 @@ bool ViewerSession::Running()
     int status;
     if (pid_ <= 0 || status_ != -1 || waitpid(pid_, &status, WNOHANG) != pid_)
         return pid_ > 0 && status_ == -1;
-    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    status_ = EndStatus(status);
     return false;
 }
 

@@ -10,13 +10,14 @@
 
 namespace {
 
-// Each pixel different: (x, y, x ^ y) scaled into a byte.
+// Pixels in threes along each row: (x / 3, y, x / 3 ^ y) scaled into a byte.
 std::vector<uint8_t> Pattern(int width, int height)
 {
     std::vector<uint8_t> rgb;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            rgb.insert(rgb.end(), {uint8_t(x * 255 / width), uint8_t(y * 255 / height), uint8_t((x ^ y) & 0xFF)});
+            rgb.insert(rgb.end(),
+                       {uint8_t(x / 3 * 255 / width), uint8_t(y * 255 / height), uint8_t((x / 3 ^ y) & 0xFF)});
     return rgb;
 }
 

@@ -96,39 +96,20 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t
 std::vector<uint8_t> EncodeTga(int width, int height, const std::vector<uint8_t>& rgb, int bits,
                                bool runLength)
 {
-    std::vector<uint8_t> out(18, 0);
-    out[2] = runLength ? 10 : 2;
-    out[12] = width & 0xFF, out[13] = width >> 8;
-    out[14] = height & 0xFF, out[15] = height >> 8;
-    out[16] = static_cast<uint8_t>(bits);
-    int bytes = bits / 8;
-    auto pixel = [&](int x, int y) {
-        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-        std::vector<uint8_t> bgr = {p[2], p[1], p[0]};
-        if (bytes == 4)
-            bgr.push_back(255);
-        return bgr;
-    };
+    std::vector<uint8_t> out = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width),
+                                uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), uint8_t(bits), 0};
     for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width;) {
-            if (!runLength) {
-                auto p = pixel(x++, y);
-                out.insert(out.end(), p.begin(), p.end());
-                continue;
-            }
-            // Alternate run and raw packets so both kinds are read.
-            int count = 1;
-            while (x + count < width && count < 128 && pixel(x + count, y) == pixel(x, y))
+        const uint8_t* row = &rgb[static_cast<size_t>(y) * width * 3];
+        for (int x = 0, count = 1; x < width; x += count, count = 1) {
+            // Each row opens with a raw packet, then runs of equal pixels: both kinds are read.
+            while (runLength && x > 0 && x + count < width && count < 128 &&
+                   memcmp(row + 3 * x, row + 3 * (x + count), 3) == 0)
                 ++count;
-            auto p = pixel(x, y);
-            if (count > 1) {
-                out.push_back(static_cast<uint8_t>(0x80 | (count - 1)));
-                out.insert(out.end(), p.begin(), p.end());
-            } else {
-                out.push_back(0);
-                out.insert(out.end(), p.begin(), p.end());
-            }
-            x += count;
+            if (runLength)
+                out.push_back(static_cast<uint8_t>(x == 0 ? 0 : 0x80 | (count - 1)));
+            out.insert(out.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+            if (bits == 32)
+                out.push_back(255);
         }
     }
     return out;
