@@ -120,6 +120,13 @@ void ViewerTest::TearDown()
     consoleInput = stdin;
 }
 
+std::string Printed(const std::function<void()>& call)
+{
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+}
+
 ErrorCapture::ErrorCapture() : saved_(viewer.errorLog), file_(tmpfile())
 {
     viewer.errorLog = file_;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ void ResetViewer();
 // A texture's first level as RGB bytes, with its size.
 std::vector<uint8_t> TextureRgb(unsigned texture, int* width = nullptr, int* height = nullptr);
 void RemoveAllModels();
+
+// What the call printed on standard output.
+std::string Printed(const std::function<void()>& call);
 
 // Collects what the error reporter writes while it lives.
 class ErrorCapture {

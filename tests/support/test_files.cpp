@@ -1,6 +1,5 @@
 #include "support/test_files.h"
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -51,13 +50,6 @@ std::string ReadText(const std::string& path)
 }
 
 bool FileExists(const std::string& path) { return fs::exists(path); }
-
-std::string Printed(const std::function<void()>& call)
-{
-    testing::internal::CaptureStdout();
-    call();
-    return testing::internal::GetCapturedStdout();
-}
 
 int Occurrences(const std::string& text, const std::string& what)
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +35,6 @@ private:
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
 bool FileExists(const std::string& path);
-// What the call printed on standard output.
-std::string Printed(const std::function<void()>& call);
 // How often the text holds what.
 int Occurrences(const std::string& text, const std::string& what);
 

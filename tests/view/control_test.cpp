@@ -7,7 +7,7 @@
 #include "commands/dispatch.h"
 #include "core/viewer_state.h"
 #include "models/model_list.h"
-#include "support/test_files.h"
+#include "support/gl_context.h"
 #include "view/control.h"
 #include "view/mouse.h"
 
