@@ -181,7 +181,7 @@ TEST(MdlReader, EveryTruncationAndEveryHostileFileIsRefusedNamingTheFault)
     }
 }
 
-TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
+TEST_F(ViewerTest, GroupPicturesAreSkinsAndFramesAndSkinsFollowTheRunningClock)
 {
     ModelObject* model = Load(WithSkinGroup(), "g.mdl");
     ASSERT_NE(model, nullptr);
@@ -209,15 +209,11 @@ TEST_F(ViewerTest, SkinGroupPicturesAreSkinsAndFollowTheRunningClock)
     model->currentSkin = 4;  // a single skin stays
     AnimateModel(model, 250);
     EXPECT_EQ(DrawnSkin(model), 4);
-}
-
-TEST_F(ViewerTest, AModelWithAFrameGroupPlaysItsPicturesAsFrames)
-{
-    ModelObject* model = Load(WithFrameGroup(1), "g.mdl");
-    ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->numFrames, 5);
+    ModelObject* frames = Load(WithFrameGroup(1), "f.mdl");
+    ASSERT_NE(frames, nullptr);
+    EXPECT_EQ(frames->numFrames, 5);
     for (int expected : {2, 3, 4, 0, 1}) {
-        AdvanceModelFrame(model, 100);
-        EXPECT_EQ(model->nextFrame, expected);
+        AdvanceModelFrame(frames, 100);
+        EXPECT_EQ(frames->nextFrame, expected);
     }
 }
