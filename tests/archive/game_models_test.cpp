@@ -41,7 +41,7 @@ std::vector<uint8_t> TopLeftTexel(const ModelObject* model)
     return std::vector<uint8_t>(texels.begin(), texels.begin() + 3);
 }
 
-std::string archiveToChoose, memberToChoose;
+std::string memberToChoose;
 std::vector<std::string> offered;
 ChooserResult ChooseMember(const char*, const std::vector<std::string>& members, std::string& chosen)
 {
@@ -147,11 +147,7 @@ TEST_F(GameModels, ChoosingAnArchiveAsksWhichModelSkinOrPlayerIsMeant)
     EXPECT_EQ(errors.Text(), "");
 
     // "Load Q2 Player" given the archive asks for one of its player folders.
-    archiveToChoose = pk3;
-    fileChooser = [](ChooserKind, const char*, char* buffer) {
-        snprintf(buffer, kChooserBufferSize, "%s", archiveToChoose.c_str());
-        return ChooserResult::kChosen;
-    };
+    standIn.answer = pk3;
     memberToChoose = "players/male/";
     LoadQ2Player();
     EXPECT_EQ(offered, (std::vector<std::string>{"players/male/"}));

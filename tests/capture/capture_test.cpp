@@ -9,20 +9,11 @@
 #include "core/viewer_state.h"
 #include "lighting/materials.h"
 #include "models/model_list.h"
-#include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
 
 namespace {
-
-std::string saveName;
-ChooserResult SaveAs(ChooserKind kind, const char*, char* buffer)
-{
-    EXPECT_EQ(kind, ChooserKind::kSave);
-    snprintf(buffer, kChooserBufferSize, "%s", saveName.c_str());
-    return ChooserResult::kChosen;
-}
 
 class Capture : public ViewerTest {
 protected:
@@ -30,8 +21,7 @@ protected:
     {
         ViewerTest::SetUp();
         snprintf(viewer.startDirectory, sizeof viewer.startDirectory, "%s/", dir.path().c_str());
-        fileChooser = SaveAs;
-        saveName = dir.Path("base");
+        standIn.answer = dir.Path("base");
     }
     void TearDown() override
     {
@@ -140,6 +130,7 @@ TEST_F(Capture, ASequenceRunsOnTheSimulatedClock)
             frames.push_back(model->currentFrame);
         }
     });
-    EXPECT_NE(console.find("Wrote " + saveName + "_005.png at 165 (ms)\n"), std::string::npos);
+    EXPECT_NE(console.find("Wrote " + standIn.answer + "_005.png at 165 (ms)\n"), std::string::npos);
+    EXPECT_EQ(standIn.kind, ChooserKind::kSave);
     EXPECT_EQ(frames, (std::vector<int>{1, 1, 1, 1, 2, 2}));
 }

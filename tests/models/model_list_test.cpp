@@ -4,7 +4,6 @@
 #include "core/viewer_state.h"
 #include "models/model_list.h"
 #include "models/skins.h"
-#include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 
@@ -14,8 +13,6 @@ class ModelList : public ViewerTest {
 protected:
     std::string Write(const std::string& name) { return dir.Write(name, writers::WriteMd2(TinyMd2())); }
 };
-
-ChooserResult NothingChosen(ChooserKind, const char*, char*) { return ChooserResult::kCancelled; }
 
 }  // namespace
 
@@ -59,7 +56,6 @@ TEST_F(ModelList, WrongNamesAndFailedLoadsLeaveTheListAloneAndNoModelMeansNothin
                            "create the model object\n"));
     EXPECT_EQ(viewer.currentModel, kept);
     EXPECT_EQ(kept->next, nullptr);
-    fileChooser = NothingChosen;
     size_t before = errors.Text().size();
     Printed([] { EXPECT_EQ(AddModel(nullptr), nullptr); });
     EXPECT_EQ(errors.Text().size(), before);  // a cancelled prompt is silent

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "models/palette.h"
 #include "models/palette_extract.h"
 #include "support/test_files.h"
 
@@ -59,4 +62,23 @@ TEST(PalettesFromArchives, BothComeOutAndAreNeverOverwrittenSilently)
     }
     EXPECT_EQ(ReadBytes(out + "/palette.lmp"), Palette(77));
     EXPECT_EQ(ReadBytes(out + "/palette_MD2.lmp"), Palette(9));
+}
+
+TEST(Palettes, StartUpLooksInTheWorkingDirectoryThenTheUserFolder)
+{
+    // Each test runs in a process of its own: the environment is not put back.
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(UserPaletteDirectory(), "/home/someone/.local/share/tarnivel");
+    TempDir work, data;
+    data.Write("tarnivel/palette.lmp", std::vector<uint8_t>(768, 11));
+    data.Write("tarnivel/palette_MD2.lmp", std::vector<uint8_t>(768, 22));
+    work.Write("palette_MD2.lmp", std::vector<uint8_t>(768, 33));  // the working directory comes first
+    setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    EXPECT_EQ(UserPaletteDirectory(), data.path() + "/tarnivel");
+    WorkingDirectory inside(work.path());
+    EXPECT_TRUE(LoadMDLPalette());
+    EXPECT_TRUE(LoadMD2Palette());
+    EXPECT_EQ(mdlPalette[767], 11);
+    EXPECT_EQ(md2Palette[0], 33);
 }

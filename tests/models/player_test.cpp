@@ -3,32 +3,22 @@
 #include "core/viewer_state.h"
 #include "models/model_list.h"
 #include "models/player.h"
-#include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 
 namespace {
-
-std::string chosenFile;
-ChooserResult ChooseFile(ChooserKind kind, const char*, char* buffer)
-{
-    EXPECT_EQ(kind, ChooserKind::kDirectory);
-    snprintf(buffer, kChooserBufferSize, "%s", chosenFile.c_str());
-    return ChooserResult::kChosen;
-}
 
 class Q2Player : public ViewerTest {
 protected:
     void SetUp() override
     {
         ViewerTest::SetUp();
-        fileChooser = ChooseFile;
         writers::Md2Model body = TinyMd2();
         body.skins = {"skin.pcx"};
         dir.Write("player/tris.md2", writers::WriteMd2(body));
         dir.Write("player/skin.pcx", TestPcx(8, 8));
         dir.Write("player/weapon.md2", writers::WriteMd2(TinyMd2()));
-        chosenFile = dir.Path("player/tris.md2");
+        standIn.answer = dir.Path("player/tris.md2");
     }
 };
 
@@ -39,7 +29,8 @@ TEST_F(Q2Player, BodyAndWeaponLoadWithTheWeaponCurrent)
     dir.Write("player/weapon.pcx", TestPcx(8, 8));
     ErrorCapture errors;
     std::string console = Printed([] { LoadQ2Player(); });
-    EXPECT_NE(console.find("The full path returned is \"" + chosenFile + "\"\n"), std::string::npos);
+    EXPECT_NE(console.find("The full path returned is \"" + standIn.answer + "\"\n"), std::string::npos);
+    EXPECT_EQ(standIn.kind, ChooserKind::kDirectory);
     EXPECT_NE(console.find("Sorry, but auto-loading of skins has been disabled"), std::string::npos);
     ModelObject* weapon = viewer.currentModel;
     ASSERT_NE(weapon, nullptr);
@@ -63,11 +54,11 @@ TEST_F(Q2Player, MissingPiecesStopWhereTheyAreFound)
     EXPECT_TRUE(errors.Has("Unable to open add skin " + dir.Path("player/weapon.pcx")));
     EXPECT_EQ(viewer.currentModel->next->next, nullptr);
     RemoveAllModels();
-    chosenFile = dir.Write("elsewhere/file", {1});  // no tris.md2: nothing
+    standIn.answer = dir.Write("elsewhere/file", {1});  // no tris.md2: nothing
     LoadQ2Player();
     EXPECT_EQ(viewer.currentModel, nullptr);
     EXPECT_TRUE(errors.Has("AddModel: Unable to create the model object"));
-    fileChooser = [](ChooserKind, const char*, char*) { return ChooserResult::kCancelled; };
+    standIn.result = ChooserResult::kCancelled;
     LoadQ2Player();
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(errors.Has("Invalid directory name"));

@@ -5,7 +5,6 @@
 #include "models/model_list.h"
 #include "models/player.h"
 #include "models/skins.h"
-#include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 
@@ -21,13 +20,6 @@ protected:
         return Load(model);
     }
 };
-
-std::string promptSeen;
-ChooserResult RecordPrompt(ChooserKind, const char* prompt, char*)
-{
-    promptSeen = prompt;
-    return ChooserResult::kCancelled;
-}
 
 }  // namespace
 
@@ -69,14 +61,13 @@ TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
     NextSkin();
     EXPECT_EQ(model->currentSkin, 0);
     ErrorCapture errors;
-    fileChooser = RecordPrompt;
     LoadSkin();  // full: refused before any prompt
     EXPECT_TRUE(errors.Has("AddSkin: maximum number of skins reached: 32"));
-    EXPECT_EQ(promptSeen, "");
+    EXPECT_EQ(standIn.prompt, "");
     while (model->numSkins > 3)
         RemoveSkin();
     Printed([] { LoadSkin(); });
-    EXPECT_EQ(promptSeen, "Name of skin (.pcx): ");
+    EXPECT_EQ(standIn.prompt, "Name of skin (.pcx): ");
 
     uint32_t third = model->skins[2].textureId, second = model->skins[1].textureId;
     model->currentSkin = 2;

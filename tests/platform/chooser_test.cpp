@@ -10,15 +10,6 @@
 
 namespace {
 
-ChooserResult outcome;
-std::string lastPrompt;
-ChooserResult Stand(ChooserKind, const char* prompt, char* buffer)
-{
-    lastPrompt = prompt;
-    snprintf(buffer, kChooserBufferSize, "/models/tris.md2");
-    return outcome;
-}
-
 class Chooser : public ::testing::Test {
 protected:
     void TearDown() override
@@ -33,7 +24,8 @@ protected:
 TEST_F(Chooser, PromptsPrintTheSameLinesOnSuccessAndCancel)
 {
     char buffer[kChooserBufferSize];
-    fileChooser = Stand;
+    fileChooser = StandInChooser;
+    standIn.answer = "/models/tris.md2";
     // The chooser's outcome, the prompt asked, and what the console shows.
     const struct {
         ChooserResult result;
@@ -50,11 +42,11 @@ TEST_F(Chooser, PromptsPrintTheSameLinesOnSuccessAndCancel)
          "Dialog Box could not be created.. probable cause :Invalid Handle\n"},
     };
     for (const auto& c : cases) {
-        outcome = c.result;
+        standIn.result = c.result;
         testing::internal::CaptureStdout();
         EXPECT_EQ(c.ask("Name of model (.mdl or .md2): ", buffer), c.result == ChooserResult::kChosen);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), c.console);
-        EXPECT_EQ(lastPrompt, "Name of model (.mdl or .md2): ");
+        EXPECT_EQ(standIn.prompt, "Name of model (.mdl or .md2): ");
         EXPECT_STREQ(buffer, c.result == ChooserResult::kChosen ? "/models/tris.md2" : "");
     }
 }

@@ -98,9 +98,21 @@ std::vector<uint8_t> TextureRgb(unsigned texture, int* width, int* height)
     return texels;
 }
 
+ChooserStandIn standIn;
+
+ChooserResult StandInChooser(ChooserKind kind, const char* prompt, char* buffer)
+{
+    standIn.kind = kind;
+    standIn.prompt = prompt;
+    snprintf(buffer, kChooserBufferSize, "%s", standIn.answer.c_str());
+    return standIn.answer.empty() ? ChooserResult::kCancelled : standIn.result;
+}
+
 void ViewerTest::SetUp()
 {
     ResetViewer();
+    standIn = ChooserStandIn();
+    fileChooser = StandInChooser;
 }
 
 ModelObject* ViewerTest::Load(const writers::Md2Model& model, const std::string& name)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/chooser.h"
 #include "support/test_files.h"
 
 struct ModelObject;
@@ -30,6 +31,18 @@ void ResetViewer();
 // A texture's first level as RGB bytes, with its size.
 std::vector<uint8_t> TextureRgb(unsigned texture, int* width = nullptr, int* height = nullptr);
 void RemoveAllModels();
+
+// The file chooser's stand-in: it gives its answer with its result (cancels
+// when there is none) and keeps the kind and prompt it was last asked with.
+// ViewerTest puts it in place.
+struct ChooserStandIn {
+    std::string answer;
+    ChooserResult result = ChooserResult::kChosen;
+    ChooserKind kind = ChooserKind::kOpen;
+    std::string prompt;
+};
+extern ChooserStandIn standIn;
+ChooserResult StandInChooser(ChooserKind kind, const char* prompt, char* buffer);
 
 // What the call printed on standard output.
 std::string Printed(const std::function<void()>& call);
