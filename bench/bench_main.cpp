@@ -17,18 +17,18 @@
 #include "archive/archive.h"
 #include "archive/game_files.h"
 #include "batch/model_listing.h"
-#include "capture/png_writer.h"
-#include "core/display.h"
-#include "core/viewer_state.h"
+#include "capture/screenshot.h"
+#include "formats/md2.h"
 #include "lighting/lights.h"
-#include "models/file_bytes.h"
-#include "models/md2.h"
-#include "models/model_list.h"
+#include "platform/file_bytes.h"
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/remesh.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/corpus_files.h"
 #include "view/projection.h"
+#include "viewer/display.h"
 
 namespace {
 
@@ -134,10 +134,11 @@ void BM_ParseCorpus(benchmark::State& state)
     int64_t bytes = 0;
     for (auto _ : state) {
         for (const std::vector<uint8_t>& file : corpus) {
-            std::unique_ptr<Md2File> record = OpenMd2Bytes(file);
+            Reports reports;
+            std::unique_ptr<Md2File> record = OpenMd2Bytes(file, reports);
             std::vector<SkinName> skins;
             std::unique_ptr<FrameName[]> names;
-            benchmark::DoNotOptimize(record && ReadMd2Sections(*record, skins, names));
+            benchmark::DoNotOptimize(record && ReadMd2Sections(*record, skins, names, reports));
             bytes += static_cast<int64_t>(file.size());
         }
     }

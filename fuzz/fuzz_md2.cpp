@@ -2,9 +2,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/viewer_state.h"
-#include "models/md2.h"
+#include "formats/md2.h"
 #include "render/draw.h"
+#include "state/viewer_state.h"
 
 // Reads like the viewer, then draws every window frame with every method:
 // without a GL context the drawing calls do nothing, but every index the
@@ -13,10 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FILE* quiet = freopen("/dev/null", "w", stdout);
     (void)quiet;
-    std::unique_ptr<Md2File> file = OpenMd2Bytes(std::vector<uint8_t>(data, data + size));
+    Reports reports;
+    std::unique_ptr<Md2File> file = OpenMd2Bytes(std::vector<uint8_t>(data, data + size), reports);
     std::vector<SkinName> skins;
     ModelObject model;
-    if (!file || !ReadMd2Sections(*file, skins, model.frameNames))
+    if (!file || !ReadMd2Sections(*file, skins, model.frameNames, reports))
         return 0;
     model.numFrames = file->header.numFrames;
     model.modelType = kModelMd2;

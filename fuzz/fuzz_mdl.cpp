@@ -2,18 +2,19 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/viewer_state.h"
-#include "models/mdl.h"
+#include "formats/mdl.h"
 #include "render/draw.h"
+#include "state/viewer_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FILE* quiet = freopen("/dev/null", "w", stdout);
     (void)quiet;
-    std::unique_ptr<MdlFile> file = OpenMdlBytes(std::vector<uint8_t>(data, data + size));
+    Reports reports;
+    std::unique_ptr<MdlFile> file = OpenMdlBytes(std::vector<uint8_t>(data, data + size), reports);
     std::vector<MdlSkinPicture> skins;
     ModelObject model;
-    if (!file || !ReadMdlSections(*file, skins, model.frameNames))
+    if (!file || !ReadMdlSections(*file, skins, model.frameNames, reports))
         return 0;
     // Every skin offset must leave a whole skin inside the file.
     size_t skinBytes = static_cast<size_t>(file->header.skinWidth) * static_cast<size_t>(file->header.skinHeight);

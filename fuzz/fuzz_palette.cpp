@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "models/palette.h"
+#include "formats/palette.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

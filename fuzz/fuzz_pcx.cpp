@@ -1,7 +1,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "models/pcx.h"
+#include "formats/pcx.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "models/truecolour.h"
+#include "formats/truecolour.h"
 
 // The first byte picks the decoder; the rest is the image file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

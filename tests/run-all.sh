@@ -63,7 +63,11 @@ ctest_stage() {
     [ "$label" != corpus ] || grep -hoE "corpus: .*" "$log" | grep -v "^corpus: using" | sed 's/^/  /'
 }
 
-echo "=== Stage 1: build and run the suite"
+echo "=== Stage 1: the layers, then build and run the suite"
+layers=$(bash tests/layers/check-layers.sh src)
+status=$?
+echo "$layers"
+record $status layers "$(echo "$layers" | tail -n 1 | sed 's/^layers: //')"
 if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     note "build: tarnivel, tests, benchmarks and the demo folder built"
     ctest_stage "unit tests" build unit -j "$jobs"

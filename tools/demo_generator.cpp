@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/vertex_normals.h"
 #include "model_writers.h"
-#include "render/vertex_normals.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "models/palette_extract.h"
-#include "models/palette.h"
+#include "model/palette_extract.h"
+#include "model/palettes.h"
 
 namespace {
 

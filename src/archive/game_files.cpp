@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "archive/archive.h"
-#include "models/file_bytes.h"
+#include "platform/file_bytes.h"
 #include "platform/paths.h"
 
 namespace {
@@ -183,7 +183,7 @@ std::string FindGameFile(const std::string& path)
     return entry ? archivePath + "/" + entry->name : std::string();
 }
 
-std::vector<std::string> GameSearchPlaces(const std::string& modelPath, ModelType type,
+std::vector<std::string> GameSearchPlaces(const std::string& modelPath, const std::vector<std::string>& baseFolders,
                                           const std::string& nameHint)
 {
     std::string hintFolder = nameHint.substr(0, nameHint.find('/'));
@@ -195,9 +195,7 @@ std::vector<std::string> GameSearchPlaces(const std::string& modelPath, ModelTyp
         return places;
     AddFolderPlaces(game, places);
     std::string parent = ParentOf(game);
-    std::vector<const char*> bases = type == kModelMdl ? std::vector<const char*>{"id1"}
-                                                       : std::vector<const char*>{"baseq2", "base"};
-    for (const char* base : bases) {
+    for (const std::string& base : baseFolders) {
         std::string folder = parent + base + "/";
         if (folder != game && IsFolder(folder)) {
             AddFolderPlaces(folder, places);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "models/model_types.h"
 
 // A game file is a loose file or a member of an archive, named by the
 // archive's path followed by the member's: ".../id1/pak0.pak/progs/ogre.mdl".
@@ -28,10 +27,10 @@ std::string FindGameFile(const std::string& path);
 // Where a game looks for the files its models name, in order: each place is
 // a loose folder (ending in "/") or an archive. For a model inside a game
 // folder: that folder, its archives (pakN.pak from the highest N down, then
-// .pk3 files in reverse name order), then the base game folder beside it
-// (id1 for MDL, baseq2 or base for MD2) the same way. Empty when the model
-// lies in no game folder.
-std::vector<std::string> GameSearchPlaces(const std::string& modelPath, ModelType type,
+// .pk3 files in reverse name order), then the first of the base game folders
+// beside it that exists (id1 for Quake; baseq2 or base for Quake 2) the same
+// way. Empty when the model lies in no game folder.
+std::vector<std::string> GameSearchPlaces(const std::string& modelPath, const std::vector<std::string>& baseFolders,
                                           const std::string& nameHint = std::string());
 // The first of the places holding the game-relative name (ignoring case); empty when none does.
 std::string FindInPlaces(const std::vector<std::string>& places, const std::string& name);

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <memory>
 
-#include "models/endian.h"
-#include "models/file_bytes.h"
+#include "platform/endian.h"
+#include "platform/file_bytes.h"
 
 namespace {
 

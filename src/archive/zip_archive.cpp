@@ -2,7 +2,7 @@
 
 #include <zip.h>
 
-#include "models/file_bytes.h"
+#include "platform/file_bytes.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "batch/model_listing.h"
 #include "batch/render_options.h"
-#include "core/error_log.h"
-#include "core/startup.h"
+#include "platform/error_log.h"
+#include "viewer/startup.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 
 #include "archive/archive.h"
 #include "archive/game_files.h"
-#include "core/error_log.h"
-#include "models/md2.h"
-#include "models/mdl.h"
+#include "formats/md2.h"
+#include "formats/mdl.h"
+#include "model/load.h"
+#include "platform/error_log.h"
 #include "platform/paths.h"
 
 namespace {
@@ -101,11 +102,14 @@ void ListFolder(const std::string& folder, FILE* out)
 bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
 {
     const char* extension = ExtractExtension(path.c_str());
+    Reports reports;
+    std::unique_ptr<FrameName[]> names;
     if (extension && strcasecmp(extension, "md2") == 0) {
-        std::unique_ptr<Md2File> file = OpenMd2Bytes(bytes);
+        std::unique_ptr<Md2File> file = OpenMd2Bytes(bytes, reports);
         std::vector<SkinName> skins;
-        std::unique_ptr<FrameName[]> names;
-        if (!file || !ReadMd2Sections(*file, skins, names)) {
+        bool read = file && ReadMd2Sections(*file, skins, names, reports);
+        ReportAll(reports);
+        if (!read) {
             ReportError("ListModels: %s is not a model that loads", path.c_str());
             return false;
         }
@@ -113,10 +117,11 @@ bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std
         line = Line(path, "md2", h.numFrames, h.numXyz, h.numTris, h.numSkins);
         return true;
     }
-    std::unique_ptr<MdlFile> file = OpenMdlBytes(bytes);
+    std::unique_ptr<MdlFile> file = OpenMdlBytes(bytes, reports);
     std::vector<MdlSkinPicture> skins;
-    std::unique_ptr<FrameName[]> names;
-    if (!file || !ReadMdlSections(*file, skins, names)) {
+    bool read = file && ReadMdlSections(*file, skins, names, reports);
+    ReportAll(reports);
+    if (!read) {
         ReportError("ListModels: %s is not a model that loads", path.c_str());
         return false;
     }

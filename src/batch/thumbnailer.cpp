@@ -9,7 +9,7 @@
 #include <string>
 
 #include "batch/render_options.h"
-#include "capture/png_writer.h"
+#include "formats/png_writer.h"
 #include "offscreen/picture.h"
 
 namespace {

@@ -8,19 +8,19 @@
 #include <cstdlib>
 #include <vector>
 
-#include "capture/png_writer.h"
-#include "core/display.h"
-#include "core/error_log.h"
-#include "core/quit_signals.h"
-#include "core/viewer_state.h"
+#include "formats/png_writer.h"
 #include "platform/chooser.h"
+#include "platform/error_log.h"
 #include "platform/paths.h"
+#include "platform/quit_signals.h"
+#include "state/viewer_state.h"
 
 namespace {
 
 // Screenshots are taken by the next frame, before its swap.
 int pendingScreenShots = 0;
 const char* captureShotName = nullptr;
+char captureShotFile[kMaxPath];
 int captureShotResult = 1;
 
 std::string ReadAnswerLine()
@@ -72,6 +72,11 @@ bool ParseDuration(const std::string& answer, float* seconds)
         return false;
     *seconds = value;
     return true;
+}
+
+int WritePng(png_bytep* rows, int width, int height, const char* fileName)
+{
+    return WritePngRows(rows, width, height, PNG_COLOR_TYPE_RGB, fileName, viewer.showOverlay);
 }
 
 int MakeScreenShot(const char* fileName)
@@ -182,22 +187,25 @@ void StartCaptureSequence()
     viewer.captureStepMs = 1000 / fps;
 }
 
-void CaptureFrame(int frame, int now)
+bool BeginCaptureFrame(int frame)
 {
-    char name[kMaxPath];
-    if (!FormatPath(name, sizeof name, "%s_%03d.png", viewer.captureBaseName, frame)) {
+    if (!FormatPath(captureShotFile, sizeof captureShotFile, "%s_%03d.png", viewer.captureBaseName, frame)) {
         ReportError("CaptureFrame: the capture name is too long for a file name");
         AbortCapture();
-        return;
+        return false;
     }
-    captureShotName = name;
+    captureShotName = captureShotFile;
     captureShotResult = 1;
-    Display();
+    return true;
+}
+
+void FinishCaptureFrame(int now)
+{
     captureShotName = nullptr;
     if (captureShotResult != 0) {
         AbortCapture();
         return;
     }
-    printf("Wrote %s at %d (ms)\n", name, now);
+    printf("Wrote %s at %d (ms)\n", captureShotFile, now);
     viewer.captureFramesLeft--;
 }

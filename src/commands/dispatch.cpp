@@ -5,14 +5,21 @@
 #include <cstdlib>
 
 #include "commands/command_table.h"
-#include "core/viewer_state.h"
+#include "commands/menus.h"
+#include "state/viewer_state.h"
 #include "view/control.h"
+
+void RunCommand(int row)
+{
+    commandTable[row].handler(commandTable[row].argument);
+    UpdateMaterialMenu();
+}
 
 void Keyboard(unsigned char key, int, int)
 {
     int row = FindCommandForKey(key);
     if (row >= 0)
-        commandTable[row].handler(commandTable[row].argument);
+        RunCommand(row);
 }
 
 void SpecialKey(int key, int, int)
@@ -40,7 +47,7 @@ void ArrowKey(int key, bool shift)
 void MenuSelect(int value)
 {
     if (value >= 0 && value < kNumCommands)
-        commandTable[value].handler(commandTable[value].argument);
+        RunCommand(value);
 }
 
 void ChangeEyeSpacing(float amount)

@@ -1,5 +1,8 @@
 #pragma once
 
+// Runs a command-table row, then marks the menus for what it changed.
+void RunCommand(int row);
+
 // GLUT callbacks.
 void Keyboard(unsigned char key, int x, int y);
 void SpecialKey(int key, int x, int y);

@@ -6,11 +6,14 @@
 
 #include "commands/command_table.h"
 #include "commands/dispatch.h"
-#include "core/viewer_state.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
+#include "state/viewer_state.h"
 
 namespace {
+
+// The material the Material menu stars: -1 for none (no model).
+int markedMaterial = -1;
 
 void KeyPart(const CommandEntry& row, char* part, size_t size)
 {
@@ -95,6 +98,10 @@ void UpdateMaterialMenu()
 {
     if (viewer.materialMenu == 0)
         return;  // no menus yet (tests, or before start-up made them)
+    int current = viewer.currentModel ? viewer.currentModel->materialIndex : -1;
+    if (current == markedMaterial)
+        return;  // the labels show it already
+    markedMaterial = current;
     int previous = glutGetMenu();
     glutSetMenu(viewer.materialMenu);
     for (int i = 0; i < kNumMaterials; ++i) {
@@ -132,6 +139,7 @@ void CreateMenus()
     viewer.materialMenu = glutCreateMenu(MaterialMenuSelect);
     for (int i = 0; i < kNumMaterials; ++i)
         glutAddMenuEntry(materialTable[i].name, i);
+    markedMaterial = -1;
     int background = CommandMenu({88, 89, 90, 91, 92, 93, 94, 95});
     int misc = CommandMenu({96, 97, 37, 38});
 

@@ -4,9 +4,9 @@
 
 #include <cstdio>
 
-#include "core/error_log.h"
-#include "core/viewer_state.h"
+#include "platform/error_log.h"
 #include "render/draw.h"
+#include "state/viewer_state.h"
 
 namespace {
 

@@ -1,24 +1,6 @@
 #pragma once
 
-#include <GL/gl.h>
-#include <cstdint>
-
-#include "view/placement.h"
-
-enum LightType : uint8_t { kLightPositional = 0, kLightDirectional = 1, kLightSpot = 2 };
-
-struct LightSource {
-    Placement placement;  // position and axisZ (the direction) only
-    GLenum glLight;
-    bool on;
-    uint8_t type;
-    float ambient[4];
-    float diffuse[4];
-    float specular[4];
-    float spotExponent;
-    float spotCutoff;
-    float constantAttenuation;
-};
+#include "state/light_source.h"
 
 void InitLighting();
 void SetAmbientLight();

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "core/error_log.h"
+#include "platform/error_log.h"
 
 const MaterialEntry materialTable[kNumMaterials] = {
     {"Default", {0.2f, 0.2f, 0.2f}, {0.8f, 0.8f, 0.8f}, {0, 0, 0}, 0},

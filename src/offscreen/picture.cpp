@@ -10,20 +10,21 @@
 #include <cstring>
 #include <vector>
 
-#include "capture/png_writer.h"
-#include "core/display.h"
-#include "core/error_log.h"
-#include "core/startup.h"
-#include "core/viewer_state.h"
+#include "formats/png_writer.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
-#include "models/model_list.h"
-#include "models/palette.h"
-#include "models/skins.h"
+#include "model/palettes.h"
 #include "offscreen/egl_context.h"
+#include "platform/error_log.h"
 #include "render/animation.h"
 #include "render/draw.h"
+#include "render/textures.h"
+#include "scene/model_list.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
 #include "view/framing.h"
+#include "viewer/display.h"
+#include "viewer/startup.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ int RenderPictures(const PictureRequest& request)
 {
     // The picture is the output: reports go to standard error, and no log is kept.
     reportConsole = stderr;
-    viewer.errorLog = nullptr;
+    errorLog = nullptr;
     OffscreenContext context;
     std::string error;
     if (!CreateOffscreenContext(request.width, request.height, context, error)) {

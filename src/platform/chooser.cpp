@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/quit_signals.h"
+#include "platform/quit_signals.h"
 
 FileChooser fileChooser = SystemFileChooser;
 MemberChooser memberChooser = SystemMemberChooser;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/error_log.h"
+#include "platform/error_log.h"
 
 namespace {
 

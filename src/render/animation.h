@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "models/model.h"
+#include "model/model.h"
 
 enum AnimMethod : uint8_t { kAnimNone = 0, kAnimAllFrames = 1, kAnimSameSequence = 2, kAnimCustom = 3 };
 
@@ -15,6 +15,8 @@ int FrameNumber(const char* name);
 int RandomInt(int low, int high);
 // The animation clock runs while animating or capturing.
 bool ClockRuns();
+// The skin drawn: the current one, or while the clock runs its group's picture.
+int DrawnSkin(const ModelObject* model);
 
 // Command handlers.
 void StartStopAnimation(float unused = 0.0f);

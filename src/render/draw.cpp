@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/error_log.h"
-#include "core/viewer_state.h"
-#include "models/md2.h"
-#include "models/mdl.h"
+#include "formats/md2.h"
+#include "formats/mdl.h"
+#include "formats/vertex_normals.h"
+#include "platform/error_log.h"
 #include "render/animation.h"
-#include "render/frame_geometry.h"
+#include "render/frame_arrays.h"
 #include "render/interpolate.h"
 #include "render/remesh.h"
-#include "render/vertex_normals.h"
+#include "state/viewer_state.h"
 
 namespace {
 

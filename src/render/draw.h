@@ -1,6 +1,6 @@
 #pragma once
 
-#include "models/model.h"
+#include "model/model.h"
 
 // Compiles the model's display list for its frame window at fraction.
 void UpdateModelDisplayList(ModelObject* model, float fraction);

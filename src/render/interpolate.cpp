@@ -1,8 +1,8 @@
 #include "render/interpolate.h"
 
-#include "core/error_log.h"
-#include "core/viewer_state.h"
+#include "platform/error_log.h"
 #include "render/draw.h"
+#include "state/viewer_state.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "core/error_log.h"
-#include "core/viewer_state.h"
-#include "models/md2.h"
-#include "models/mdl.h"
+#include "formats/md2.h"
+#include "formats/mdl.h"
+#include "platform/error_log.h"
 #include "render/draw.h"
-#include "render/frame_geometry.h"
+#include "render/frame_arrays.h"
+#include "state/viewer_state.h"
 
 namespace {
 

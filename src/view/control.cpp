@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/error_log.h"
-#include "core/viewer_state.h"
+#include "platform/error_log.h"
+#include "state/viewer_state.h"
 
 namespace {
 

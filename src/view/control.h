@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "view/placement.h"
+#include "maths/placement.h"
 
 void MoveControlTarget(float dx, float dy, uint8_t moveType);
 void UpdateOrbitCamera();

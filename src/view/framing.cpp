@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/viewer_state.h"
 #include "render/draw.h"
+#include "state/viewer_state.h"
 #include "view/control.h"
 #include "view/projection.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "models/model.h"
+#include "model/model.h"
 
 // Places the orbiting camera about the model's frame so that the frame
 // fills the given part (0 to 1) of the window, seen from the orbit's

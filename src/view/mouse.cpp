@@ -2,7 +2,7 @@
 
 #include <GL/freeglut.h>
 
-#include "core/viewer_state.h"
+#include "state/viewer_state.h"
 #include "view/control.h"
 
 void MouseButton(int button, int state, int x, int y)

@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "core/viewer_state.h"
+#include "state/viewer_state.h"
 
 void SetProjection()
 {

@@ -2,16 +2,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "capture/png_writer.h"
 #include "capture/screenshot.h"
-#include "core/display.h"
-#include "core/startup.h"
-#include "core/viewer_state.h"
+#include "formats/png_writer.h"
 #include "lighting/materials.h"
-#include "models/model_list.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
+#include "viewer/display.h"
+#include "viewer/startup.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "commands/command_table.h"
 #include "commands/dispatch.h"
 #include "commands/menus.h"
-#include "core/viewer_state.h"
-#include "models/model_list.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 

@@ -9,12 +9,15 @@
 #include <map>
 #include <string>
 
-#include "core/viewer_state.h"
-#include "models/md2.h"
-#include "models/mdl.h"
-#include "models/model_list.h"
-#include "models/skins.h"
+#include "formats/md2.h"
+#include "formats/mdl.h"
+#include "model/skins.h"
+#include "render/animation.h"
 #include "render/draw.h"
+#include "render/textures.h"
+#include "scene/model_list.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
 #include "support/corpus_files.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"

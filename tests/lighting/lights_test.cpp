@@ -4,10 +4,13 @@
 #include <cmath>
 
 #include "commands/command_table.h"
-#include "core/viewer_state.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
-#include "models/skins.h"
+#include "model/skins.h"
+#include "render/animation.h"
+#include "render/textures.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 

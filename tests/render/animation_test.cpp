@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/viewer_state.h"
-#include "models/model_list.h"
 #include "render/animation.h"
 #include "render/draw.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/feedback.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "core/viewer_state.h"
-#include "models/md2.h"
-#include "models/model_list.h"
+#include "formats/md2.h"
 #include "render/animation.h"
 #include "render/draw.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/feedback.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "core/viewer_state.h"
-#include "models/model_list.h"
 #include "render/remesh.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 

@@ -2,15 +2,19 @@
 
 #include <GL/freeglut.h>
 
-#include "core/startup.h"
-#include "core/viewer_state.h"
 #include "lighting/lights.h"
-#include "models/model_list.h"
-#include "models/palette.h"
-#include "models/skins.h"
+#include "model/palettes.h"
+#include "model/skins.h"
 #include "platform/chooser.h"
+#include "platform/error_log.h"
+#include "render/animation.h"
+#include "render/textures.h"
+#include "scene/model_list.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
 #include "support/test_files.h"
 #include "view/projection.h"
+#include "viewer/startup.h"
 
 namespace {
 
@@ -48,11 +52,11 @@ void RequireGlContext()
 
 void RemoveAllModels()
 {
-    FILE* log = viewer.errorLog;
-    viewer.errorLog = nullptr;
+    FILE* log = errorLog;
+    errorLog = nullptr;
     while (viewer.currentModel)
         RemoveModel();
-    viewer.errorLog = log;
+    errorLog = log;
 }
 
 void ResetViewer()
@@ -139,14 +143,14 @@ std::string Printed(const std::function<void()>& call)
     return testing::internal::GetCapturedStdout();
 }
 
-ErrorCapture::ErrorCapture() : saved_(viewer.errorLog), file_(tmpfile())
+ErrorCapture::ErrorCapture() : saved_(errorLog), file_(tmpfile())
 {
-    viewer.errorLog = file_;
+    errorLog = file_;
 }
 
 ErrorCapture::~ErrorCapture()
 {
-    viewer.errorLog = saved_;
+    errorLog = saved_;
     fclose(file_);
 }
 

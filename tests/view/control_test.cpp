@@ -5,8 +5,9 @@
 #include <random>
 
 #include "commands/dispatch.h"
-#include "core/viewer_state.h"
-#include "models/model_list.h"
+#include "model/load.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "view/control.h"
 #include "view/mouse.h"

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "core/viewer_state.h"
-#include "models/model_list.h"
 #include "render/draw.h"
+#include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 #include "view/framing.h"

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "core/startup.h"
-#include "core/viewer_state.h"
+#include "state/viewer_state.h"
 #include "support/gl_context.h"
 #include "view/projection.h"
+#include "viewer/startup.h"
 
 namespace {
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <png.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes rows (height pointers, top row first) of a libpng colour type (RGB
+// or RGBA) as an 8-bit PNG; progress prints a dot a row. 0 on success, 1 on
+// failure.
+int WritePngRows(png_bytep* rows, int width, int height, int colourType, const char* fileName, bool progress);
+// libpng's row callback: a dot per row written.
+void PngRowWritten(png_structp png, png_uint_32 row, int pass);
+
+// Writes an RGBA picture (top row first) so that no partial or empty file
+// ever stands at path: into a fresh name in the same folder, then renamed.
+// False with error set, and nothing left behind.
+bool WritePngAtomically(const std::vector<uint8_t>& rgba, int width, int height, const std::string& path,
+                        std::string& error);
+// The temporary file being written now, or empty: a process ended by a
+// signal removes it.
+const char* PendingPngFile();

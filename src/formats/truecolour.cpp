@@ -1,0 +1,180 @@
+#include "formats/truecolour.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>  // needs FILE first
+#include <png.h>
+
+namespace {
+
+bool SizeAcceptable(long width, long height)
+{
+    return width > 0 && height > 0 && width <= kMaxTrueColourSide && height <= kMaxTrueColourSide;
+}
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+};
+
+void JpegFail(j_common_ptr info)
+{
+    longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
+
+void JpegQuiet(j_common_ptr, int) {}
+
+// Kept out of DecodeJpeg so that nothing with a destructor lives across setjmp.
+bool ReadJpeg(jpeg_decompress_struct& info, const uint8_t* bytes, size_t size, RgbImage& image)
+{
+    jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK ||
+        !SizeAcceptable(info.image_width, info.image_height))
+        return false;
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    if (info.output_components != 3)
+        return false;
+    image.width = static_cast<int>(info.output_width);
+    image.height = static_cast<int>(info.output_height);
+    image.rgb.resize(static_cast<size_t>(image.width) * image.height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = image.rgb.data() + static_cast<size_t>(info.output_scanline) * image.width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+uint16_t Le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+// Copies one TGA pixel (B G R [A]) to R G B.
+void PutTgaPixel(const uint8_t* source, uint8_t* out)
+{
+    out[0] = source[2];
+    out[1] = source[1];
+    out[2] = source[0];
+}
+
+bool ReadTgaPixels(const uint8_t* data, size_t size, bool runLength, int bytesPerPixel,
+                   std::vector<uint8_t>& rgb)
+{
+    size_t pixels = rgb.size() / 3, done = 0, at = 0;
+    while (done < pixels) {
+        size_t count = 1;
+        bool run = false;
+        if (runLength) {
+            if (at >= size)
+                return false;
+            uint8_t packet = data[at++];
+            count = (packet & 0x7F) + 1u;
+            run = (packet & 0x80) != 0;
+        }
+        if (count > pixels - done)
+            count = pixels - done;
+        size_t needed = run ? bytesPerPixel : count * bytesPerPixel;
+        if (needed > size - at)
+            return false;
+        for (size_t i = 0; i < count; ++i)
+            PutTgaPixel(data + at + (run ? 0 : i * bytesPerPixel), &rgb[3 * (done + i)]);
+        at += needed;
+        done += count;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsTrueColourExtension(const char* extension)
+{
+    if (!extension)
+        return false;
+    for (const char* known : {"png", "tga", "jpg", "jpeg"})
+        if (strcasecmp(extension, known) == 0)
+            return true;
+    return false;
+}
+
+bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image)
+{
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes, size))
+        return false;
+    if (!SizeAcceptable(png.width, png.height)) {
+        png_image_free(&png);
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.rgb.resize(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
+        png_image_free(&png);
+        return false;
+    }
+    return true;
+}
+
+bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image)
+{
+    jpeg_decompress_struct info;
+    JpegError error;
+    info.err = jpeg_std_error(&error.manager);
+    error.manager.error_exit = JpegFail;
+    error.manager.emit_message = JpegQuiet;
+    jpeg_create_decompress(&info);
+    bool ok = false;
+    if (setjmp(error.jump) == 0)
+        ok = ReadJpeg(info, bytes, size, image);
+    jpeg_destroy_decompress(&info);
+    return ok;
+}
+
+bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image)
+{
+    if (size < 18)
+        return false;
+    int idLength = bytes[0], colourMapType = bytes[1], imageType = bytes[2];
+    int mapLength = Le16(bytes + 5), mapEntryBits = bytes[7];
+    int width = Le16(bytes + 12), height = Le16(bytes + 14), depth = bytes[16];
+    bool topFirst = (bytes[17] & 0x20) != 0;
+    if ((imageType != 2 && imageType != 10) || (depth != 24 && depth != 32) ||
+        !SizeAcceptable(width, height) || colourMapType > 1)
+        return false;
+    size_t offset = 18 + idLength + (colourMapType ? mapLength * ((mapEntryBits + 7) / 8) : 0);
+    if (offset > size)
+        return false;
+    image.width = width;
+    image.height = height;
+    image.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
+    if (!ReadTgaPixels(bytes + offset, size - offset, imageType == 10, depth / 8, image.rgb))
+        return false;
+    if (!topFirst) {
+        size_t rowBytes = static_cast<size_t>(width) * 3;
+        for (int r = 0; r < height / 2; ++r)
+            std::swap_ranges(image.rgb.begin() + r * rowBytes, image.rgb.begin() + (r + 1) * rowBytes,
+                             image.rgb.begin() + (height - 1 - r) * rowBytes);
+    }
+    return true;
+}
+
+bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image)
+{
+    if (!extension)
+        return false;
+    if (strcasecmp(extension, "png") == 0)
+        return DecodePng(bytes, size, image);
+    if (strcasecmp(extension, "tga") == 0)
+        return DecodeTga(bytes, size, image);
+    if (strcasecmp(extension, "jpg") == 0 || strcasecmp(extension, "jpeg") == 0)
+        return DecodeJpeg(bytes, size, image);
+    return false;
+}

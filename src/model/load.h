@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "formats/reports.h"
+#include "model/model.h"
+
+// Tells the log what a reader said, in order.
+void ReportAll(const Reports& reports);
+
+// Reads a model file, loose or inside an archive; false after one report in
+// the reader's words: who ("OpenMd2File") and what kind of file ("md2").
+bool ReadModelFile(const char* who, const char* kind, const char* path, std::vector<uint8_t>& bytes);
+
+// The whole load of a model file, with no OpenGL: its record, frame names,
+// start-up values, and its skins as pictures (skinPictures) for whoever
+// draws it to make into textures. Null after its reports; nothing stays.
+std::unique_ptr<ModelObject> InitMd2Object(const char* path);
+std::unique_ptr<ModelObject> InitMdlObject(const char* path);
+
+// Start-up values both readers give a model once its file is read.
+void InitCommonModelFields(ModelObject* model);
+
+// The named skin as the model's next skin, when an image for it can be
+// found. PCX skins use palette (the Quake 2 one; null when there is none).
+int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model);
+// Makes the skin picture the model's next skin.
+int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_t* palette, ModelObject* model);

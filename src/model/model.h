@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+#include <vector>
+
+#include "formats/frame_types.h"
+#include "formats/md2.h"
+#include "formats/mdl.h"
+#include "formats/truecolour.h"
+#include "maths/placement.h"
+#include "platform/paths.h"
+
+enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2 };
+
+constexpr int kMaxCustomFrames = 128;
+
+struct SkinInfo {
+    uint32_t textureId = 0;
+    char name[64] = {};
+    int32_t group = -1;     // the MDL skin group the picture came from; -1 for a single skin
+    float interval = 0.0f;  // a group picture's end time in seconds
+};
+
+struct ModelObject {
+    Placement placement = {};  // position, axisX, axisY, axisZ
+    float viewCentre[3] = {};  // where the orbit centres, in the model's own axes (Frame Current Model)
+
+    uint32_t displayList = 0;
+    int32_t skinWidth = 0;
+    int32_t skinHeight = 0;
+    bool hasSkins = false;
+    bool texturing = false;
+    int32_t numSkins = 0;
+    int32_t maxSkins = 0;
+    std::unique_ptr<SkinInfo[]> skins;
+    // A loaded model's skins as pictures, one per skin, until whoever draws
+    // it makes them into textures.
+    std::vector<RgbImage> skinPictures;
+    int32_t currentSkin = 0;
+    int32_t animatedSkin = -1;  // the current skin group's picture due on the running clock
+    char autoSkinName[kMaxPath] = {};
+    char autoSkinDirectory[kMaxPath] = {};
+    int32_t numFrames = 0;
+    std::unique_ptr<FrameName[]> frameNames;
+    int32_t modelType = 0;
+    // The reader's record, by modelType: MdlFile for 1, Md2File for 2.
+    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>> fileData;
+    int32_t lastAdvanceTime = 0;
+    int32_t prevPrevFrame = 0;
+    int32_t prevFrame = 0;
+    int32_t currentFrame = 0;
+    int32_t nextFrame = 0;
+    std::unique_ptr<int32_t[]> customFrames;
+    int32_t numCustomFrames = 0;
+    int32_t maxCustomFrames = 0;
+    int32_t customFrameIndex = 0;
+    uint8_t animMethod = 0;
+    uint8_t materialIndex = 0;
+    // The drawing's own: what every frame shares, and the arrays a running
+    // clock draws from instead of the display list.
+    std::shared_ptr<const struct FrameLayout> triangleLayout;
+    std::shared_ptr<const struct FrameLayout> commandLayout;
+    std::shared_ptr<struct FrameGeometry> frameArrays;
+    bool drawnFromArrays = false;
+    std::unique_ptr<ModelObject> next;
+
+    ModelObject();
+    ModelObject(const ModelObject&) = delete;
+    ModelObject& operator=(const ModelObject&) = delete;
+    ~ModelObject();
+};
+
+MdlFile* MdlData(const ModelObject* model);
+Md2File* Md2Data(const ModelObject* model);

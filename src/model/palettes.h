@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "formats/palette.h"
+#include "model/model.h"
+
+// The two game palettes, 256 R G B entries each, loaded once at start-up
+// when the working directory or the user data folder holds them.
+extern uint8_t mdlPalette[768];
+extern uint8_t md2Palette[768];
+extern bool mdlPaletteLoaded;
+extern bool md2PaletteLoaded;
+
+// Reads the first 768 bytes of a palette file; bytes after them are ignored.
+PaletteResult ReadPaletteFile(const char* path, uint8_t palette[768]);
+
+// Where a palette is looked for after the working directory:
+// $XDG_DATA_HOME/tarnivel, or ~/.local/share/tarnivel.
+std::string UserPaletteDirectory();
+
+// Start-up: a missing or short palette is reported once (unless report is
+// false); the viewer goes on and takes the palette from each model's game.
+bool LoadMDLPalette(bool report = true);
+bool LoadMD2Palette(bool report = true);
+
+// The base game folders beside a mod whose files the model's game may use.
+std::vector<std::string> BaseGameFolders(ModelType type);
+
+// A game's palette from the file that holds it: gfx/palette.lmp for Quake,
+// the 256-colour palette of pics/colormap.pcx for Quake 2.
+const char* GamePaletteFile(ModelType type);
+bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_t palette[768]);
+
+// The palette of a model's indexed skins: the one loaded at start-up, else
+// its game's, found along the game's search path; null when there is none.
+const uint8_t* ModelPalette(ModelType type, const std::string& modelPath);

@@ -1,0 +1,49 @@
+#include "platform/error_log.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdarg>
+#include <ctime>
+
+FILE* reportConsole = stdout;
+FILE* errorLog = nullptr;
+
+void WriteErrorLogHeader(FILE* log)
+{
+    time_t now = time(nullptr);
+    fprintf(log, "\nNew Error Log Started: %s", asctime(localtime(&now)));
+}
+
+void OpenErrorLog()
+{
+    errorLog = fopen("errors.txt", "a");
+    if (errorLog) {
+        WriteErrorLogHeader(errorLog);
+        fflush(errorLog);
+    }
+}
+
+void ReportError(const char* format, ...)
+{
+    char message[1024];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof message, format, args);  // cuts, never overruns
+    va_end(args);
+    // Flushed at once: a run that ends by a signal or a crash keeps every report.
+    fprintf(reportConsole, "Error: %s\n", message);
+    fflush(reportConsole);
+    if (errorLog) {
+        fprintf(errorLog, "Error: %s\n", message);
+        fflush(errorLog);
+    }
+}
+
+void CheckGLError(const char* where)
+{
+    GLenum err = glGetError();
+    if (err != GL_NO_ERROR)
+        ReportError("OpenGL error detected in %s: %s\n", where,
+                    reinterpret_cast<const char*>(gluErrorString(err)));
+}

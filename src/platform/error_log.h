@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdio>
+
+// errors.txt while it is open; null when no log is kept.
+extern FILE* errorLog;
+
+// Where reports are printed: standard output, or standard error for the
+// command-line modes whose standard output is their result.
+extern FILE* reportConsole;
+
+// Opens errors.txt for appending and writes this run's header.
+void OpenErrorLog();
+
+// Formats one message (cut to 1023 characters) and writes "Error: %s\n"
+// to the console and to the error log.
+void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Reports one pending OpenGL error, if any, tagged with where the check ran.
+void CheckGLError(const char* where);
+
+// Writes the log header to a stream; kept apart so the format can be tested.
+void WriteErrorLogHeader(FILE* log);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Larger files are refused rather than read: no real model or skin comes near it.
+constexpr size_t kMaxInputFileSize = size_t(256) << 20;
+
+enum class FileReadResult { kOk, kCannotOpen, kTooLarge, kReadError };
+
+// Reads a whole file into bytes.
+FileReadResult ReadFileBytes(const char* path, std::vector<uint8_t>& bytes);

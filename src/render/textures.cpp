@@ -1,0 +1,106 @@
+#include "render/textures.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "model/skins.h"
+#include "platform/error_log.h"
+#include "state/viewer_state.h"
+
+void InitTextureEnvironment()
+{
+    viewer.textureFilter = GL_LINEAR;
+    viewer.textureEnvMode = GL_MODULATE;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    const float white[4] = {1, 1, 1, 1};
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, white);
+}
+
+namespace {
+
+// The image made smaller by a whole factor, each texel the mean of its block.
+std::vector<uint8_t> Reduced(const uint8_t* rgb, int width, int height, int factor, int* newWidth, int* newHeight)
+{
+    int w = *newWidth = (width + factor - 1) / factor, h = *newHeight = (height + factor - 1) / factor;
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h * 3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            unsigned sum[3] = {0, 0, 0}, count = 0;
+            for (int dy = 0; dy < factor && y * factor + dy < height; ++dy) {
+                const uint8_t* row = rgb + (static_cast<size_t>(y * factor + dy) * width + x * factor) * 3;
+                for (int dx = 0; dx < factor && x * factor + dx < width; ++dx, ++count)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += row[3 * dx + c];
+            }
+            for (int c = 0; c < 3; ++c)
+                out[(static_cast<size_t>(y) * w + x) * 3 + c] = static_cast<uint8_t>(sum[c] / count);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
+{
+    std::vector<uint8_t> reduced;
+    int limit = viewer.textureSizeLimit;
+    if (limit > 0 && (width > limit || height > limit)) {
+        int factor = (std::max(width, height) + limit - 1) / limit;
+        reduced = Reduced(rgb, width, height, factor, &width, &height);
+        rgb = reduced.data();
+    }
+    glEnable(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, viewer.textureFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, viewer.textureFilter);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glDisable(GL_TEXTURE_2D);
+    CheckGLError("CreateTextureFromSkin()");
+    return texture;
+}
+
+uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, int width, int height,
+                               int paletteEntries)
+{
+    RgbImage image;
+    if (!PalettedSkin(indices, palette, width, height, paletteEntries, image))
+        return 0;
+    return CreateTextureFromRgb(image.rgb.data(), width, height);
+}
+
+bool MakeSkinTextures(ModelObject* model)
+{
+    std::vector<RgbImage> pictures = std::move(model->skinPictures);
+    model->skinPictures.clear();
+    for (size_t i = 0; i < pictures.size() && i < static_cast<size_t>(model->numSkins); ++i) {
+        const RgbImage& picture = pictures[i];
+        model->skins[i].textureId = CreateTextureFromRgb(picture.rgb.data(), picture.width, picture.height);
+        if (model->skins[i].textureId == 0)
+            return false;
+    }
+    return true;
+}
+
+void ToggleTextureFilter(float)
+{
+    viewer.textureFilter = viewer.textureFilter == GL_LINEAR ? GL_NEAREST : GL_LINEAR;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, viewer.textureFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, viewer.textureFilter);
+}
+
+void SetTextureEnvMode(float mode)
+{
+    viewer.textureEnvMode = static_cast<GLenum>(static_cast<int>(mode));
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(viewer.textureEnvMode));
+}

@@ -1,0 +1,149 @@
+#include "scene/model_list.h"
+
+#include <GL/gl.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <string>
+
+#include "model/archive_choice.h"
+#include "model/load.h"
+#include "platform/chooser.h"
+#include "platform/error_log.h"
+#include "platform/paths.h"
+#include "render/draw.h"
+#include "render/textures.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
+
+namespace {
+
+// A load that fails after its skins: textures deleted, the model released.
+void ReleaseFailedModel(std::unique_ptr<ModelObject>& model)
+{
+    if (model->skins)
+        FreeSkinInfos(model.get());
+    model.reset();
+}
+
+// What the drawing needs of a loaded model: its skin textures and its first
+// frame's display list. False after a report and the model's release.
+bool PrepareForDrawing(std::unique_ptr<ModelObject>& model)
+{
+    std::string tag = model->modelType == kModelMdl ? "InitMdlObject" : "InitMd2Object";
+    CheckGLError((tag + "() before reading skins").c_str());
+    if (!MakeSkinTextures(model.get())) {
+        ReportError("%s: Couldn't read skin", tag.c_str());
+        ReleaseFailedModel(model);
+        return false;
+    }
+    CheckGLError((tag + "() after reading skins").c_str());
+    model->displayList = glGenLists(1);
+    if (model->displayList == 0) {
+        ReportError("Couldn't generate a display list");
+        ReleaseFailedModel(model);
+        return false;
+    }
+    CheckGLError((tag + "()").c_str());
+    UpdateModelDisplayList(model.get(), 0.0f);
+    return true;
+}
+
+}  // namespace
+
+ModelObject* AddModel(const char* path)
+{
+    char chosen[kMaxPath];
+    if (path && !PathFits("AddModel", path))
+        return nullptr;
+    if (!path && !GetFileOpenName("Name of model (.mdl or .md2): ", chosen))
+        return nullptr;
+    std::string whole = path ? path : chosen;
+    if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
+        return nullptr;
+    const char* name = whole.c_str();
+
+    const char* extension = ExtractExtension(name);
+    std::unique_ptr<ModelObject> model;
+    if (extension && strcasecmp(extension, "mdl") == 0) {
+        model = InitMdlObject(name);
+    } else if (extension && strcasecmp(extension, "md2") == 0) {
+        model = InitMd2Object(name);
+    } else {
+        ReportError("AddModel: You must specify a model ending with \".mdl\" or \".md2\"");
+        return nullptr;
+    }
+    if (!model || !PrepareForDrawing(model)) {
+        ReportError("AddModel: Unable to create the model object");
+        return nullptr;
+    }
+    model->lastAdvanceTime = 0;
+    model->autoSkinName[0] = '\0';
+    model->next = std::move(viewer.modelList);
+    viewer.modelList = std::move(model);
+    viewer.currentModel = viewer.modelList.get();
+    return viewer.currentModel;
+}
+
+void LoadModel(float)
+{
+    AddModel(nullptr);
+}
+
+namespace {
+
+void ReleaseModelData(ModelObject* model)
+{
+    GLuint list = model->displayList;
+    glDeleteLists(list, 1);
+    FreeSkinInfos(model);
+    if (!model->frameNames)
+        ReportError("The model had no frame names to free!");
+    model->frameNames.reset();
+    if (std::holds_alternative<std::monostate>(model->fileData)) {
+        ReportError("The model had no MDL file data to free!");
+    } else if (model->modelType == kModelMdl && MdlData(model)) {
+        if (!MdlData(model)->file.empty())
+            ReportError("Warning: the MDL file for the model being removed may still be open");
+    } else if (model->modelType == kModelMd2 && Md2Data(model)) {
+        if (!Md2Data(model)->file.empty())
+            ReportError("Warning: the MD2 file for the model being removed may still be open");
+    } else {
+        ReportError("RemoveModel: Invalid model type");
+    }
+    model->fileData = std::monostate();
+    if (!model->customFrames)
+        ReportError("The model had no custom frame space allocated to free!");
+    model->customFrames.reset();
+}
+
+}  // namespace
+
+void RemoveModel(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model)
+        return;
+    ReleaseModelData(model);
+    std::unique_ptr<ModelObject>* slot = &viewer.modelList;
+    while (slot->get() != model)
+        slot = &(*slot)->next;
+    std::unique_ptr<ModelObject> removed = std::move(*slot);
+    *slot = std::move(removed->next);
+    removed.reset();
+    viewer.currentModel = viewer.modelList.get();
+}
+
+void ReleaseAllModels()
+{
+    while (viewer.currentModel)
+        RemoveModel();
+}
+
+void NextModel(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model)
+        return;
+    viewer.currentModel = model->next ? model->next.get() : viewer.modelList.get();
+}

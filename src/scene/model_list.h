@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+
+#include "model/model.h"
+
+// Loads a model (asking for the file when path is null), makes its skin
+// textures and display list, links it at the head of the list and makes it
+// current. Null after a report or a cancel.
+ModelObject* AddModel(const char* path);
+
+// Removes every model, as "Remove Model" does one.
+void ReleaseAllModels();
+
+// Command handlers.
+void LoadModel(float unused = 0.0f);
+void RemoveModel(float unused = 0.0f);
+void NextModel(float unused = 0.0f);

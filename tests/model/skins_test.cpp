@@ -1,0 +1,103 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include "model/skins.h"
+#include "render/animation.h"
+#include "render/textures.h"
+#include "scene/model_list.h"
+#include "scene/player.h"
+#include "scene/skins.h"
+#include "state/viewer_state.h"
+#include "support/gl_context.h"
+#include "support/test_files.h"
+
+namespace {
+
+class Skins : public ViewerTest {
+protected:
+    ModelObject* Sized(int skinWidth, int skinHeight)
+    {
+        writers::Md2Model model = TinyMd2();
+        model.skinWidth = skinWidth;
+        model.skinHeight = skinHeight;
+        return Load(model);
+    }
+};
+
+}  // namespace
+
+TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
+{
+    std::string pcx = dir.Write("wide.pcx", TestPcx(320, 200));
+    writers::PcxPicture planes;
+    planes.planes = 3;
+    planes.indices.assign(64, 0);
+    std::string rgb = dir.Write("planes.pcx", writers::WritePcx(planes));
+    // Skin size, file, whether it is taken.
+    const struct {
+        int width, height;
+        std::string file;
+        bool taken;
+    } cases[] = {{296, 240, pcx, false}, {296, 200, pcx, true}, {8, 8, rgb, false}};
+    for (const auto& c : cases) {
+        ErrorCapture errors;
+        ModelObject* model = Sized(c.width, c.height);
+        EXPECT_FALSE(model->texturing);
+        AddSkin(c.file.c_str());
+        EXPECT_EQ(model->numSkins, c.taken ? 1 : 0) << c.file;
+        EXPECT_EQ(model->texturing, c.taken);
+        EXPECT_EQ(errors.Has("Unable to open add skin " + c.file), !c.taken);
+        if (c.taken) {
+            EXPECT_STREQ(model->skins[0].name, "wide.pcx");
+        }
+        RemoveModel();
+    }
+}
+
+TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
+{
+    ModelObject* model = Sized(8, 8);
+    std::string pcx = dir.Write("s.pcx", TestPcx(8, 8));
+    for (int i = 0; i < 32; ++i)
+        AddSkin(pcx.c_str());
+    EXPECT_EQ(model->currentSkin, 31);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 0);
+    ErrorCapture errors;
+    LoadSkin();  // full: refused before any prompt
+    EXPECT_TRUE(errors.Has("AddSkin: maximum number of skins reached: 32"));
+    EXPECT_EQ(standIn.prompt, "");
+    while (model->numSkins > 3)
+        RemoveSkin();
+    Printed([] { LoadSkin(); });
+    EXPECT_EQ(standIn.prompt, "Name of skin (.pcx): ");
+
+    uint32_t third = model->skins[2].textureId, second = model->skins[1].textureId;
+    model->currentSkin = 2;
+    RemoveSkin();  // the last, while current: the second becomes current
+    EXPECT_EQ(model->currentSkin, 1);
+    EXPECT_FALSE(glIsTexture(third));
+    model->currentSkin = 0;
+    RemoveSkin();  // the first: the former second is now first and current
+    EXPECT_EQ(model->currentSkin, 0);
+    EXPECT_EQ(model->skins[0].textureId, second);
+    RemoveSkin();
+    EXPECT_FALSE(model->texturing || model->hasSkins);
+    NextSkin();
+    EXPECT_EQ(model->currentSkin, 0);
+}
+
+TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
+{
+    ModelObject* model = Sized(8, 8);
+    AddSkin(dir.Write("s.pcx", TestPcx(8, 8)).c_str());
+    ErrorCapture errors;
+    EXPECT_EQ(Printed([&] { StartSkinAutoLoad(model, dir.path().c_str(), 10); }),
+              "Sorry, but auto-loading of skins has been disabled for this version.\n");
+    EXPECT_EQ(model->numSkins, 0);
+    EXPECT_EQ(errors.Text(), "");
+    AutoLoadMoreSkins(10);
+    EXPECT_TRUE(errors.Has("More skins could not be loaded because none have been added already"));
+    RemoveModel();
+    EXPECT_EQ(Printed([] { StartAutoLoadSkins(10), AutoLoadMoreSkins(10); }), "");
+}
