@@ -12,6 +12,7 @@
 #include "archive/game_files.h"
 #include "formats/md2.h"
 #include "formats/mdl.h"
+#include "geometry/normals.h"
 #include "model/load.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -24,11 +25,14 @@ bool IsModelName(const std::string& name)
     return extension && (strcasecmp(extension, "mdl") == 0 || strcasecmp(extension, "md2") == 0);
 }
 
-std::string Line(const std::string& path, const char* format, int frames, int vertices, int triangles, int skins)
+// A model whose file gives some frame no normals is marked: it is lit by
+// normals worked out from its triangles.
+std::string Line(const std::string& path, const char* format, int frames, int vertices, int triangles, int skins,
+                 bool lacksNormals)
 {
     char counts[160];
-    snprintf(counts, sizeof counts, "\t%s\t%d frames\t%d vertices\t%d triangles\t%d skins", format, frames,
-             vertices, triangles, skins);
+    snprintf(counts, sizeof counts, "\t%s\t%d frames\t%d vertices\t%d triangles\t%d skins%s", format, frames,
+             vertices, triangles, skins, lacksNormals ? "\tnormals from triangles" : "");
     return path + counts;
 }
 
@@ -114,7 +118,7 @@ bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std
             return false;
         }
         const Md2Header& h = file->header;
-        line = Line(path, "md2", h.numFrames, h.numXyz, h.numTris, h.numSkins);
+        line = Line(path, "md2", h.numFrames, h.numXyz, h.numTris, h.numSkins, SomeFrameLacksNormals(*file));
         return true;
     }
     std::unique_ptr<MdlFile> file = OpenMdlBytes(bytes, reports);
@@ -126,7 +130,8 @@ bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std
         return false;
     }
     const MdlHeader& h = file->header;
-    line = Line(path, "mdl", FrameCount(*file), h.numVerts, h.numTris, static_cast<int>(skins.size()));
+    line = Line(path, "mdl", FrameCount(*file), h.numVerts, h.numTris, static_cast<int>(skins.size()),
+                SomeFrameLacksNormals(*file));
     return true;
 }
 

@@ -150,9 +150,10 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight);
     const uint8_t* palette = skins.empty() ? nullptr : ModelPalette(kModelMdl, path);
     if (!skins.empty() && !palette) {
-        ReportError("InitMdlObject: no palette.lmp for the skins of \"%s\" (not in the working directory, %s "
-                    "or the game's gfx/palette.lmp); it loads untextured",
-                    path, UserPaletteDirectory().c_str());
+        if (FirstMissingPalette(kModelMdl))
+            ReportError("InitMdlObject: no palette.lmp for the skins of \"%s\" (not in the working directory, %s"
+                        "or the game's gfx/palette.lmp); it loads untextured",
+                        path, PaletteFoldersText().c_str());
         skins.clear();
     }
     for (const MdlSkinPicture& picture : skins) {

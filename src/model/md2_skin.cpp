@@ -92,12 +92,15 @@ int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* pale
     if (!found.indices.empty()) {
         const uint8_t* skinPalette = PcxSkinPalette(palette, found);
         if (!skinPalette) {
-            ReportError("ReadMD2Skin: no palette_MD2.lmp for the skin \"%s\" of \"%s\" (not in the working "
-                        "directory, %s or the game's pics/colormap.pcx, and the image has none of its own); "
-                        "the skin is left out",
-                        found.path.c_str(), modelPath, UserPaletteDirectory().c_str());
+            if (FirstMissingPalette(kModelMd2))
+                ReportError("ReadMD2Skin: no palette_MD2.lmp for the skin \"%s\" of \"%s\" (not in the working "
+                            "directory, %sor the game's pics/colormap.pcx, and the image has none of its own); "
+                            "the skin is left out",
+                            found.path.c_str(), modelPath, PaletteFoldersText().c_str());
             return 1;
         }
+        if (skinPalette != palette)
+            ReportNotice("The skin \"%s\" of \"%s\" takes its own palette", found.path.c_str(), modelPath);
         if (!PalettedSkin(found.indices.data(), skinPalette, model->skinWidth, model->skinHeight, 256, image))
             return 0;
     } else {

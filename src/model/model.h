@@ -63,6 +63,7 @@ struct ModelObject {
     std::shared_ptr<const struct FrameLayout> triangleLayout;
     std::shared_ptr<const struct FrameLayout> commandLayout;
     std::shared_ptr<struct FrameGeometry> frameArrays;
+    std::shared_ptr<struct ComputedNormals> computedNormals;  // frames whose file gives no normals
     bool drawnFromArrays = false;
     std::unique_ptr<ModelObject> next;
 

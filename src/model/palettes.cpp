@@ -1,5 +1,7 @@
 #include "model/palettes.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -38,51 +40,88 @@ std::string UserPaletteDirectory()
     return std::string();
 }
 
+std::string SystemPaletteDirectory()
+{
+    // Beside the running program (<prefix>/bin), wherever it was installed.
+    char program[kMaxPath];
+    ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length <= 0)
+        return TARNIVEL_DATA_DIR;
+    program[length] = '\0';
+    std::string bin = DirectoryOf(program);
+    std::string prefix = DirectoryOf(bin.substr(0, bin.size() - 1));
+    return prefix + "share/tarnivel";
+}
+
+std::vector<std::string> PaletteDirectories()
+{
+    std::vector<std::string> folders;
+    for (const std::string& folder : {UserPaletteDirectory(), SystemPaletteDirectory()})
+        if (!folder.empty())
+            folders.push_back(folder);
+    return folders;
+}
+
 namespace {
 
-bool LoadPalette(const char* fileName, uint8_t palette[768], const char* openMessage,
-                 const char* shortMessage, bool report)
+// Where each start-up palette came from: empty, or the folder other than
+// the working directory that held it.
+std::string paletteFolder[2];
+
+bool LoadPalette(const char* fileName, uint8_t palette[768], std::string& folder)
 {
-    PaletteResult result = ReadPaletteFile(fileName, palette);
-    if (result == PaletteResult::kCannotOpen) {
-        std::string userDirectory = UserPaletteDirectory();
-        std::string path = userDirectory + "/" + fileName;
-        if (!userDirectory.empty() && PathFits("LoadPalette", path.c_str()))
-            result = ReadPaletteFile(path.c_str(), palette);
-    }
-    if (result == PaletteResult::kOk)
+    folder.clear();
+    if (ReadPaletteFile(fileName, palette) == PaletteResult::kOk)
         return true;
-    if (report)
-        ReportError("%s", result == PaletteResult::kCannotOpen ? openMessage : shortMessage);
+    for (const std::string& candidate : PaletteDirectories()) {
+        std::string path = candidate + "/" + fileName;
+        if (PathFits("LoadPalette", path.c_str()) && ReadPaletteFile(path.c_str(), palette) == PaletteResult::kOk) {
+            folder = candidate;
+            return true;
+        }
+    }
     return false;
 }
 
 // Game palettes already read, by the file they came from.
 std::map<std::string, std::array<uint8_t, 768>> gamePalettes;
+bool missingReported[2];
+
+int Slot(ModelType type)
+{
+    return type == kModelMdl ? 0 : 1;
+}
+
+const char* PaletteName(ModelType type)
+{
+    return type == kModelMdl ? "palette.lmp" : "palette_MD2.lmp";
+}
+
+const uint8_t* GamePalette(ModelType type, const std::string& found)
+{
+    auto known = gamePalettes.find(found);
+    if (known != gamePalettes.end())
+        return known->second.data();
+    std::vector<uint8_t> bytes;
+    std::string error;
+    std::array<uint8_t, 768> palette;
+    if (ReadGameFile(found, bytes, error) != GameFileResult::kOk ||
+        !DecodeGamePalette(type, bytes.data(), bytes.size(), palette.data()))
+        return nullptr;
+    return gamePalettes.emplace(found, palette).first->second.data();
+}
 
 }  // namespace
 
-bool LoadMDLPalette(bool report)
+bool LoadMDLPalette()
 {
-    mdlPaletteLoaded = LoadPalette(
-        "palette.lmp", mdlPalette,
-        "LoadMDLPalette: Couldn't open the palette.lmp file.\tQuake skins take the palette of their game "
-        "(gfx/palette.lmp) or load untextured.",
-        "LoadMDLPalette: Couldn't read palette entries\tQuake skins take the palette of their game "
-        "(gfx/palette.lmp) or load untextured.",
-        report);
+    mdlPaletteLoaded = LoadPalette("palette.lmp", mdlPalette, paletteFolder[0]);
     return mdlPaletteLoaded;
 }
 
-bool LoadMD2Palette(bool report)
+bool LoadMD2Palette()
 {
-    md2PaletteLoaded = LoadPalette(
-        "palette_MD2.lmp", md2Palette,
-        "LoadMD2Palette: Couldn't open the palette_MD2.lmp file.\tQuake 2 skins take the palette of their "
-        "game (pics/colormap.pcx) or their own, or load untextured.",
-        "LoadMD2Palette: Couldn't read palette entries\tQuake 2 skins take the palette of their game "
-        "(pics/colormap.pcx) or their own, or load untextured.",
-        report);
+    md2PaletteLoaded = LoadPalette("palette_MD2.lmp", md2Palette, paletteFolder[1]);
     return md2PaletteLoaded;
 }
 
@@ -105,19 +144,31 @@ bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_
 
 const uint8_t* ModelPalette(ModelType type, const std::string& modelPath)
 {
-    if (type == kModelMdl ? mdlPaletteLoaded : md2PaletteLoaded)
+    int slot = Slot(type);
+    if (type == kModelMdl ? mdlPaletteLoaded : md2PaletteLoaded) {
+        if (!paletteFolder[slot].empty())
+            ReportNotice("The skins of \"%s\" take the palette %s/%s", modelPath.c_str(), paletteFolder[slot].c_str(),
+                         PaletteName(type));
         return type == kModelMdl ? mdlPalette : md2Palette;
+    }
     std::string found = FindInPlaces(GameSearchPlaces(modelPath, BaseGameFolders(type)), GamePaletteFile(type));
-    if (found.empty())
-        return nullptr;
-    auto known = gamePalettes.find(found);
-    if (known != gamePalettes.end())
-        return known->second.data();
-    std::vector<uint8_t> bytes;
-    std::string error;
-    std::array<uint8_t, 768> palette;
-    if (ReadGameFile(found, bytes, error) != GameFileResult::kOk ||
-        !DecodeGamePalette(type, bytes.data(), bytes.size(), palette.data()))
-        return nullptr;
-    return gamePalettes.emplace(found, palette).first->second.data();
+    const uint8_t* palette = found.empty() ? nullptr : GamePalette(type, found);
+    if (palette)
+        ReportNotice("The skins of \"%s\" take the palette of %s", modelPath.c_str(), found.c_str());
+    return palette;
+}
+
+bool FirstMissingPalette(ModelType type)
+{
+    bool first = !missingReported[Slot(type)];
+    missingReported[Slot(type)] = true;
+    return first;
+}
+
+std::string PaletteFoldersText()
+{
+    std::string text;
+    for (const std::string& folder : PaletteDirectories())
+        text += folder + ", ";
+    return text;
 }

@@ -69,8 +69,8 @@ void SetUpViewer(const PictureRequest& request)
     viewer.fieldOfView = request.fieldOfView;
     viewer.interpolationMethod = request.interpolation;
     viewer.textureSizeLimit = request.textureSizeLimit;
-    LoadMDLPalette(false);
-    LoadMD2Palette(false);
+    LoadMDLPalette();
+    LoadMD2Palette();
     InitGL();
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);

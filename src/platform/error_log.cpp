@@ -40,6 +40,16 @@ void ReportError(const char* format, ...)
     }
 }
 
+void ReportNotice(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vfprintf(reportConsole, format, args);
+    va_end(args);
+    fputc('\n', reportConsole);
+    fflush(reportConsole);
+}
+
 void CheckGLError(const char* where)
 {
     GLenum err = glGetError();

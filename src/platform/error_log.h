@@ -16,6 +16,9 @@ void OpenErrorLog();
 // to the console and to the error log.
 void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A console line that is not an error: printed where reports go, not logged.
+void ReportNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // Reports one pending OpenGL error, if any, tagged with where the check ran.
 void CheckGLError(const char* where);
 

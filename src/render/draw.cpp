@@ -8,6 +8,7 @@
 #include "formats/md2.h"
 #include "formats/mdl.h"
 #include "formats/vertex_normals.h"
+#include "geometry/normals.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
 #include "render/frame_arrays.h"
@@ -33,6 +34,18 @@ constexpr size_t kScratchKept = size_t(64) << 20;
 const float* NormalAt(uint8_t index)
 {
     return index < kNumVertexNormals ? vertexNormalTable[index] : kNoNormal;
+}
+
+// Where a window frame's normals come from: the table, by each vertex's
+// index, or the normals worked out from the frame's triangles.
+struct FrameNormals {
+    const PackedVertex* vertices;
+    const float* computed;  // three a vertex, or null
+};
+
+inline const float* NormalOf(const FrameNormals& frame, int v)
+{
+    return frame.computed ? frame.computed + 3 * v : NormalAt(frame.vertices[v].normalIndex);
 }
 
 float Coordinate(const PackedVertex& v, int axis)
@@ -61,8 +74,8 @@ float Combine(float p0, float p1, float p2, float p3, const InterpolationWeights
 }
 
 template <uint8_t Method>
-void DecodeWith(const PackedVertex* const frames[4], int numVerts, const float scale[3],
-                const float translate[3], const InterpolationWeights& w, bool normals)
+void DecodeWith(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
+                const float scale[3], const float translate[3], const InterpolationWeights& w, bool normals)
 {
     for (int v = 0; v < numVerts; ++v) {
         DecodedVertex& out = decoded[v];
@@ -72,8 +85,8 @@ void DecodeWith(const PackedVertex* const frames[4], int numVerts, const float s
         out.position[2] = scale[2] * Combine<Method>(a.z, b.z, c.z, d.z, w) + translate[2];
         if (!normals)
             continue;
-        const float *na = NormalAt(a.normalIndex), *nb = NormalAt(b.normalIndex), *nc = NormalAt(c.normalIndex),
-                    *nd = NormalAt(d.normalIndex);
+        const float *na = NormalOf(normalFrames[0], v), *nb = NormalOf(normalFrames[1], v),
+                    *nc = NormalOf(normalFrames[2], v), *nd = NormalOf(normalFrames[3], v);
         for (int k = 0; k < 3; ++k)
             out.normal[k] = Combine<Method>(na[k], nb[k], nc[k], nd[k], w);
     }
@@ -81,8 +94,9 @@ void DecodeWith(const PackedVertex* const frames[4], int numVerts, const float s
 
 // Cubic from terms kept with the model's arrays: worked out when the window
 // changes (a step), then only evaluated while t moves between steps.
-void DecodeCubicKept(const PackedVertex* const frames[4], int numVerts, const float scale[3],
-                     const float translate[3], const InterpolationWeights& w, bool normals, FrameGeometry& kept)
+void DecodeCubicKept(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
+                     const float scale[3], const float translate[3], const InterpolationWeights& w, bool normals,
+                     FrameGeometry& kept)
 {
     int values = normals ? 6 : 3;
     bool same = kept.cubicNormals == normals && kept.cubicTerms.size() == size_t(numVerts) * values;
@@ -98,8 +112,8 @@ void DecodeCubicKept(const PackedVertex* const frames[4], int numVerts, const fl
             terms[2] = CubicTermsOf(a.z, b.z, c.z, d.z);
             if (!normals)
                 continue;
-            const float *na = NormalAt(a.normalIndex), *nb = NormalAt(b.normalIndex), *nc = NormalAt(c.normalIndex),
-                        *nd = NormalAt(d.normalIndex);
+            const float *na = NormalOf(normalFrames[0], v), *nb = NormalOf(normalFrames[1], v),
+                        *nc = NormalOf(normalFrames[2], v), *nd = NormalOf(normalFrames[3], v);
             for (int k = 0; k < 3; ++k)
                 terms[3 + k] = CubicTermsOf(na[k], nb[k], nc[k], nd[k]);
         }
@@ -118,20 +132,21 @@ void DecodeCubicKept(const PackedVertex* const frames[4], int numVerts, const fl
 }
 
 // Decodes every vertex once per draw; the primitives then index the result.
-void DecodeVertices(const PackedVertex* const frames[4], int numVerts, const float scale[3],
-                    const float translate[3], float t, bool normals, FrameGeometry* kept)
+void DecodeVertices(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
+                    const float scale[3], const float translate[3], float t, bool normals, FrameGeometry* kept)
 {
     decoded.resize(numVerts);
     switch (viewer.interpolationMethod) {
     case kInterpNone:
-        return DecodeWith<kInterpNone>(frames, numVerts, scale, translate, InterpolationWeights{}, normals);
+        return DecodeWith<kInterpNone>(frames, normalFrames, numVerts, scale, translate, InterpolationWeights{},
+                                       normals);
     case kInterpLinear:
-        return DecodeWith<kInterpLinear>(frames, numVerts, scale, translate, InterpolationWeights{t, 0, 0},
-                                         normals);
+        return DecodeWith<kInterpLinear>(frames, normalFrames, numVerts, scale, translate,
+                                         InterpolationWeights{t, 0, 0}, normals);
     case kInterpCubic:
         if (kept)
-            return DecodeCubicKept(frames, numVerts, scale, translate, WeightsFor(t), normals, *kept);
-        return DecodeWith<kInterpCubic>(frames, numVerts, scale, translate, WeightsFor(t), normals);
+            return DecodeCubicKept(frames, normalFrames, numVerts, scale, translate, WeightsFor(t), normals, *kept);
+        return DecodeWith<kInterpCubic>(frames, normalFrames, numVerts, scale, translate, WeightsFor(t), normals);
     }
     // An unknown method: every value goes through Interpolate, which reports it.
     for (int v = 0; v < numVerts; ++v) {
@@ -141,9 +156,12 @@ void DecodeVertices(const PackedVertex* const frames[4], int numVerts, const flo
             for (int k = 0; k < 4; ++k)
                 p[k] = Coordinate(frames[k][v], a);
             out.position[a] = scale[a] * Interpolate(p, t, viewer.interpolationMethod) + translate[a];
+            out.normal[a] = 0.0f;
+            if (!normals)
+                continue;
             for (int k = 0; k < 4; ++k)
-                p[k] = NormalAt(frames[k][v].normalIndex)[a];
-            out.normal[a] = normals ? Interpolate(p, t, viewer.interpolationMethod) : 0.0f;
+                p[k] = NormalOf(normalFrames[k], v)[a];
+            out.normal[a] = Interpolate(p, t, viewer.interpolationMethod);
         }
     }
 }
@@ -205,6 +223,34 @@ const std::shared_ptr<const FrameLayout>& LayoutOf(std::shared_ptr<const FrameLa
     return cached;
 }
 
+// The normals of each window frame: the file's, or, for a frame whose file
+// gives none, its own triangles' (kept with the model for the next draws).
+template <typename Record>
+void WindowNormals(ModelObject* model, const Record& file, const int window[4], const PackedVertex* const frames[4],
+                   int numVerts, const float scales[4][3], const float translates[4][3], FrameNormals out[4])
+{
+    for (int k = 0; k < 4; ++k) {
+        out[k] = {frames[k], nullptr};
+        if (!FrameLacksNormals(frames[k], numVerts))
+            continue;
+        if (!model->computedNormals) {
+            model->computedNormals = std::make_shared<ComputedNormals>();
+            model->computedNormals->corners = TriangleCorners(file);
+        }
+        ComputedNormals& kept = *model->computedNormals;
+        if ((out[k].computed = KeptNormals(kept, window[k])))
+            continue;
+        std::vector<float> positions(3 * static_cast<size_t>(numVerts));
+        for (int v = 0; v < numVerts; ++v)
+            for (int a = 0; a < 3; ++a)
+                positions[3 * v + a] = scales[k][a] * Coordinate(frames[k][v], a) + translates[k][a];
+        std::vector<float>& normals = KeepNormals(kept, window[k], window);
+        normals.resize(positions.size());
+        NormalsFromTriangles(positions.data(), numVerts, kept.corners, normals.data());
+        out[k].computed = normals.data();
+    }
+}
+
 // kept, when given, is the model's own arrays, which keep decoding work between draws.
 void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
@@ -231,7 +277,15 @@ void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, Fr
     bool glCommands = viewer.useGlCommands && !file.glCommands.empty();
     bool remesh = !glCommands && viewer.remeshing;
     bool normals = viewer.lightingEnabled || remesh;
-    DecodeVertices(frames, file.header.numXyz, scale, translate, fraction, normals, kept);
+    FrameNormals normalFrames[4] = {};
+    if (normals) {
+        float scales[4][3], translates[4][3];
+        for (int k = 0; k < 4; ++k)
+            for (int a = 0; a < 3; ++a)
+                scales[k][a] = headers[k].scale[a], translates[k][a] = headers[k].translate[a];
+        WindowNormals(model, file, window, frames, file.header.numXyz, scales, translates, normalFrames);
+    }
+    DecodeVertices(frames, normalFrames, file.header.numXyz, scale, translate, fraction, normals, kept);
     const std::shared_ptr<const FrameLayout>& layout =
         glCommands ? LayoutOf(model->commandLayout, Md2CommandLayout, file)
                    : LayoutOf(model->triangleLayout, Md2TriangleLayout, file);
@@ -252,7 +306,16 @@ void BuildMdlGeometry(ModelObject* model, float fraction, FrameGeometry& out, Fr
     for (int k = 0; k < 4; ++k)
         frames[k] = MdlFrameVertices(file, window[k]);
     bool normals = viewer.lightingEnabled || viewer.remeshing;
-    DecodeVertices(frames, file.header.numVerts, file.header.scale, file.header.translate, fraction, normals, kept);
+    FrameNormals normalFrames[4] = {};
+    if (normals) {
+        float scales[4][3], translates[4][3];
+        for (int k = 0; k < 4; ++k)
+            for (int a = 0; a < 3; ++a)
+                scales[k][a] = file.header.scale[a], translates[k][a] = file.header.translate[a];
+        WindowNormals(model, file, window, frames, file.header.numVerts, scales, translates, normalFrames);
+    }
+    DecodeVertices(frames, normalFrames, file.header.numVerts, file.header.scale, file.header.translate, fraction,
+                   normals, kept);
     if (!model->triangleLayout)
         model->triangleLayout = MdlTriangleLayout(file);
     if (viewer.remeshing)

@@ -33,7 +33,7 @@ std::string Reason(const std::string& reports)
 }
 
 struct Tally {
-    int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0;
+    int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0, flat = 0;
     std::map<std::string, int> reasons;
 };
 
@@ -53,6 +53,7 @@ void Exercise(const std::string& path, const std::string& extraSkin, Tally& tall
         ++tally.loaded;
         tally.textured += model->numSkins > 0;
         tally.dropped += reports.find("GL commands dropped") != std::string::npos;
+        tally.flat += model->computedNormals != nullptr;  // lit by normals from its triangles
         if (const Md2File* md2 = Md2Data(model))
             tally.withCommands += !md2->glCommands.empty();
         if (const MdlFile* mdl = MdlData(model))
@@ -91,8 +92,8 @@ TEST_F(ViewerTest, EveryUfoaiModelLoadsFromItsArchiveDrawsAndIsReleased)
     for (const std::string& path : models)
         Exercise(path, skin, tally);
     printf("corpus: %zu MD2 models in 0models.pk3: %d loaded, %d refused; %d with a skin; %d drawn from GL "
-           "commands, %d had theirs dropped\n",
-           models.size(), tally.loaded, tally.refused, tally.textured, tally.withCommands, tally.dropped);
+           "commands, %d had theirs dropped; %d lit by normals from their triangles\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, tally.withCommands, tally.dropped, tally.flat);
     PrintReasons(tally);
     EXPECT_GT(tally.loaded, static_cast<int>(models.size()) * 9 / 10);
 }

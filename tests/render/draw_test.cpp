@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
 #include <cstring>
+#include <map>
+#include <set>
 
 #include "formats/md2.h"
+#include "formats/vertex_normals.h"
 #include "render/animation.h"
 #include "render/draw.h"
 #include "scene/model_list.h"
@@ -232,5 +237,105 @@ TEST_F(Drawing, TheClocksArraysDrawExactlyWhatTheListHolds)
         viewer.interpolationMethod = t.method;
         AnimateModel(model, t.now);
         EXPECT_EQ(model->drawnFromArrays, t.arrays) << t.now;
+    }
+}
+
+namespace {
+
+// The normal each vertex was sent with, read back from the colours a
+// directional light along each axis gives it: red = max(0, n . light).
+std::vector<std::array<float, 3>> SentNormals(GLuint list)
+{
+    std::vector<std::array<float, 3>> normals;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {1.0f, -1.0f}) {
+            float direction[3] = {0, 0, 0};
+            direction[axis] = sign;
+            LitRedWithPresetNormal(list, 0.0f);  // lights the scene as it needs
+            const float position[4] = {direction[0], direction[1], direction[2], 0};
+            glLightfv(GL_LIGHT0, GL_POSITION, position);
+            std::vector<FeedbackPolygon> polygons = CaptureList(list);
+            size_t i = 0;
+            for (const FeedbackPolygon& polygon : polygons) {
+                for (const FeedbackVertex& vertex : polygon) {
+                    if (normals.size() <= i)
+                        normals.push_back({0, 0, 0});
+                    normals[i++][axis] += sign * vertex.colour[0];
+                }
+            }
+        }
+    }
+    return normals;
+}
+
+}  // namespace
+
+TEST_F(Drawing, AFrameWithoutNormalsIsLitByItsTrianglesAndAFrameWithNormalsByItsOwn)
+{
+    // Frame 0 gives every vertex normal 7: no normals. Frame 1 keeps its own.
+    writers::Md2Model md2 = TinyMd2({"flat", "real"});
+    for (writers::Vertex& v : md2.frames[0].vertices)
+        v.normal = 7;
+    md2.glCommands.clear();
+    ModelObject* model = Load(md2);
+    glDisable(GL_NORMALIZE);
+
+    // The area-weighted sum of the triangles' normals at each vertex, worked
+    // out here from the positions the viewer sends (OpenGL's axes).
+    std::vector<FeedbackPolygon> sent = Draw(model);
+    ASSERT_EQ(sent.size(), 2u);
+    auto sub = [](const float* a, const float* b) { return std::array<double, 3>{a[0] - b[0], a[1] - b[1], a[2] - b[2]}; };
+    std::map<std::array<float, 3>, std::array<double, 3>> sums;
+    for (const FeedbackPolygon& tri : sent) {
+        std::array<double, 3> e1 = sub(tri[2].position, tri[0].position), e2 = sub(tri[1].position, tri[0].position);
+        std::array<double, 3> n = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
+                                   e1[0] * e2[1] - e1[1] * e2[0]};
+        for (const FeedbackVertex& v : tri)
+            for (int k = 0; k < 3; ++k)
+                sums[{v.position[0], v.position[1], v.position[2]}][k] += n[k];
+    }
+    std::vector<std::array<float, 3>> normals = SentNormals(model->displayList);
+    size_t i = 0;
+    for (const FeedbackPolygon& tri : sent) {
+        for (const FeedbackVertex& v : tri) {
+            std::array<double, 3> n = sums[{v.position[0], v.position[1], v.position[2]}];
+            double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(normals[i][k], n[k] / length, 1e-4) << "vertex " << i << " axis " << k;
+            ++i;
+        }
+    }
+    // On screen, lit by one directional light: shades, not one flat colour.
+    LitRedWithPresetNormal(model->displayList, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 320, 0, 240, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    glCallList(model->displayList);
+    std::vector<uint8_t> pixels(640 * 480 * 3);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::set<uint8_t> shades;
+    for (size_t p = 0; p < pixels.size(); p += 3)
+        if (pixels[p] > 0)
+            shades.insert(pixels[p]);
+    EXPECT_GT(shades.size(), 20u);
+
+    // Frame 1 is lit by the file's own normals: vertex v has table normal v + 1.
+    model->prevPrevFrame = model->prevFrame = model->currentFrame = model->nextFrame = 1;
+    sent = Draw(model);
+    normals = SentNormals(model->displayList);
+    i = 0;
+    for (const FeedbackPolygon& tri : sent) {
+        for (const FeedbackVertex& v : tri) {
+            int vertex = static_cast<int>(std::lround(v.position[2] - 10 - 4) / 10);  // x = 10v + 4 + 10
+            const float* table = vertexNormalTable[vertex + 1];
+            const float expected[3] = {table[1], table[2], table[0]};
+            for (int k = 0; k < 3; ++k)
+                EXPECT_NEAR(normals[i][k], expected[k], 1e-4) << "vertex " << vertex << " axis " << k;
+            ++i;
+        }
     }
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "formats/md2.h"
+#include "formats/mdl.h"
+
+// True when every vertex of the frame has the same normal index: the file
+// gives the frame no normals (many exported models carry one index
+// everywhere), and lit by it the model would be one flat colour.
+bool FrameLacksNormals(const PackedVertex* vertices, int count);
+
+// True when some frame of the file gives no normals.
+bool SomeFrameLacksNormals(const Md2File& file);
+bool SomeFrameLacksNormals(const MdlFile& file);
+
+// The frame vertices of every triangle, three a triangle: the corners the
+// normals are worked out from.
+std::vector<uint32_t> TriangleCorners(const Md2File& file);
+std::vector<uint32_t> TriangleCorners(const MdlFile& file);
+
+// Normals from the triangles: each vertex the normalised sum of the normals
+// of the triangles it is a corner of, each weighted by its area. Triangles
+// share frame vertices across texture seams, so a seam shades smoothly.
+// positions and normals hold three floats a vertex, in the file's axes; a
+// vertex of no triangle (or of none with an area) gets (0, 0, 0).
+void NormalsFromTriangles(const float* positions, int count, const std::vector<uint32_t>& corners,
+                          float* normals);
+
+// The normals a model's frames without normals were given, the last few
+// kept: a draw blends up to four frames, and the next draw mostly the same.
+struct ComputedNormals {
+    std::vector<uint32_t> corners;
+    struct Frame {
+        int index = -1;
+        std::vector<float> normals;
+    };
+    Frame frames[8];
+    int next = 0;
+};
+
+// The kept normals of the frame, or null.
+const float* KeptNormals(const ComputedNormals& kept, int frame);
+// Room for the frame's normals, taken from a frame other than the four in use.
+std::vector<float>& KeepNormals(ComputedNormals& kept, int frame, const int inUse[4]);
