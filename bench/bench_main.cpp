@@ -24,6 +24,7 @@
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/remesh.h"
+#include "scene/browse.h"
 #include "scene/model_list.h"
 #include "state/viewer_state.h"
 #include "support/corpus_files.h"
@@ -351,6 +352,27 @@ void BM_ThumbnailProcess(benchmark::State& state)
 }
 BENCHMARK(BM_ThumbnailProcess)->Arg(0)->Arg(1)->ArgName("from")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(20);
+
+// Page Down in the soldiers' folder of 0models.pk3: the next body read,
+// made ready, framed and drawn (the folder's listing is kept).
+void BM_NextModelFile(benchmark::State& state)
+{
+    std::string path = BenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    OpenWindow();
+    QuietReports quiet;
+    ModelObject* model = AddModel(path.c_str());
+    for (auto _ : state) {
+        NextModelFile();
+        DrawSceneFrame();
+        glFinish();
+    }
+    state.counters["files_in_folder"] = static_cast<double>(ModelFilesBeside(path).size());
+    ReleaseAllModels();
+    (void)model;
+}
+BENCHMARK(BM_NextModelFile)->Unit(benchmark::kMillisecond);
 
 void BM_WritePng(benchmark::State& state)
 {

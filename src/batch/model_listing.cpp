@@ -19,12 +19,6 @@
 
 namespace {
 
-bool IsModelName(const std::string& name)
-{
-    const char* extension = ExtractExtension(name.c_str());
-    return extension && (strcasecmp(extension, "mdl") == 0 || strcasecmp(extension, "md2") == 0);
-}
-
 // A model whose file gives some frame no normals is marked: it is lit by
 // normals worked out from its triangles.
 std::string Line(const std::string& path, const char* format, int frames, int vertices, int triangles, int skins,
@@ -47,7 +41,7 @@ bool ListArchive(const std::string& path, FILE* out)
     }
     std::vector<const ArchiveEntry*> models;
     for (const ArchiveEntry& entry : archive->entries)
-        if (IsModelName(entry.name))
+        if (IsModelFileName(entry.name))
             models.push_back(&entry);
     std::sort(models.begin(), models.end(),
               [](const ArchiveEntry* a, const ArchiveEntry* b) { return a->name < b->name; });
@@ -89,7 +83,7 @@ void ListFolder(const std::string& folder, FILE* out)
     for (auto it = fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         std::string name = it->path().string();
-        if (it->is_regular_file(error) && (IsModelName(name) || IsArchiveName(name)))
+        if (it->is_regular_file(error) && (IsModelFileName(name) || IsArchiveName(name)))
             files.push_back(name);
     }
     std::sort(files.begin(), files.end());
@@ -150,7 +144,7 @@ int ListModels(const std::string& path, FILE* out)
         ReportError("ListModels: %s: no such file or folder", path.c_str());
         return 1;
     }
-    if (!IsModelName(path)) {
+    if (!IsModelFileName(path)) {
         ReportError("ListModels: %s is neither a model (.mdl, .md2), an archive (.pak, .pk3, .zip) nor a folder",
                     path.c_str());
         return 1;

@@ -11,6 +11,7 @@
 #include "render/interpolate.h"
 #include "render/remesh.h"
 #include "render/textures.h"
+#include "scene/browse.h"
 #include "scene/model_list.h"
 #include "scene/player.h"
 #include "scene/skins.h"
@@ -119,8 +120,20 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"Capture Sequence", '/', 0, CaptureSequence, 0.0f},
     {"Quit", 27, 0, Quit, 0.0f},
     {"Frame Current Model", 'F', 0, FrameCurrentModel, 0.0f},
+    {"Next Model File", 0, GLUT_KEY_PAGE_DOWN, NextModelFile, 0.0f},
+    {"Previous Model File", 0, GLUT_KEY_PAGE_UP, PreviousModelFile, 0.0f},
+    {"First Model File", 0, GLUT_KEY_HOME, FirstModelFile, 0.0f},
+    {"Last Model File", 0, GLUT_KEY_END, LastModelFile, 0.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
+
+int FindCommandForSpecialKey(int key)
+{
+    for (int row = 0; commandTable[row].name[0]; ++row)
+        if (commandTable[row].specialKey == key && commandTable[row].key == 0)
+            return row;
+    return -1;
+}
 
 int FindCommandForKey(int key)
 {

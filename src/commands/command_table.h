@@ -12,9 +12,12 @@ struct CommandEntry {
     float argument;
 };
 
-constexpr int kNumCommands = 100;
-// 100 rows and the end row. A row's index is its identity: menus carry it.
+constexpr int kNumCommands = 104;
+// 104 rows and the end row. A row's index is its identity: menus carry it.
 extern const CommandEntry commandTable[kNumCommands + 1];
 
 // The first row bound to the key, or -1.
 int FindCommandForKey(int key);
+// The first row a GLUT special key runs (Page Up, Home...), or -1; the
+// arrow keys turn the control target instead.
+int FindCommandForSpecialKey(int key);

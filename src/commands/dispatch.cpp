@@ -3,9 +3,11 @@
 #include <GL/freeglut.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "commands/command_table.h"
 #include "commands/menus.h"
+#include "scene/browse.h"
 #include "state/viewer_state.h"
 #include "view/control.h"
 
@@ -13,6 +15,17 @@ void RunCommand(int row)
 {
     commandTable[row].handler(commandTable[row].argument);
     UpdateMaterialMenu();
+    UpdateWindowTitle();
+}
+
+void UpdateWindowTitle()
+{
+    static std::string shown = "Tarnivel";
+    std::string title = WindowTitle(viewer.currentModel);
+    if (title == shown || glutGetWindow() == 0)
+        return;
+    glutSetWindowTitle(title.c_str());
+    shown = title;
 }
 
 void Keyboard(unsigned char key, int, int)
@@ -24,7 +37,14 @@ void Keyboard(unsigned char key, int, int)
 
 void SpecialKey(int key, int, int)
 {
-    ArrowKey(key, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0);
+    bool arrow = key == GLUT_KEY_LEFT || key == GLUT_KEY_RIGHT || key == GLUT_KEY_UP || key == GLUT_KEY_DOWN;
+    if (arrow) {
+        ArrowKey(key, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0);
+        return;
+    }
+    int row = FindCommandForSpecialKey(key);
+    if (row >= 0)
+        RunCommand(row);
 }
 
 void ArrowKey(int key, bool shift)

@@ -1,7 +1,10 @@
 #pragma once
 
-// Runs a command-table row, then marks the menus for what it changed.
+// Runs a command-table row, then marks the menus and the window title for
+// what it changed.
 void RunCommand(int row);
+// Names the current model in the window title, when another is named.
+void UpdateWindowTitle();
 
 // GLUT callbacks.
 void Keyboard(unsigned char key, int x, int y);

@@ -29,6 +29,10 @@ void KeyPart(const CommandEntry& row, char* part, size_t size)
     case GLUT_KEY_RIGHT: snprintf(part, size, " 'Right'"); return;
     case GLUT_KEY_UP: snprintf(part, size, " 'Up'"); return;
     case GLUT_KEY_DOWN: snprintf(part, size, " 'Down'"); return;
+    case GLUT_KEY_PAGE_UP: snprintf(part, size, " 'PgUp'"); return;
+    case GLUT_KEY_PAGE_DOWN: snprintf(part, size, " 'PgDn'"); return;
+    case GLUT_KEY_HOME: snprintf(part, size, " 'Home'"); return;
+    case GLUT_KEY_END: snprintf(part, size, " 'End'"); return;
     default: part[0] = '\0';
     }
 }
@@ -53,7 +57,7 @@ void FormatCommandMenuLabel(int row, char* label, size_t size)
 {
     char part[30];
     KeyPart(commandTable[row], part, sizeof part);
-    snprintf(label, size, "%s%s", commandTable[row].name, part);
+    snprintf(label, size, "%.63s%.29s", commandTable[row].name, part);
 }
 
 void AddCommandMenuEntry(unsigned char row)
@@ -115,7 +119,7 @@ void UpdateMaterialMenu()
 
 void CreateMenus()
 {
-    int models = CommandMenu({84, 85, 86, 87});
+    int models = CommandMenu({84, 85, 86, 87, 100, 101, 102, 103});
     int skins = CommandMenu({64, 65, 66, 67, 68});
     int texturing = CommandMenu({60, 61, 62, 63});
     int rendering = CommandMenu({57, 58, 59, 69, 70, 71});

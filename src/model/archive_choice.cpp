@@ -8,6 +8,7 @@
 
 #include "archive/archive.h"
 #include "archive/game_files.h"
+#include "model/load.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -28,7 +29,7 @@ std::vector<std::string> Candidates(const Archive& archive, ArchiveChoice kind)
     std::vector<std::string> names;
     for (const ArchiveEntry& entry : archive.entries) {
         const std::string& name = entry.name;
-        if (kind == ArchiveChoice::kModel && HasExtension(name, {"mdl", "md2"}))
+        if (kind == ArchiveChoice::kModel && IsModelFileName(name))
             names.push_back(name);
         else if (kind == ArchiveChoice::kSkin && HasExtension(name, {"pcx", "png", "tga", "jpg", "jpeg"}))
             names.push_back(name);

@@ -1,5 +1,7 @@
 #include "model/load.h"
 
+#include <strings.h>
+
 #include <cstdio>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "model/skins.h"
 #include "platform/error_log.h"
 #include "platform/file_bytes.h"
+#include "platform/paths.h"
 
 void ReportAll(const Reports& reports)
 {
@@ -31,6 +34,27 @@ bool ReadModelFile(const char* who, const char* kind, const char* path, std::vec
         ReportError("%s: Couldn't open the %s file \"%s\": %s", who, kind, path, error.c_str());
         return false;
     }
+}
+
+bool IsModelFileName(const std::string& name)
+{
+    const char* extension = ExtractExtension(name.c_str());
+    return extension && (strcasecmp(extension, "mdl") == 0 || strcasecmp(extension, "md2") == 0);
+}
+
+std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
+{
+    const char* extension = ExtractExtension(path);
+    std::unique_ptr<ModelObject> model;
+    if (extension && strcasecmp(extension, "mdl") == 0)
+        model = InitMdlObject(path);
+    else if (extension && strcasecmp(extension, "md2") == 0)
+        model = InitMd2Object(path);
+    else
+        ReportError("%s: You must specify a model ending with \".mdl\" or \".md2\"", who);
+    if (model)
+        model->path = path;
+    return model;
 }
 
 void InitCommonModelFields(ModelObject* model)

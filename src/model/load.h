@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "formats/reports.h"
@@ -19,6 +20,12 @@ bool ReadModelFile(const char* who, const char* kind, const char* path, std::vec
 // draws it to make into textures. Null after its reports; nothing stays.
 std::unique_ptr<ModelObject> InitMd2Object(const char* path);
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
+
+// A file name the viewer reads as a model: .mdl or .md2, in any case.
+bool IsModelFileName(const std::string& name);
+// The load of the model file the name's extension names; null after a report
+// (a name of no model format is reported by who).
+std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path);
 
 // Start-up values both readers give a model once its file is read.
 void InitCommonModelFields(ModelObject* model);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -24,6 +25,7 @@ struct SkinInfo {
 };
 
 struct ModelObject {
+    std::string path;          // the file it was read from, loose or inside an archive
     Placement placement = {};  // position, axisX, axisY, axisZ
     float viewCentre[3] = {};  // where the orbit centres, in the model's own axes (Frame Current Model)
 

@@ -1,7 +1,6 @@
 #include "scene/model_list.h"
 
 #include <GL/gl.h>
-#include <strings.h>
 
 #include <cstdio>
 #include <string>
@@ -51,45 +50,6 @@ bool PrepareForDrawing(std::unique_ptr<ModelObject>& model)
 
 }  // namespace
 
-ModelObject* AddModel(const char* path)
-{
-    char chosen[kMaxPath];
-    if (path && !PathFits("AddModel", path))
-        return nullptr;
-    if (!path && !GetFileOpenName("Name of model (.mdl or .md2): ", chosen))
-        return nullptr;
-    std::string whole = path ? path : chosen;
-    if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
-        return nullptr;
-    const char* name = whole.c_str();
-
-    const char* extension = ExtractExtension(name);
-    std::unique_ptr<ModelObject> model;
-    if (extension && strcasecmp(extension, "mdl") == 0) {
-        model = InitMdlObject(name);
-    } else if (extension && strcasecmp(extension, "md2") == 0) {
-        model = InitMd2Object(name);
-    } else {
-        ReportError("AddModel: You must specify a model ending with \".mdl\" or \".md2\"");
-        return nullptr;
-    }
-    if (!model || !PrepareForDrawing(model)) {
-        ReportError("AddModel: Unable to create the model object");
-        return nullptr;
-    }
-    model->lastAdvanceTime = 0;
-    model->autoSkinName[0] = '\0';
-    model->next = std::move(viewer.modelList);
-    viewer.modelList = std::move(model);
-    viewer.currentModel = viewer.modelList.get();
-    return viewer.currentModel;
-}
-
-void LoadModel(float)
-{
-    AddModel(nullptr);
-}
-
 namespace {
 
 void ReleaseModelData(ModelObject* model)
@@ -117,7 +77,72 @@ void ReleaseModelData(ModelObject* model)
     model->customFrames.reset();
 }
 
+// A model file read and made ready to draw; null after its reports.
+std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
+{
+    char chosen[kMaxPath];
+    if (path && !PathFits("AddModel", path))
+        return nullptr;
+    if (!path && !GetFileOpenName("Name of model (.mdl or .md2): ", chosen))
+        return nullptr;
+    std::string whole = path ? path : chosen;
+    if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
+        return nullptr;
+    if (!IsModelFileName(whole)) {
+        ReportError("AddModel: You must specify a model ending with \".mdl\" or \".md2\"");
+        return nullptr;
+    }
+    std::unique_ptr<ModelObject> model = LoadModelFile("AddModel", whole.c_str());
+    if (!model || !PrepareForDrawing(model)) {
+        ReportError("AddModel: Unable to create the model object");
+        return nullptr;
+    }
+    model->lastAdvanceTime = 0;
+    model->autoSkinName[0] = '\0';
+    return model;
+}
+
+std::unique_ptr<ModelObject>& SlotOf(const ModelObject* model)
+{
+    std::unique_ptr<ModelObject>* slot = &viewer.modelList;
+    while (slot->get() != model)
+        slot = &(*slot)->next;
+    return *slot;
+}
+
 }  // namespace
+
+ModelObject* AddModel(const char* path)
+{
+    std::unique_ptr<ModelObject> model = LoadForDrawing(path);
+    if (!model)
+        return nullptr;
+    model->next = std::move(viewer.modelList);
+    viewer.modelList = std::move(model);
+    viewer.currentModel = viewer.modelList.get();
+    return viewer.currentModel;
+}
+
+ModelObject* ReplaceModel(ModelObject* old, const char* path)
+{
+    std::unique_ptr<ModelObject> model = LoadForDrawing(path);
+    if (!model)
+        return nullptr;
+    model->placement = old->placement;
+    model->materialIndex = old->materialIndex;
+    ReleaseModelData(old);
+    std::unique_ptr<ModelObject>& slot = SlotOf(old);
+    model->next = std::move(slot->next);
+    slot = std::move(model);
+    viewer.currentModel = slot.get();
+    return viewer.currentModel;
+}
+
+void LoadModel(float)
+{
+    AddModel(nullptr);
+}
+
 
 void RemoveModel(float)
 {
@@ -125,12 +150,9 @@ void RemoveModel(float)
     if (!model)
         return;
     ReleaseModelData(model);
-    std::unique_ptr<ModelObject>* slot = &viewer.modelList;
-    while (slot->get() != model)
-        slot = &(*slot)->next;
-    std::unique_ptr<ModelObject> removed = std::move(*slot);
-    *slot = std::move(removed->next);
-    removed.reset();
+    std::unique_ptr<ModelObject>& slot = SlotOf(model);
+    std::unique_ptr<ModelObject> removed = std::move(slot);
+    slot = std::move(removed->next);
     viewer.currentModel = viewer.modelList.get();
 }
 

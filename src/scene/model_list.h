@@ -9,6 +9,11 @@
 // current. Null after a report or a cancel.
 ModelObject* AddModel(const char* path);
 
+// Loads a model file in place of the model, which is released; the new one
+// keeps its placement and material and becomes current. Null after the
+// reports a failed load gives, the old model left as it was.
+ModelObject* ReplaceModel(ModelObject* old, const char* path);
+
 // Removes every model, as "Remove Model" does one.
 void ReleaseAllModels();
 

@@ -83,6 +83,7 @@ int RunViewer(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         AddModel(argv[i]);
     UpdateMaterialMenu();
+    UpdateWindowTitle();
     glutMainLoop();
     return 0;
 }

@@ -110,7 +110,7 @@ bool ViewerSession::Running()
 bool ViewerSession::WaitForWindow(double seconds)
 {
     for (double end = Now() + seconds; Now() < end && Running(); Settle(0.1)) {
-        window_ = FirstWindow("--name '^Tarnivel$'");
+        window_ = FirstWindow("--name '(^| - )Tarnivel$'");
         if (!window_.empty()) {
             Settle(1.0);  // the first frames
             return true;
@@ -120,6 +120,12 @@ bool ViewerSession::WaitForWindow(double seconds)
 }
 
 bool ViewerSession::WindowBox(Box& box) const { return BoxOf(window_, box); }
+
+std::string ViewerSession::Title() const
+{
+    std::string title = RunCommand("xdotool getwindowname " + window_);
+    return title.empty() ? title : title.substr(0, title.size() - 1);
+}
 
 bool ViewerSession::MenuBox(Box& box) const
 {

@@ -21,9 +21,11 @@ public:
     ViewerSession(const ViewerSession&) = delete;
     ViewerSession& operator=(const ViewerSession&) = delete;
 
-    // Waits for the "Tarnivel" window; false when none came.
+    // Waits for the viewer's window ("Tarnivel", or "MODEL (i/n) - Tarnivel");
+    // false when none came.
     bool WaitForWindow(double seconds = 20);
     bool WindowBox(Box& box) const;
+    std::string Title() const;
     // The first pop-up menu, once one is shown.
     bool MenuBox(Box& box) const;
     void Key(const std::string& keys) const;
