@@ -327,6 +327,24 @@ void BM_OpenModel(benchmark::State& state)
 }
 BENCHMARK(BM_OpenModel)->Arg(0)->Arg(1)->Arg(2)->ArgName("from")->Unit(benchmark::kMillisecond);
 
+// Runs a program with no display to its end; false when it failed.
+bool RunWithoutDisplay(const std::vector<std::string>& arguments)
+{
+    pid_t child = fork();
+    if (child == 0) {
+        unsetenv("DISPLAY");
+        std::vector<char*> argv;
+        for (const std::string& argument : arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A 256-pixel thumbnail of the body, the whole thumbnailer process timed as
 // a file manager runs it: 0 the loose file, 1 inside 0models.pk3.
 void BM_ThumbnailProcess(benchmark::State& state)
@@ -335,23 +353,29 @@ void BM_ThumbnailProcess(benchmark::State& state)
     if (model.empty())
         return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
     std::string output = std::filesystem::temp_directory_path() / "tarnivel-bench-thumbnail.png";
-    for (auto _ : state) {
-        pid_t child = fork();
-        if (child == 0) {
-            unsetenv("DISPLAY");
-            execl(TARNIVEL_THUMBNAILER, TARNIVEL_THUMBNAILER, "-s", "256", model.c_str(), output.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    for (auto _ : state)
+        if (!RunWithoutDisplay({TARNIVEL_THUMBNAILER, "-s", "256", model, output}))
             return state.SkipWithError("the thumbnailer failed");
-    }
     std::filesystem::remove(output);
 }
 BENCHMARK(BM_ThumbnailProcess)->Arg(0)->Arg(1)->ArgName("from")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(20);
+
+// tarnivel --export body.glb: the body's 1007 frames as morph targets, the
+// whole process; the file's size is a counter.
+void BM_ExportProcess(benchmark::State& state)
+{
+    std::string model = BenchModel();
+    if (model.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    std::string output = std::filesystem::temp_directory_path() / "tarnivel-bench-body.glb";
+    for (auto _ : state)
+        if (!RunWithoutDisplay({TARNIVEL_BINARY, "--export", output, model}))
+            return state.SkipWithError("the export failed");
+    state.counters["megabytes"] = static_cast<double>(std::filesystem::file_size(output)) / 1e6;
+    std::filesystem::remove(output);
+}
+BENCHMARK(BM_ExportProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 // Page Down in the soldiers' folder of 0models.pk3: the next body read,
 // made ready, framed and drawn (the folder's listing is kept).

@@ -15,6 +15,7 @@ export ASAN_OPTIONS="detect_leaks=1"
 summaries=()
 failed=0
 corpus_folder=${TARNIVEL_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnivel/corpus}
+npm_folder=${XDG_CACHE_HOME:-$HOME/.cache}/tarnivel/npm
 
 note() {
     echo "### $1"
@@ -70,6 +71,7 @@ echo "$layers"
 record $status layers "$(echo "$layers" | tail -n 1 | sed 's/^layers: //')"
 if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     note "build: tarnivel, tests, benchmarks and the demo folder built"
+    bash tests/export/fetch-validator.sh "$npm_folder"
     ctest_stage "unit tests" build unit -j "$jobs"
     ctest_stage "end-to-end scenarios" build e2e
     ctest_stage "off-screen pictures (no display server)" build offscreen
@@ -81,6 +83,11 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     echo "$thumbnails"
     line=$(echo "$thumbnails" | grep -E '^thumbnails: ' | tail -n 1)
     record $status thumbnails "${line#thumbnails: }"
+    exports=$(bash tests/corpus/export-corpus.sh build "$corpus_folder" "$npm_folder/node_modules" 2>&1)
+    status=$?
+    echo "$exports"
+    line=$(echo "$exports" | grep -E '^exports: ' | tail -n 1)
+    record $status exports "${line#exports: }"
 fi
 
 echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites"

@@ -6,10 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev libjpeg-dev libzip-dev pkg-config libegl-dev libegl-mesa0)
+build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev libjpeg-dev libzip-dev pkg-config libegl-dev libegl-mesa0
+                libtinygltf-dev)
 demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
-               imagemagick desktop-file-utils unzip gcovr)
+               imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils)
 
 install_missing() {
     local missing=()
@@ -39,6 +40,8 @@ demo() {
 }
 
 test() {
+    # npm comes with some builds of nodejs and is a package of its own in Debian's.
+    command -v npm >/dev/null || test_packages+=(npm)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     exec tests/run-all.sh
 }

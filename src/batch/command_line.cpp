@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/export_command.h"
 #include "batch/model_listing.h"
 #include "batch/render_options.h"
 #include "platform/error_log.h"
@@ -15,13 +16,19 @@ const char kUsage[] =
     "       tarnivel --list PATH\n"
     "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N] [--background NAME]\n"
     "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] MODEL\n"
+    "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N] [--fps N]\n"
+    "                [--interpolation none|linear] [--scale S] MODEL\n"
     "  MODEL  a .mdl or .md2 file, an archive (.pak, .pk3, .zip) to choose a model in, or a\n"
     "         model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"
     "               its path, format, frames, vertices, triangles and skins\n"
     "  --render OUT.png  draws the model with no window (no display server needed), framed from\n"
     "               the front and a little above, into a PNG with an alpha channel; --frames A-B\n"
-    "               writes OUT_000.png onward, the animation at --fps pictures a second (10)\n";
+    "               writes OUT_000.png onward, the animation at --fps pictures a second (10)\n"
+    "  --export OUT  writes the model as glTF 2.0 (.glb, or .gltf with everything inside it): every\n"
+    "               frame a morph target, an animation per frame sequence at --fps (10), the skins\n"
+    "               as textures; or one frame (--frame) as .obj with its .mtl and skin .png beside it.\n"
+    "               Sizes in metres, --scale metres a game unit (0.0254)\n";
 
 }  // namespace
 
@@ -48,6 +55,15 @@ int RunCommandLine(int argc, char** argv)
             return 2;
         }
         return RenderPictures(request);
+    }
+    if (argc >= 2 && strcmp(argv[1], "--export") == 0) {
+        ExportCommand request;
+        std::string error;
+        if (!ParseExportOptions(argc - 2, argv + 2, request, error)) {
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            return 2;
+        }
+        return RunExport(request);
     }
     return RunViewer(argc, argv);
 }

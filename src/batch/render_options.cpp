@@ -61,15 +61,54 @@ bool ParseInterpolation(const char* name, uint8_t* method)
     return false;
 }
 
-bool ParseFrameRange(const char* text, PictureRequest& request)
+bool ParseFrameRange(const char* text, int* firstFrame, int* lastFrame)
 {
     int first = -1, last = -1;
     char dash = 0, extra = 0;
     if (sscanf(text, "%d%c%d%c", &first, &dash, &last, &extra) != 3 || dash != '-' || first < 0 || last < first)
         return false;
-    request.firstFrame = first;
-    request.lastFrame = last;
+    *firstFrame = first;
+    *lastFrame = last;
     return true;
+}
+
+bool ParsePositive(const char* text, double high, double* value)
+{
+    char* end = nullptr;
+    double number = strtod(text, &end);
+    if (end == text || *end != '\0' || !(number > 0) || number > high)
+        return false;
+    *value = number;
+    return true;
+}
+
+// The options of --export, each with its value; false with the fault in error.
+bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error)
+{
+    bool ok = false;
+    double number = 0;
+    if (strcmp(option, "--frames") == 0)
+        ok = ParseFrameRange(value, &request.firstFrame, &request.lastFrame);
+    else if (strcmp(option, "--frame") == 0)
+        ok = value[0] != '\0', request.frame = value;
+    else if (strcmp(option, "--skin") == 0)
+        ok = ParseNumber(value, 0, 31, &request.skin);
+    else if (strcmp(option, "--fps") == 0)
+        ok = ParsePositive(value, 1000, &request.fps);
+    else if (strcmp(option, "--interpolation") == 0) {
+        request.step = strcasecmp(value, "none") == 0;
+        ok = request.step || strcasecmp(value, "linear") == 0;
+    } else if (strcmp(option, "--scale") == 0) {
+        ok = ParsePositive(value, 1e6, &number);
+        request.scale = static_cast<float>(number);
+    }
+    else {
+        error = std::string("unknown option ") + option;
+        return false;
+    }
+    if (!ok)
+        error = std::string("bad value for ") + option + ": \"" + value + "\"";
+    return ok;
 }
 
 // One option and its value; false with the fault in error.
@@ -87,7 +126,7 @@ bool ParseOption(const char* option, const char* value, PictureRequest& request,
     else if (strcmp(option, "--interpolation") == 0)
         ok = ParseInterpolation(value, &request.interpolation);
     else if (strcmp(option, "--frames") == 0)
-        ok = ParseFrameRange(value, request);
+        ok = ParseFrameRange(value, &request.firstFrame, &request.lastFrame);
     else if (strcmp(option, "--fps") == 0)
         ok = ParseNumber(value, 1, 1000, &request.fps);
     else {
@@ -106,10 +145,15 @@ int HexValue(char c)
 
 }  // namespace
 
-bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error)
+namespace {
+
+// OUT, then options with their values and one model, in any order.
+template <typename Request>
+bool ParseCommand(const char* mode, int argc, char** argv, Request& request, std::string& error,
+                  bool (*option)(const char*, const char*, Request&, std::string&))
 {
     if (argc < 2) {
-        error = "--render needs an output file and a model";
+        error = std::string(mode) + " needs an output file and a model";
         return false;
     }
     request.output = argv[0];
@@ -126,7 +170,7 @@ bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::str
             error = std::string(argv[i]) + " needs a value";
             return false;
         }
-        if (!ParseOption(argv[i], argv[i + 1], request, error))
+        if (!option(argv[i], argv[i + 1], request, error))
             return false;
         ++i;
     }
@@ -134,6 +178,22 @@ bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::str
         error = "no model named";
     else if (request.firstFrame >= 0 && !request.frame.empty())
         error = "--frame and --frames do not go together";
+    return error.empty();
+}
+
+}  // namespace
+
+bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error)
+{
+    return ParseCommand("--render", argc, argv, request, error, ParseOption);
+}
+
+bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::string& error)
+{
+    if (!ParseCommand("--export", argc, argv, request, error, ParseExportOption))
+        return false;
+    if (!IsExportName(request.output))
+        error = "the output must end in .glb, .gltf or .obj: \"" + request.output + "\"";
     return error.empty();
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "export/export_model.h"
 #include "offscreen/picture.h"
 
 // tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N]
@@ -9,6 +10,13 @@
 //   [--frames A-B] [--fps N] MODEL
 // Reads the options after "--render"; false with the fault in error.
 bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error);
+
+// tarnivel --export OUT MODEL [--frames A-B] [--frame N|NAME] [--skin N]
+//   [--fps N] [--interpolation none|linear] [--scale S]
+struct ExportCommand : ExportRequest {
+    std::string model;
+};
+bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::string& error);
 
 // tarnivel-thumbnailer -s SIZE INPUT OUTPUT, as freedesktop file managers
 // call thumbnailers: INPUT is a path or a file:// URI.

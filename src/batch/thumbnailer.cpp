@@ -9,8 +9,8 @@
 #include <string>
 
 #include "batch/render_options.h"
-#include "formats/png_writer.h"
 #include "offscreen/picture.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ void TimeIsUp(int)
     const char message[] = "tarnivel-thumbnailer: gave up: the model takes too long to draw\n";
     ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
     (void)written;
-    if (PendingPngFile()[0])
-        unlink(PendingPngFile());
+    if (PendingFile()[0])
+        unlink(PendingFile());
     _exit(1);
 }
 

@@ -12,6 +12,7 @@
 #include "render/remesh.h"
 #include "render/textures.h"
 #include "scene/browse.h"
+#include "scene/export_current.h"
 #include "scene/model_list.h"
 #include "scene/player.h"
 #include "scene/skins.h"
@@ -124,6 +125,7 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"Previous Model File", 0, GLUT_KEY_PAGE_UP, PreviousModelFile, 0.0f},
     {"First Model File", 0, GLUT_KEY_HOME, FirstModelFile, 0.0f},
     {"Last Model File", 0, GLUT_KEY_END, LastModelFile, 0.0f},
+    {"Export Model", 'e', 0, ExportCurrentModel, 0.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
 

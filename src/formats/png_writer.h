@@ -13,11 +13,12 @@ int WritePngRows(png_bytep* rows, int width, int height, int colourType, const c
 // libpng's row callback: a dot per row written.
 void PngRowWritten(png_structp png, png_uint_32 row, int pass);
 
+// A picture (R G B, or R G B A with four channels; top row first) as the
+// bytes of an 8-bit PNG file; false when libpng fails.
+bool EncodePng(const uint8_t* pixels, int width, int height, int channels, std::string& out);
+
 // Writes an RGBA picture (top row first) so that no partial or empty file
 // ever stands at path: into a fresh name in the same folder, then renamed.
 // False with error set, and nothing left behind.
 bool WritePngAtomically(const std::vector<uint8_t>& rgba, int width, int height, const std::string& path,
                         std::string& error);
-// The temporary file being written now, or empty: a process ended by a
-// signal removes it.
-const char* PendingPngFile();

@@ -170,8 +170,12 @@ bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, 
 {
     if (!extension)
         return false;
-    if (strcasecmp(extension, "png") == 0)
-        return DecodePng(bytes, size, image);
+    if (strcasecmp(extension, "png") == 0) {
+        if (!DecodePng(bytes, size, image))
+            return false;
+        image.png.assign(bytes, bytes + size);
+        return true;
+    }
     if (strcasecmp(extension, "tga") == 0)
         return DecodeTga(bytes, size, image);
     if (strcasecmp(extension, "jpg") == 0 || strcasecmp(extension, "jpeg") == 0)

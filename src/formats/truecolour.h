@@ -9,6 +9,7 @@ struct RgbImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgb;
+    std::vector<uint8_t> png;  // a PNG file's own bytes, for writers to keep rather than encode again
 };
 
 // Neither side of a true-colour skin may exceed this; no texture could hold it.

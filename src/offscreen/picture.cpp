@@ -28,37 +28,6 @@
 
 namespace {
 
-// Reports are gathered while a model loads: one line is told, the first.
-class GatheredReports {
-public:
-    GatheredReports() : saved_(reportConsole), file_(tmpfile()) { reportConsole = file_ ? file_ : saved_; }
-    ~GatheredReports()
-    {
-        reportConsole = saved_;
-        if (file_)
-            fclose(file_);
-    }
-    std::string First() const
-    {
-        char line[1100] = "";
-        if (file_) {
-            rewind(file_);
-            if (!fgets(line, sizeof line, file_))
-                line[0] = '\0';
-        }
-        std::string text = line;
-        if (text.compare(0, 7, "Error: ") == 0)
-            text.erase(0, 7);
-        while (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        return text;
-    }
-
-private:
-    FILE* saved_;
-    FILE* file_;
-};
-
 // The viewer's start-up state, for a window of the picture's size.
 void SetUpViewer(const PictureRequest& request)
 {
@@ -110,7 +79,7 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
     GatheredReports reports;
     ModelObject* model = AddModel(request.model.c_str());
     if (!model) {
-        error = reports.First();
+        error = reports.FirstError();
         return nullptr;
     }
     int frame = 0;

@@ -20,6 +20,10 @@ FILE* consoleInput = stdin;
 
 namespace {
 
+// Set while a dialog proposes the path its buffer holds; choosers called
+// any other way get whatever the buffer holds and propose nothing.
+bool proposing = false;
+
 // Copies a chosen path; one that does not fit is reported and counts as a cancel.
 ChooserResult AcceptPath(std::string path, char* buffer)
 {
@@ -52,12 +56,12 @@ bool ZenityAvailable()
     return false;
 }
 
-std::vector<std::string> ZenityArguments(ChooserKind kind, const char* prompt)
+std::vector<std::string> ZenityArguments(ChooserKind kind, const char* prompt, const char* proposed)
 {
     char cwd[4096];
     std::string start = getcwd(cwd, sizeof cwd) ? std::string(cwd) + "/" : std::string("./");
     std::vector<std::string> args = {"zenity", "--file-selection", std::string("--title=") + prompt,
-                                     "--filename=" + start};
+                                     "--filename=" + (proposed[0] ? std::string(proposed) : start)};
     if (kind == ChooserKind::kSave)
         args.push_back("--save");
     if (kind == ChooserKind::kOpen) {
@@ -122,7 +126,7 @@ ChooserResult RunZenity(std::vector<std::string> args, std::string& answer)
 ChooserResult ZenityFileChooser(ChooserKind kind, const char* prompt, char* buffer)
 {
     std::string path;
-    ChooserResult result = RunZenity(ZenityArguments(kind, prompt), path);
+    ChooserResult result = RunZenity(ZenityArguments(kind, prompt, proposing ? buffer : ""), path);
     return result == ChooserResult::kChosen ? AcceptPath(path, buffer) : result;
 }
 
@@ -152,10 +156,12 @@ std::string ReadConsoleLine()
     return line;
 }
 
-bool Ask(ChooserKind kind, const char* prompt, char* buffer, const char* dialogName)
+bool Ask(ChooserKind kind, const char* prompt, char* buffer, const char* dialogName, const char* proposed = "")
 {
-    buffer[0] = '\0';
+    snprintf(buffer, kChooserBufferSize, "%s", proposed);
+    proposing = proposed[0] != '\0';
     ChooserResult result = fileChooser(kind, prompt, buffer);
+    proposing = false;
     if (result == ChooserResult::kChosen) {
         printf("The file selected was: %s\n", buffer);
         return true;
@@ -172,9 +178,14 @@ bool Ask(ChooserKind kind, const char* prompt, char* buffer, const char* dialogN
 
 ChooserResult ConsoleFileChooser(ChooserKind, const char* prompt, char* buffer)
 {
-    printf("%s", prompt);
+    std::string proposed = proposing ? buffer : "";
+    if (proposed.empty())
+        printf("%s", prompt);
+    else
+        printf("%s[%s] ", prompt, proposed.c_str());
     fflush(stdout);
-    return AcceptPath(ReadConsoleLine(), buffer);
+    std::string answer = ReadConsoleLine();
+    return AcceptPath(answer.empty() ? proposed : answer, buffer);
 }
 
 ChooserResult ConsoleMemberChooser(const char* prompt, const std::vector<std::string>& members, std::string& chosen)
@@ -233,6 +244,11 @@ bool GetFileOpenName(const char* prompt, char* buffer)
 bool GetFileSaveName(const char* prompt, char* buffer)
 {
     return Ask(ChooserKind::kSave, prompt, buffer, "WinGetFileSaveName");
+}
+
+bool GetFileSaveName(const char* prompt, const char* proposed, char* buffer)
+{
+    return Ask(ChooserKind::kSave, prompt, buffer, "WinGetFileSaveName", proposed);
 }
 
 bool GetDirectoryName(const char* prompt, char* buffer)

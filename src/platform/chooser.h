@@ -11,13 +11,15 @@ enum class ChooserResult { kChosen, kCancelled, kFailed };
 
 constexpr int kChooserBufferSize = kMaxPath;
 
-// Fills buffer (kChooserBufferSize characters) with the chosen path. Tests replace it.
+// Fills buffer (kChooserBufferSize characters) with the chosen path; a
+// path it holds on the way in is the one proposed. Tests replace it.
 using FileChooser = ChooserResult (*)(ChooserKind kind, const char* prompt, char* buffer);
 extern FileChooser fileChooser;
 
 // zenity when it is installed and a display is set, else the console.
 ChooserResult SystemFileChooser(ChooserKind kind, const char* prompt, char* buffer);
-// Prints the prompt and reads one line; an empty line or end of input cancels.
+// Prints the prompt and reads one line; an empty line or end of input
+// cancels, but an empty line takes a proposed path.
 ChooserResult ConsoleFileChooser(ChooserKind kind, const char* prompt, char* buffer);
 // The stream the console chooser and the capture prompts read.
 extern FILE* consoleInput;
@@ -25,6 +27,8 @@ extern FILE* consoleInput;
 // True with a path that fits kChooserBufferSize in buffer.
 bool GetFileOpenName(const char* prompt, char* buffer);
 bool GetFileSaveName(const char* prompt, char* buffer);
+// A save dialog proposing a path to take as it is.
+bool GetFileSaveName(const char* prompt, const char* proposed, char* buffer);
 // A directory, chosen by picking a file inside it; the caller cuts the path.
 bool GetDirectoryName(const char* prompt, char* buffer);
 

@@ -57,3 +57,32 @@ void CheckGLError(const char* where)
         ReportError("OpenGL error detected in %s: %s\n", where,
                     reinterpret_cast<const char*>(gluErrorString(err)));
 }
+
+GatheredReports::GatheredReports() : saved_(reportConsole), file_(tmpfile())
+{
+    reportConsole = file_ ? file_ : saved_;
+}
+
+GatheredReports::~GatheredReports()
+{
+    reportConsole = saved_;
+    if (file_)
+        fclose(file_);
+}
+
+std::string GatheredReports::FirstError() const
+{
+    char line[1100];
+    if (file_)
+        rewind(file_);
+    while (file_ && fgets(line, sizeof line, file_)) {
+        std::string text = line;
+        if (text.compare(0, 7, "Error: ") != 0)
+            continue;
+        text.erase(0, 7);
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        return text;
+    }
+    return std::string();
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 // errors.txt while it is open; null when no log is kept.
 extern FILE* errorLog;
@@ -21,6 +22,22 @@ void ReportNotice(const char* format, ...) __attribute__((format(printf, 1, 2)))
 
 // Reports one pending OpenGL error, if any, tagged with where the check ran.
 void CheckGLError(const char* where);
+
+// Keeps the reports made while it lives instead of printing them, for a
+// command-line mode that tells one line: the first error.
+class GatheredReports {
+public:
+    GatheredReports();
+    ~GatheredReports();
+    GatheredReports(const GatheredReports&) = delete;
+    GatheredReports& operator=(const GatheredReports&) = delete;
+    // The first error, without its "Error: "; empty when there was none.
+    std::string FirstError() const;
+
+private:
+    FILE* saved_;
+    FILE* file_;
+};
 
 // Writes the log header to a stream; kept apart so the format can be tested.
 void WriteErrorLogHeader(FILE* log);

@@ -3,8 +3,8 @@
 # folders include each other), or when a folder has no place in the order.
 # The order, from the bottom up, is the one docs/architecture.md explains.
 set -uo pipefail
-layers=(maths platform archive formats geometry model state render lighting view scene capture commands viewer
-        offscreen batch)
+layers=(maths platform archive formats geometry model export state render lighting view scene capture commands
+        viewer offscreen batch)
 src="${1:-$(dirname "$0")/../../src}"
 
 declare -A rank

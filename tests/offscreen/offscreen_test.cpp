@@ -143,6 +143,10 @@ TEST_F(Offscreen, AFailedRenderWritesNothingAndSaysSoInOneLine)
         {{TARNIVEL_BINARY, "--render", "out.png", "--skin", "3", modelPath}, "the model has no skin 3"},
         {{TARNIVEL_BINARY, "--render", dir.Path("missing/out.png"), modelPath}, "cannot write into its folder"},
         {{TARNIVEL_THUMBNAILER, "-s", "128", dir.Path("none.md2"), "out.png"}, "Couldn't open the md2 file"},
+        {{TARNIVEL_BINARY, "--export", "out.glb", dir.Path("none.md2")}, "Couldn't open the md2 file"},
+        {{TARNIVEL_BINARY, "--export", "out.glb", "--frames", "1-3", modelPath}, "the model has no frames 1-3"},
+        {{TARNIVEL_BINARY, "--export", "out.obj", "--frame", "run1", modelPath}, "the model has no frame run1"},
+        {{TARNIVEL_BINARY, "--export", dir.Path("missing/out.gltf"), modelPath}, "cannot write into its folder"},
     };
     for (const auto& c : cases) {
         ProgramRun run = RunWithoutDisplay(c.arguments, dir.path());

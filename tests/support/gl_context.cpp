@@ -108,6 +108,7 @@ ChooserResult StandInChooser(ChooserKind kind, const char* prompt, char* buffer)
 {
     standIn.kind = kind;
     standIn.prompt = prompt;
+    standIn.proposed = buffer;
     snprintf(buffer, kChooserBufferSize, "%s", standIn.answer.c_str());
     return standIn.answer.empty() ? ChooserResult::kCancelled : standIn.result;
 }

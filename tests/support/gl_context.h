@@ -33,13 +33,15 @@ std::vector<uint8_t> TextureRgb(unsigned texture, int* width = nullptr, int* hei
 void RemoveAllModels();
 
 // The file chooser's stand-in: it gives its answer with its result (cancels
-// when there is none) and keeps the kind and prompt it was last asked with.
+// when there is none) and keeps the kind, prompt and proposed path it was
+// last asked with.
 // ViewerTest puts it in place.
 struct ChooserStandIn {
     std::string answer;
     ChooserResult result = ChooserResult::kChosen;
     ChooserKind kind = ChooserKind::kOpen;
     std::string prompt;
+    std::string proposed;
 };
 extern ChooserStandIn standIn;
 ChooserResult StandInChooser(ChooserKind kind, const char* prompt, char* buffer);

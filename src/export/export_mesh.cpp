@@ -1,0 +1,118 @@
+#include "export/export_mesh.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+
+#include "formats/png_writer.h"
+#include "geometry/frames.h"
+#include "geometry/normals.h"
+
+bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, ExportMesh& mesh, std::string& error)
+{
+    if (first < 0)
+        first = 0, last = model.numFrames - 1;
+    if (first > last || last >= model.numFrames) {
+        error = "the model has no frames " + std::to_string(first) + "-" + std::to_string(last) + " (it has 0-" +
+                std::to_string(model.numFrames - 1) + ")";
+        return false;
+    }
+    // As the viewer draws it: an MD2 from its GL commands when it has usable ones.
+    if (const Md2File* md2 = Md2Data(&model)) {
+        mesh.layout = md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2);
+        mesh.corners = TriangleCorners(*md2);
+    } else if (const MdlFile* mdl = MdlData(&model)) {
+        mesh.layout = MdlTriangleLayout(*mdl);
+        mesh.corners = TriangleCorners(*mdl);
+    }
+    if (!mesh.layout) {
+        error = "the model has no geometry to export";
+        return false;
+    }
+    // The viewer's front faces wind clockwise; glTF's and OBJ's counter-clockwise.
+    const std::vector<uint32_t>& drawn = mesh.layout->indices;
+    mesh.indices.resize(drawn.size());
+    for (size_t i = 0; i + 2 < drawn.size(); i += 3)
+        mesh.indices[i] = drawn[i], mesh.indices[i + 1] = drawn[i + 2], mesh.indices[i + 2] = drawn[i + 1];
+    mesh.frames.clear();
+    for (int frame = first; frame <= last; ++frame)
+        mesh.frames.push_back(frame);
+    mesh.scale = scale;
+    return true;
+}
+
+void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int frame, std::vector<float>& positions,
+                 std::vector<float>& normals)
+{
+    DecodedFrame decoded;
+    if (const Md2File* md2 = Md2Data(&model))
+        decoded = DecodeMd2Frame(*md2, frame, mesh.corners, true);
+    else
+        decoded = DecodeMdlFrame(*MdlData(&model), frame, mesh.corners, true);
+    const std::vector<uint32_t>& frameVertex = mesh.layout->frameVertex;
+    positions.resize(3 * frameVertex.size());
+    normals.resize(positions.size());
+    for (size_t i = 0; i < frameVertex.size(); ++i) {
+        const float* p = &decoded.positions[3 * frameVertex[i]];
+        const float* n = &decoded.normals[3 * frameVertex[i]];
+        for (int a = 0; a < 3; ++a) {
+            positions[3 * i + a] = p[(a + 1) % 3] * mesh.scale;  // x, y, z from Quake's y, z, x
+            normals[3 * i + a] = n[(a + 1) % 3];
+        }
+    }
+}
+
+std::string FrameNameOf(const ModelObject& model, int frame)
+{
+    const char* text = model.frameNames[frame].text;
+    return std::string(text, strnlen(text, sizeof model.frameNames[frame].text));
+}
+
+std::vector<FrameSequence> FrameSequences(const ModelObject& model, const ExportMesh& mesh)
+{
+    std::vector<FrameSequence> sequences;
+    std::map<std::string, int> uses;
+    std::string last;
+    for (size_t i = 0; i < mesh.frames.size(); ++i) {
+        std::string stem = FrameNameOf(model, mesh.frames[i]);
+        while (!stem.empty() && isdigit(static_cast<unsigned char>(stem.back())))
+            stem.pop_back();
+        if (stem.empty())
+            stem = "frames";
+        if (!sequences.empty() && stem == last) {
+            ++sequences.back().count;
+            continue;
+        }
+        int use = ++uses[stem];  // a name met again later is told apart
+        sequences.push_back({use == 1 ? stem : stem + "_" + std::to_string(use), i, 1});
+        last = stem;
+    }
+    return sequences;
+}
+
+std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, double fps)
+{
+    std::vector<float> times;
+    double now = 0;
+    const MdlFile* mdl = MdlData(&model);
+    for (int frame : mesh.frames) {
+        times.push_back(static_cast<float>(now));
+        int picture = 0;
+        const MdlFrameGroup* group = mdl ? MdlFrameGroupOf(*mdl, frame, &picture) : nullptr;
+        double shown = 1.0 / fps;
+        if (group)
+            shown = group->intervals[picture] - (picture > 0 ? group->intervals[picture - 1] : 0.0f);
+        now += std::max(shown, 0.001);  // key times must rise, whatever a group's intervals say
+    }
+    return times;
+}
+
+bool SkinPng(const RgbImage& picture, std::string& png)
+{
+    if (!picture.png.empty()) {
+        png.assign(picture.png.begin(), picture.png.end());
+        return true;
+    }
+    return EncodePng(picture.rgb.data(), picture.width, picture.height, 3, png);
+}

@@ -1,0 +1,40 @@
+#include "export/export_model.h"
+
+#include <strings.h>
+
+
+namespace {
+
+// The text after the file name's last dot; empty without one.
+const char* ExtensionOf(const std::string& path)
+{
+    size_t dot = path.rfind('.'), slash = path.rfind('/');
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? "" : path.c_str() + dot + 1;
+}
+
+}  // namespace
+
+bool IsExportName(const std::string& path)
+{
+    const char* extension = ExtensionOf(path);
+    return strcasecmp(extension, "glb") == 0 || strcasecmp(extension, "gltf") == 0 ||
+           strcasecmp(extension, "obj") == 0;
+}
+
+bool ExportModel(const ModelObject& model, const ExportRequest& request, std::string& error)
+{
+    const char* extension = ExtensionOf(request.output);
+    if (request.skin >= 0 && request.skin >= model.numSkins) {
+        error = "the model has no skin " + std::to_string(request.skin) + " (it has " +
+                std::to_string(model.numSkins) + ")";
+        return false;
+    }
+    if (strcasecmp(extension, "glb") == 0)
+        return WriteGltf(model, request, true, error);
+    if (strcasecmp(extension, "gltf") == 0)
+        return WriteGltf(model, request, false, error);
+    if (strcasecmp(extension, "obj") == 0)
+        return WriteObj(model, request, error);
+    error = "the output must end in .glb, .gltf or .obj";
+    return false;
+}

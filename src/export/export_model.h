@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "model/model.h"
+
+// What an export writes: the format is the output's extension.
+struct ExportRequest {
+    std::string output;         // .glb, .gltf or .obj
+    int firstFrame = -1;        // --frames A-B; -1: every frame
+    int lastFrame = -1;
+    std::string frame;          // .obj: a frame number or name; empty: the first
+    int skin = -1;              // -1: the first
+    double fps = 10.0;          // the viewer's clock: ten frames a second
+    bool step = false;          // --interpolation none: frames held, not blended
+    float scale = 0.0254f;      // metres a game unit: an inch
+};
+
+// Writes a model read with its skins as pictures (no OpenGL needed): glTF
+// 2.0 with every frame a morph target and an animation per frame sequence,
+// or one frame as OBJ with its material and skin. False, with the fault in
+// error, and no file written.
+bool ExportModel(const ModelObject& model, const ExportRequest& request, std::string& error);
+
+// The output formats by extension; false for any other.
+bool IsExportName(const std::string& path);
+
+// Each format's own.
+bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error);
+bool WriteObj(const ModelObject& model, const ExportRequest& request, std::string& error);

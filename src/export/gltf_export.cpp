@@ -1,0 +1,268 @@
+// glTF 2.0 through tinygltf: one mesh whose morph targets are the frames,
+// an animation of the morph weights per frame sequence and one over all,
+// and the skins as PNG textures, further skins as material variants.
+#include <tiny_gltf.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "export/export_mesh.h"
+#include "export/export_model.h"
+#include "formats/png_writer.h"
+#include "platform/atomic_file.h"
+
+namespace {
+
+constexpr int kFloat = TINYGLTF_COMPONENT_TYPE_FLOAT;
+constexpr int kArrayBuffer = TINYGLTF_TARGET_ARRAY_BUFFER;
+constexpr int kIndexBuffer = TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER;
+
+// The one buffer, filled view by view.
+class BufferWriter {
+public:
+    explicit BufferWriter(tinygltf::Model& gltf) : gltf_(gltf) { gltf_.buffers.resize(1); }
+
+    void Reserve(size_t bytes) { gltf_.buffers[0].data.reserve(bytes); }
+
+    int View(const void* data, size_t bytes, int target)
+    {
+        std::vector<unsigned char>& buffer = gltf_.buffers[0].data;
+        buffer.resize((buffer.size() + 3) & ~size_t(3));  // every view starts on a 4-byte boundary
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = buffer.size();
+        view.byteLength = bytes;
+        view.target = target;
+        const auto* bytesIn = static_cast<const unsigned char*>(data);
+        buffer.insert(buffer.end(), bytesIn, bytesIn + bytes);
+        gltf_.bufferViews.push_back(view);
+        return static_cast<int>(gltf_.bufferViews.size() - 1);
+    }
+
+    // An accessor of count elements of type (VEC3, SCALAR...) over the values.
+    int Accessor(const std::vector<float>& values, int type, int components, int target, bool bounds)
+    {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = View(values.data(), values.size() * sizeof(float), target);
+        accessor.componentType = kFloat;
+        accessor.count = values.size() / components;
+        accessor.type = type;
+        if (bounds)
+            Bounds(values, components, accessor.minValues, accessor.maxValues);
+        gltf_.accessors.push_back(accessor);
+        return static_cast<int>(gltf_.accessors.size() - 1);
+    }
+
+    // Weights that show one target at each of count keys, target first + k
+    // at key k: zeros but for count ones, so a sparse accessor holds them.
+    int OneHotWeights(size_t count, size_t targets, size_t first)
+    {
+        std::vector<uint32_t> ones(count);
+        for (size_t k = 0; k < count; ++k)
+            ones[k] = static_cast<uint32_t>(k * targets + first + k);
+        std::vector<float> values(count, 1.0f);
+        tinygltf::Accessor accessor;
+        accessor.componentType = kFloat;
+        accessor.count = count * targets;
+        accessor.type = TINYGLTF_TYPE_SCALAR;
+        accessor.sparse.isSparse = true;
+        accessor.sparse.count = static_cast<int>(count);
+        accessor.sparse.indices.bufferView = View(ones.data(), ones.size() * sizeof(uint32_t), 0);
+        accessor.sparse.indices.byteOffset = 0;
+        accessor.sparse.indices.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+        accessor.sparse.values.bufferView = View(values.data(), values.size() * sizeof(float), 0);
+        accessor.sparse.values.byteOffset = 0;
+        gltf_.accessors.push_back(accessor);
+        return static_cast<int>(gltf_.accessors.size() - 1);
+    }
+
+    int Indices(const std::vector<uint32_t>& indices)
+    {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = View(indices.data(), indices.size() * sizeof(uint32_t), kIndexBuffer);
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT;
+        accessor.count = indices.size();
+        accessor.type = TINYGLTF_TYPE_SCALAR;
+        gltf_.accessors.push_back(accessor);
+        return static_cast<int>(gltf_.accessors.size() - 1);
+    }
+
+private:
+    static void Bounds(const std::vector<float>& values, int components, std::vector<double>& low,
+                       std::vector<double>& high)
+    {
+        low.assign(components, values.empty() ? 0.0 : 1e300);
+        high.assign(components, values.empty() ? 0.0 : -1e300);
+        for (size_t i = 0; i < values.size(); ++i) {
+            low[i % components] = std::min(low[i % components], double(values[i]));
+            high[i % components] = std::max(high[i % components], double(values[i]));
+        }
+    }
+    tinygltf::Model& gltf_;
+};
+
+// a - base, in place.
+std::vector<float>& Subtract(std::vector<float>& a, const std::vector<float>& base)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] -= base[i];
+    return a;
+}
+
+// The mesh: the first exported frame is the base, every exported frame a target.
+tinygltf::Primitive MeshPrimitive(const ModelObject& model, const ExportMesh& mesh, BufferWriter& buffer)
+{
+    tinygltf::Primitive primitive;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    std::vector<float> base, baseNormals, positions, normals;
+    ExportFrame(model, mesh, mesh.frames[0], base, baseNormals);
+    primitive.attributes["POSITION"] = buffer.Accessor(base, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
+    primitive.attributes["NORMAL"] = buffer.Accessor(baseNormals, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
+    primitive.attributes["TEXCOORD_0"] =
+        buffer.Accessor(mesh.layout->texCoords, TINYGLTF_TYPE_VEC2, 2, kArrayBuffer, false);
+    primitive.indices = buffer.Indices(mesh.indices);
+    for (int frame : mesh.frames) {
+        ExportFrame(model, mesh, frame, positions, normals);
+        std::map<std::string, int> target;
+        target["POSITION"] = buffer.Accessor(Subtract(positions, base), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
+        target["NORMAL"] = buffer.Accessor(Subtract(normals, baseNormals), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
+        primitive.targets.push_back(target);
+    }
+    return primitive;
+}
+
+// Weights that show one target at each key: frames first to first + count - 1.
+void AddAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const std::string& name,
+                  const std::vector<float>& times, size_t first, size_t count, size_t targets, bool step)
+{
+    std::vector<float> input(times.begin() + first, times.begin() + first + count);
+    for (float& t : input)
+        t -= times[first];
+    tinygltf::AnimationSampler sampler;
+    sampler.input = buffer.Accessor(input, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+    sampler.output = buffer.OneHotWeights(count, targets, first);
+    sampler.interpolation = step ? "STEP" : "LINEAR";
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = 0;
+    channel.target_path = "weights";
+    tinygltf::Animation animation;
+    animation.name = name;
+    animation.samplers.push_back(sampler);
+    animation.channels.push_back(channel);
+    gltf.animations.push_back(animation);
+}
+
+// One material per skin, the game's look: its pixels sampled nearest when
+// magnified, matte. The first (or the asked-for) skin is the mesh's own.
+void AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, BufferWriter& buffer,
+                  tinygltf::Primitive& primitive, std::string& error)
+{
+    int skins = std::min<int>(model.numSkins, static_cast<int>(model.skinPictures.size()));
+    if (skins > 0) {
+        tinygltf::Sampler sampler;
+        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
+        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+        gltf.samplers.push_back(sampler);
+    }
+    tinygltf::Value::Array mappings, variants;
+    for (int i = 0; i < skins && error.empty(); ++i) {
+        std::string png;
+        if (!SkinPng(model.skinPictures[i], png)) {
+            error = "skin " + std::to_string(i) + " cannot be made a PNG";
+            return;
+        }
+        std::string name(model.skins[i].name, strnlen(model.skins[i].name, sizeof model.skins[i].name));
+        tinygltf::Image image;
+        image.name = name;
+        image.mimeType = "image/png";
+        image.bufferView = buffer.View(png.data(), png.size(), 0);
+        gltf.images.push_back(image);
+        tinygltf::Texture texture;
+        texture.sampler = 0;
+        texture.source = i;
+        gltf.textures.push_back(texture);
+        tinygltf::Material material;
+        material.name = name;
+        material.pbrMetallicRoughness.baseColorTexture.index = i;
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        gltf.materials.push_back(material);
+        tinygltf::Value::Object variant, mapping;
+        variant["name"] = tinygltf::Value(name);
+        variants.push_back(tinygltf::Value(variant));
+        mapping["material"] = tinygltf::Value(i);
+        mapping["variants"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(i)});
+        mappings.push_back(tinygltf::Value(mapping));
+    }
+    if (skins == 0) {
+        tinygltf::Material plain;
+        plain.name = "plain";
+        plain.pbrMetallicRoughness.metallicFactor = 0.0;
+        gltf.materials.push_back(plain);
+    }
+    primitive.material = skins == 0 ? 0 : std::max(shown, 0);
+    if (skins < 2)
+        return;
+    tinygltf::Value::Object root, onPrimitive;
+    root["variants"] = tinygltf::Value(variants);
+    gltf.extensions["KHR_materials_variants"] = tinygltf::Value(root);
+    onPrimitive["mappings"] = tinygltf::Value(mappings);
+    primitive.extensions["KHR_materials_variants"] = tinygltf::Value(onPrimitive);
+    gltf.extensionsUsed.push_back("KHR_materials_variants");
+}
+
+}  // namespace
+
+bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error)
+{
+    ExportMesh mesh;
+    if (!MakeExportMesh(model, request.firstFrame, request.lastFrame, request.scale, mesh, error))
+        return false;
+    tinygltf::Model gltf;
+    gltf.asset.version = "2.0";
+    gltf.asset.generator = "Tarnivel";
+    BufferWriter buffer(gltf);
+    // Targets and weights are most of it; one allocation, not a copy at each doubling.
+    size_t frames = mesh.frames.size(), vertices = mesh.layout->frameVertex.size();
+    buffer.Reserve((frames + 1) * vertices * 24 + 6 * frames * 8 + mesh.indices.size() * 4 +
+                   vertices * 8 + 3 * static_cast<size_t>(model.skinWidth) * model.skinHeight * model.numSkins);
+    tinygltf::Primitive primitive = MeshPrimitive(model, mesh, buffer);
+    AddMaterials(gltf, model, request.skin, buffer, primitive, error);
+    if (!error.empty())
+        return false;
+
+    tinygltf::Mesh gltfMesh;
+    gltfMesh.name = FileNameOf(model.path);
+    gltfMesh.primitives.push_back(primitive);
+    gltfMesh.weights.assign(mesh.frames.size(), 0.0);
+    tinygltf::Value::Array names;
+    for (int frame : mesh.frames)
+        names.push_back(tinygltf::Value(FrameNameOf(model, frame)));
+    tinygltf::Value::Object extras;
+    extras["targetNames"] = tinygltf::Value(names);
+    gltfMesh.extras = tinygltf::Value(extras);
+    gltf.meshes.push_back(gltfMesh);
+    tinygltf::Node node;
+    node.name = gltfMesh.name;
+    node.mesh = 0;
+    gltf.nodes.push_back(node);
+    tinygltf::Scene scene;
+    scene.nodes.push_back(0);
+    gltf.scenes.push_back(scene);
+    gltf.defaultScene = 0;
+
+    std::vector<float> times = FrameTimes(model, mesh, request.fps);
+    for (const FrameSequence& sequence : FrameSequences(model, mesh))
+        AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
+                     request.step);
+    AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+
+    std::string temporary = CreateTemporaryBeside(request.output, error);
+    if (temporary.empty())
+        return false;
+    tinygltf::TinyGLTF writer;
+    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
+    if (!written)
+        error = "cannot be written";
+    return MoveIntoPlace(temporary, request.output, written, error);
+}

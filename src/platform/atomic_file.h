@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// Writes files so that no partial or empty one ever stands at a path: each
+// into a fresh name in its folder, then all renamed into place. False with
+// the fault in error, and nothing left behind.
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error);
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
+
+// The same for a writer that opens the file itself: a fresh empty file
+// beside path (empty, with error set, when none could be made), then, once
+// written, renamed to path, or removed when it was not written or cannot be.
+std::string CreateTemporaryBeside(const std::string& path, std::string& error);
+bool MoveIntoPlace(const std::string& temporary, const std::string& path, bool written, std::string& error);
+
+// The temporary file being written now, or empty: a process ended by a
+// signal removes it.
+const char* PendingFile();

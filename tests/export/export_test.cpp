@@ -1,0 +1,205 @@
+// Exports checked against what the viewer draws (feedback mode), read back
+// with tinygltf, and judged by the Khronos validator and assimp.
+#include <gtest/gtest.h>
+#include <tiny_gltf.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "export/export_mesh.h"
+#include "export/export_model.h"
+#include "model/load.h"
+#include "render/draw.h"
+#include "scene/model_list.h"
+#include "support/feedback.h"
+#include "support/gl_context.h"
+#include "support/programs.h"
+
+namespace {
+
+struct Fixture {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    std::vector<std::string> animations;  // sequences, then "all"
+    std::vector<float> times;             // of "all"
+};
+
+writers::Md2Model Md2(bool glCommands)
+{
+    writers::Md2Model md2 = TinyMd2({"stand1", "stand2", "run1", "run2", "run3"});
+    md2.skins = {"skin.pcx"};
+    if (!glCommands)
+        md2.glCommands.clear();
+    return md2;
+}
+
+// Two skins, vertex 3 on the seam, frames 1 to 3 a group of pictures at their own intervals.
+writers::MdlModel Mdl()
+{
+    writers::MdlModel model = TinyMdl(5, 2);
+    writers::MdlFrame group;
+    group.type = 1;
+    group.intervals = {0.1f, 0.25f, 0.5f};
+    for (int k = 1; k <= 3; ++k)
+        group.pictures.push_back(model.frames[k].frame);
+    model.frames.erase(model.frames.begin() + 1, model.frames.begin() + 4);
+    model.frames.insert(model.frames.begin() + 1, group);
+    return model;
+}
+
+std::vector<Fixture> Fixtures()
+{
+    const std::vector<std::string> md2Animations = {"stand", "run", "all"};
+    const std::vector<float> md2Times = {0, 0.1f, 0.2f, 0.3f, 0.4f};
+    return {{"commands.md2", writers::WriteMd2(Md2(true)), md2Animations, md2Times},
+            {"triangles.md2", writers::WriteMd2(Md2(false)), md2Animations, md2Times},
+            {"groups.mdl", writers::WriteMdl(Mdl()), {"frame", "all"}, {0, 0.1f, 0.2f, 0.35f, 0.6f}}};
+}
+
+// The floats an accessor holds (none for a sparse one).
+std::vector<float> Floats(const tinygltf::Model& gltf, int index)
+{
+    const tinygltf::Accessor& accessor = gltf.accessors[index];
+    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
+    size_t count = accessor.count * tinygltf::GetNumComponentsInType(accessor.type);
+    std::vector<float> values(count);
+    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset + accessor.byteOffset,
+           count * sizeof(float));
+    return values;
+}
+
+std::vector<uint32_t> Indices(const tinygltf::Model& gltf, int index)
+{
+    const tinygltf::Accessor& accessor = gltf.accessors[index];
+    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
+    std::vector<uint32_t> values(accessor.count);
+    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset, values.size() * 4);
+    return values;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = text.find('\n', start);
+        end = end == std::string::npos ? text.size() : end;
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::string Shell(const std::string& command)
+{
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char chunk[512];
+        while (fgets(chunk, sizeof chunk, pipe))
+            out += chunk;
+        pclose(pipe);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(ViewerTest, EveryFrameExportedIsTheFrameTheViewerDraws)
+{
+    dir.Write("skin.pcx", TestPcx(8, 8));
+    for (const Fixture& fixture : Fixtures()) {
+        std::string path = dir.Write(fixture.name, fixture.bytes);
+        ModelObject* shown = AddModel(path.c_str());
+        ASSERT_NE(shown, nullptr) << fixture.name;
+        std::unique_ptr<ModelObject> read = LoadModelFile("test", path.c_str());
+        ExportRequest request;
+        request.output = dir.Path(std::string(fixture.name) + ".glb");
+        request.scale = 1.0f;  // game units, to compare value for value
+        std::string error;
+        ASSERT_TRUE(ExportModel(*read, request, error)) << error;
+
+        tinygltf::Model gltf;
+        tinygltf::TinyGLTF loader;
+        std::string warning;
+        ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
+        const tinygltf::Primitive& primitive = gltf.meshes[0].primitives[0];
+        std::vector<float> base = Floats(gltf, primitive.attributes.at("POSITION"));
+        std::vector<uint32_t> indices = Indices(gltf, primitive.indices);
+        ASSERT_EQ(primitive.targets.size(), static_cast<size_t>(shown->numFrames)) << fixture.name;
+        const tinygltf::Value& names = gltf.meshes[0].extras.Get("targetNames");
+        for (int frame = 0; frame < shown->numFrames; ++frame) {
+            EXPECT_EQ(names.Get(frame).Get<std::string>(), shown->frameNames[frame].text);
+            std::vector<float> moved = Floats(gltf, primitive.targets[frame].at("POSITION"));
+            shown->prevPrevFrame = shown->prevFrame = shown->currentFrame = shown->nextFrame = frame;
+            UpdateModelDisplayList(shown, 0.0f);
+            std::vector<FeedbackPolygon> sent = CaptureList(shown->displayList);
+            ASSERT_EQ(sent.size() * 3, indices.size()) << fixture.name;
+            // Front faces turn from the viewer's clockwise to glTF's counter-clockwise.
+            const int corner[3] = {0, 2, 1};
+            for (size_t t = 0; t < sent.size(); ++t)
+                for (int c = 0; c < 3; ++c)
+                    for (int a = 0; a < 3; ++a) {
+                        size_t v = indices[3 * t + corner[c]];
+                        EXPECT_NEAR(base[3 * v + a] + moved[3 * v + a], sent[t][c].position[a], 1e-4)
+                            << fixture.name << " frame " << frame << " triangle " << t;
+                    }
+        }
+        ASSERT_EQ(gltf.animations.size(), fixture.animations.size()) << fixture.name;
+        for (size_t i = 0; i < gltf.animations.size(); ++i)
+            EXPECT_EQ(gltf.animations[i].name, fixture.animations[i]);
+        std::vector<float> times = Floats(gltf, gltf.animations.back().samplers[0].input);
+        ASSERT_EQ(times.size(), fixture.times.size());
+        for (size_t k = 0; k < times.size(); ++k)
+            EXPECT_NEAR(times[k], fixture.times[k], 1e-6) << fixture.name << " key " << k;
+        EXPECT_EQ(gltf.materials.size(), static_cast<size_t>(std::max(1, read->numSkins)));
+        RemoveModel();
+    }
+}
+
+// The validator and a second reader on every format, and an OBJ read back.
+TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
+{
+    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json") || Occurrences(Shell("command -v node; command -v assimp"), "\n") != 2)
+        GTEST_SKIP() << "no node, gltf-validator or assimp here (tests/export/fetch-validator.sh fetches them)";
+    dir.Write("skin.pcx", TestPcx(8, 8));
+    std::string files;
+    for (const Fixture& fixture : Fixtures()) {
+        std::string path = dir.Write(fixture.name, fixture.bytes);
+        std::unique_ptr<ModelObject> model = LoadModelFile("test", path.c_str());
+        ASSERT_NE(model, nullptr);
+        for (const char* extension : {".glb", ".gltf", ".obj"}) {
+            ExportRequest request;
+            request.output = path + extension;
+            request.frame = "2";
+            std::string error;
+            ASSERT_TRUE(ExportModel(*model, request, error)) << error;
+            // assimp reads an OBJ corner by corner, glTF vertex by vertex.
+            ExportMesh mesh;
+            ASSERT_TRUE(MakeExportMesh(*model, 2, 2, request.scale, mesh, error));
+            bool obj = strcmp(extension, ".obj") == 0;
+            size_t triangles = mesh.indices.size() / 3, vertices = obj ? 3 * triangles : mesh.layout->frameVertex.size();
+            char expected[96];
+            snprintf(expected, sizeof expected, "Vertices:           %zu\nFaces:              %zu\n", vertices, triangles);
+            EXPECT_EQ(Shell("assimp info '" + request.output + "' -r 2>/dev/null | grep -E '^(Vertices|Faces):'"),
+                      expected) << request.output;
+            if (!obj) {
+                files += " '" + request.output + "'";
+                continue;
+            }
+            std::vector<float> positions, normals, read;
+            ExportFrame(*model, mesh, 2, positions, normals);
+            for (const std::string& line : Lines(ReadText(request.output))) {
+                float x, y, z;
+                if (sscanf(line.c_str(), "v %f %f %f", &x, &y, &z) == 3)
+                    read.insert(read.end(), {x, y, z});
+            }
+            ASSERT_EQ(read.size(), positions.size());
+            for (size_t i = 0; i < read.size(); ++i)
+                EXPECT_NEAR(read[i], positions[i], 1e-5 * std::max(1.0f, std::fabs(positions[i])));
+        }
+    }
+    std::string report = Shell("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
+                               "/tests/export/validate-gltf.js" + files + " 2>&1; echo status $?");
+    EXPECT_EQ(Occurrences(report, ": 0 errors, 0 warnings"), 6) << report;
+    EXPECT_NE(report.find("status 0"), std::string::npos) << report;
+}
