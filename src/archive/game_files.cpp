@@ -183,6 +183,26 @@ std::string FindGameFile(const std::string& path)
     return entry ? archivePath + "/" + entry->name : std::string();
 }
 
+std::vector<std::string> GameFolderFiles(const std::string& folder)
+{
+    std::vector<std::string> files;
+    std::string archivePath, member, error;
+    if (!SplitArchivePath(folder, archivePath, member)) {
+        for (const std::string& name : FolderEntries(folder))
+            if (IsRegularFile(folder + name))
+                files.push_back(folder + name);
+        return files;
+    }
+    std::shared_ptr<const Archive> archive = OpenArchive(archivePath, error);
+    if (!archive)
+        return files;
+    for (const ArchiveEntry& entry : archive->entries)
+        if (strncasecmp(entry.name.c_str(), member.c_str(), member.size()) == 0 &&
+            entry.name.find('/', member.size()) == std::string::npos)
+            files.push_back(archivePath + "/" + entry.name);
+    return files;
+}
+
 std::vector<std::string> GameSearchPlaces(const std::string& modelPath, const std::vector<std::string>& baseFolders,
                                           const std::string& nameHint)
 {

@@ -24,6 +24,10 @@ GameFileResult ReadGameFile(const std::string& path, std::vector<uint8_t>& bytes
 // only in case; empty when there is none.
 std::string FindGameFile(const std::string& path);
 
+// The files directly inside a folder (its path ending in "/"), loose or
+// inside an archive, each as a game path; in no order.
+std::vector<std::string> GameFolderFiles(const std::string& folder);
+
 // Where a game looks for the files its models name, in order: each place is
 // a loose folder (ending in "/") or an archive. For a model inside a game
 // folder: that folder, its archives (pakN.pak from the highest N down, then

@@ -11,6 +11,7 @@
 #include "archive/archive.h"
 #include "archive/game_files.h"
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
 #include "geometry/normals.h"
 #include "model/load.h"
@@ -97,9 +98,41 @@ void ListFolder(const std::string& folder, FILE* out)
 
 }  // namespace
 
+namespace {
+
+// An MD3's line: its counts, then its surfaces and its tags by name.
+bool Md3Line(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
+{
+    Reports reports;
+    std::unique_ptr<Md3File> file = ReadMd3(bytes, reports);
+    ReportAll(reports);
+    if (!file) {
+        ReportError("ListModels: %s is not a model that loads", path.c_str());
+        return false;
+    }
+    int vertices = 0, triangles = 0;
+    std::string surfaces, tags;
+    for (const Md3Surface& surface : file->surfaces) {
+        vertices += surface.numVertices;
+        triangles += static_cast<int>(surface.triangles.size() / 3);
+        surfaces += (surfaces.empty() ? "" : ",") + surface.name;
+    }
+    for (int t = 0; t < file->numTags; ++t)
+        tags += (tags.empty() ? "" : ",") + file->tags[t].name;
+    line = Line(path, "md3", FrameCount(*file), vertices, triangles, static_cast<int>(Md3SkinFiles(path).size()),
+                false);
+    line += "\t" + std::to_string(file->surfaces.size()) + " surfaces " + surfaces + "\t" +
+            std::to_string(file->numTags) + " tags " + tags;
+    return true;
+}
+
+}  // namespace
+
 bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
 {
     const char* extension = ExtractExtension(path.c_str());
+    if (extension && strcasecmp(extension, "md3") == 0)
+        return Md3Line(path, bytes, line);
     Reports reports;
     std::unique_ptr<FrameName[]> names;
     if (extension && strcasecmp(extension, "md2") == 0) {
@@ -145,7 +178,7 @@ int ListModels(const std::string& path, FILE* out)
         return 1;
     }
     if (!IsModelFileName(path)) {
-        ReportError("ListModels: %s is neither a model (.mdl, .md2), an archive (.pak, .pk3, .zip) nor a folder",
+        ReportError("ListModels: %s is neither a model (.mdl, .md2, .md3), an archive (.pak, .pk3, .zip) nor a folder",
                     path.c_str());
         return 1;
     }

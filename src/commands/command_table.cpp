@@ -14,6 +14,7 @@
 #include "scene/browse.h"
 #include "scene/export_current.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
 #include "scene/player.h"
 #include "scene/skins.h"
 #include "view/control.h"
@@ -126,6 +127,11 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"First Model File", 0, GLUT_KEY_HOME, FirstModelFile, 0.0f},
     {"Last Model File", 0, GLUT_KEY_END, LastModelFile, 0.0f},
     {"Export Model", 'e', 0, ExportCurrentModel, 0.0f},
+    {"Load Q3 Player", 0, 0, LoadQ3Player, 0.0f},
+    {"Next Legs Animation", 'y', 0, ChangeLegsAnimation, 1.0f},
+    {"Previous Legs Animation", 'Y', 0, ChangeLegsAnimation, -1.0f},
+    {"Next Torso Animation", 'u', 0, ChangeTorsoAnimation, 1.0f},
+    {"Previous Torso Animation", 'U', 0, ChangeTorsoAnimation, -1.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
 

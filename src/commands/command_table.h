@@ -12,8 +12,8 @@ struct CommandEntry {
     float argument;
 };
 
-constexpr int kNumCommands = 105;
-// 105 rows and the end row. A row's index is its identity: menus carry it.
+constexpr int kNumCommands = 110;
+// 110 rows and the end row. A row's index is its identity: menus carry it.
 extern const CommandEntry commandTable[kNumCommands + 1];
 
 // The first row bound to the key, or -1.

@@ -119,12 +119,12 @@ void UpdateMaterialMenu()
 
 void CreateMenus()
 {
-    int models = CommandMenu({84, 85, 86, 87, 100, 101, 102, 103, 104});
+    int models = CommandMenu({84, 85, 105, 86, 87, 100, 101, 102, 103, 104});
     int skins = CommandMenu({64, 65, 66, 67, 68});
     int texturing = CommandMenu({60, 61, 62, 63});
     int rendering = CommandMenu({57, 58, 59, 69, 70, 71});
     int stereo = CommandMenu({8, 0, 1, 4, 5});
-    int animation = CommandMenu({39, 40, 41, 44, 45, 46, 47, 48, 49, 50, 51, 53, 54, 56});
+    int animation = CommandMenu({39, 40, 41, 44, 45, 46, 47, 48, 49, 50, 51, 53, 54, 56, 106, 107, 108, 109});
     int control = CommandMenu({10, 9, 11, 12, 13, 14, 17, 18, 21, 22, 25, 26, 29, 30, 33, 34, 99});
     int ambient = CommandMenu({74, 75, 76, 77, 78, 79});
 

@@ -9,6 +9,23 @@
 #include "geometry/frames.h"
 #include "geometry/normals.h"
 
+namespace {
+
+ExportPart MakePart(std::shared_ptr<const FrameLayout> layout, std::vector<uint32_t> corners)
+{
+    ExportPart part;
+    part.layout = std::move(layout);
+    part.corners = std::move(corners);
+    // The viewer's front faces wind clockwise; glTF's and OBJ's counter-clockwise.
+    const std::vector<uint32_t>& drawn = part.layout->indices;
+    part.indices.resize(drawn.size());
+    for (size_t i = 0; i + 2 < drawn.size(); i += 3)
+        part.indices[i] = drawn[i], part.indices[i + 1] = drawn[i + 2], part.indices[i + 2] = drawn[i + 1];
+    return part;
+}
+
+}  // namespace
+
 bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, ExportMesh& mesh, std::string& error)
 {
     if (first < 0)
@@ -19,22 +36,19 @@ bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, 
         return false;
     }
     // As the viewer draws it: an MD2 from its GL commands when it has usable ones.
-    if (const Md2File* md2 = Md2Data(&model)) {
-        mesh.layout = md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2);
-        mesh.corners = TriangleCorners(*md2);
-    } else if (const MdlFile* mdl = MdlData(&model)) {
-        mesh.layout = MdlTriangleLayout(*mdl);
-        mesh.corners = TriangleCorners(*mdl);
-    }
-    if (!mesh.layout) {
+    mesh.parts.clear();
+    if (const Md2File* md2 = Md2Data(&model))
+        mesh.parts.push_back(MakePart(md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2),
+                                      TriangleCorners(*md2)));
+    else if (const MdlFile* mdl = MdlData(&model))
+        mesh.parts.push_back(MakePart(MdlTriangleLayout(*mdl), TriangleCorners(*mdl)));
+    else if (const Md3File* md3 = Md3Data(&model))
+        for (const Md3Surface& surface : md3->surfaces)
+            mesh.parts.push_back(MakePart(Md3SurfaceLayout(surface), TriangleCorners(surface)));
+    if (mesh.parts.empty()) {
         error = "the model has no geometry to export";
         return false;
     }
-    // The viewer's front faces wind clockwise; glTF's and OBJ's counter-clockwise.
-    const std::vector<uint32_t>& drawn = mesh.layout->indices;
-    mesh.indices.resize(drawn.size());
-    for (size_t i = 0; i + 2 < drawn.size(); i += 3)
-        mesh.indices[i] = drawn[i], mesh.indices[i + 1] = drawn[i + 2], mesh.indices[i + 2] = drawn[i + 1];
     mesh.frames.clear();
     for (int frame = first; frame <= last; ++frame)
         mesh.frames.push_back(frame);
@@ -42,15 +56,18 @@ bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, 
     return true;
 }
 
-void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int frame, std::vector<float>& positions,
+void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int frame, std::vector<float>& positions,
                  std::vector<float>& normals)
 {
+    const ExportPart& exported = mesh.parts[part];
     DecodedFrame decoded;
     if (const Md2File* md2 = Md2Data(&model))
-        decoded = DecodeMd2Frame(*md2, frame, mesh.corners, true);
+        decoded = DecodeMd2Frame(*md2, frame, exported.corners, true);
+    else if (const MdlFile* mdl = MdlData(&model))
+        decoded = DecodeMdlFrame(*mdl, frame, exported.corners, true);
     else
-        decoded = DecodeMdlFrame(*MdlData(&model), frame, mesh.corners, true);
-    const std::vector<uint32_t>& frameVertex = mesh.layout->frameVertex;
+        decoded = DecodeMd3Frame(Md3Data(&model)->surfaces[part], frame, exported.corners, true);
+    const std::vector<uint32_t>& frameVertex = exported.layout->frameVertex;
     positions.resize(3 * frameVertex.size());
     normals.resize(positions.size());
     for (size_t i = 0; i < frameVertex.size(); ++i) {
@@ -61,6 +78,16 @@ void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int frame, st
             normals[3 * i + a] = n[(a + 1) % 3];
         }
     }
+}
+
+int PartPicture(const ModelObject& model, int skin, int part)
+{
+    if (skin < 0 || skin >= model.numSkins)
+        return -1;
+    if (model.modelType != kModelMd3)
+        return skin < static_cast<int>(model.skinPictures.size()) ? skin : -1;
+    const std::vector<int32_t>& pictures = model.skins[skin].partPictures;
+    return part < static_cast<int>(pictures.size()) ? pictures[part] : -1;
 }
 
 std::string FrameNameOf(const ModelObject& model, int frame)
@@ -110,9 +137,7 @@ std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, 
 
 bool SkinPng(const RgbImage& picture, std::string& png)
 {
-    if (!picture.png.empty()) {
-        png.assign(picture.png.begin(), picture.png.end());
+    if (!picture.png.empty() && PngPixelsOnly(picture.png, png))
         return true;
-    }
     return EncodePng(picture.rgb.data(), picture.width, picture.height, 3, png);
 }

@@ -9,22 +9,30 @@
 
 // A model as today's tools take it: +Y up, facing +Z, in metres. Quake's
 // x, y and z become glTF's z, x and y.
-struct ExportMesh {
+// One mesh of it: the model's only one, or an MD3 surface.
+struct ExportPart {
     std::shared_ptr<const FrameLayout> layout;  // the vertices and triangles the viewer draws
     std::vector<uint32_t> indices;              // the layout's triangles wound for the front to face you
     std::vector<uint32_t> corners;              // the file's triangles, for normals worked out
-    std::vector<int> frames;                    // the frames exported, in order
-    float scale = 0.0254f;                      // metres a game unit
+};
+
+struct ExportMesh {
+    std::vector<ExportPart> parts;
+    std::vector<int> frames;  // the frames exported, in order
+    float scale = 0.0254f;    // metres a game unit
 };
 
 // The mesh of the model's frames first to last (all of them when first is -1).
 // False, with the fault in error, when the range is not the model's.
 bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, ExportMesh& mesh, std::string& error);
 
-// One exported frame's positions and normals of the layout's vertices, in
-// glTF's axes; positions in metres.
-void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int frame, std::vector<float>& positions,
+// One exported frame's positions and normals of a part's layout vertices,
+// in glTF's axes; positions in metres.
+void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int frame, std::vector<float>& positions,
                  std::vector<float>& normals);
+
+// The picture (an index into skinPictures) a part wears in a skin, or -1.
+int PartPicture(const ModelObject& model, int skin, int part);
 
 // The frame's name as stored, up to its NUL.
 std::string FrameNameOf(const ModelObject& model, int frame);
@@ -42,6 +50,6 @@ std::vector<FrameSequence> FrameSequences(const ModelObject& model, const Export
 // MDL frame group's pictures at their own intervals.
 std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, double fps);
 
-// A skin as the bytes of a PNG file: a PNG skin's own, any other encoded.
-// Drawn opaque, a PNG's alpha shows nothing the viewer does not.
+// A skin as the bytes of a PNG file: a PNG skin's own pixels, any other
+// encoded. Drawn opaque, a PNG's alpha shows nothing the viewer does not.
 bool SkinPng(const RgbImage& picture, std::string& png);

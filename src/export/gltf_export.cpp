@@ -109,20 +109,21 @@ std::vector<float>& Subtract(std::vector<float>& a, const std::vector<float>& ba
     return a;
 }
 
-// The mesh: the first exported frame is the base, every exported frame a target.
-tinygltf::Primitive MeshPrimitive(const ModelObject& model, const ExportMesh& mesh, BufferWriter& buffer)
+// One part's primitive: the first exported frame is the base, every exported frame a target.
+tinygltf::Primitive MeshPrimitive(const ModelObject& model, const ExportMesh& mesh, int part, BufferWriter& buffer)
 {
+    const ExportPart& exported = mesh.parts[part];
     tinygltf::Primitive primitive;
     primitive.mode = TINYGLTF_MODE_TRIANGLES;
     std::vector<float> base, baseNormals, positions, normals;
-    ExportFrame(model, mesh, mesh.frames[0], base, baseNormals);
+    ExportFrame(model, mesh, part, mesh.frames[0], base, baseNormals);
     primitive.attributes["POSITION"] = buffer.Accessor(base, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
     primitive.attributes["NORMAL"] = buffer.Accessor(baseNormals, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
     primitive.attributes["TEXCOORD_0"] =
-        buffer.Accessor(mesh.layout->texCoords, TINYGLTF_TYPE_VEC2, 2, kArrayBuffer, false);
-    primitive.indices = buffer.Indices(mesh.indices);
+        buffer.Accessor(exported.layout->texCoords, TINYGLTF_TYPE_VEC2, 2, kArrayBuffer, false);
+    primitive.indices = buffer.Indices(exported.indices);
     for (int frame : mesh.frames) {
-        ExportFrame(model, mesh, frame, positions, normals);
+        ExportFrame(model, mesh, part, frame, positions, normals);
         std::map<std::string, int> target;
         target["POSITION"] = buffer.Accessor(Subtract(positions, base), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
         target["NORMAL"] = buffer.Accessor(Subtract(normals, baseNormals), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
@@ -153,28 +154,31 @@ void AddAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const std::string
     gltf.animations.push_back(animation);
 }
 
-// One material per skin, the game's look: its pixels sampled nearest when
-// magnified, matte. The first (or the asked-for) skin is the mesh's own.
-void AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, BufferWriter& buffer,
-                  tinygltf::Primitive& primitive, std::string& error)
+std::string SkinName(const ModelObject& model, int skin)
 {
-    int skins = std::min<int>(model.numSkins, static_cast<int>(model.skinPictures.size()));
-    if (skins > 0) {
-        tinygltf::Sampler sampler;
-        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
-        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
-        gltf.samplers.push_back(sampler);
-    }
-    tinygltf::Value::Array mappings, variants;
-    for (int i = 0; i < skins && error.empty(); ++i) {
+    return std::string(model.skins[skin].name, strnlen(model.skins[skin].name, sizeof model.skins[skin].name));
+}
+
+// One material per picture, the game's look: its pixels sampled nearest
+// when magnified, matte; and a plain one for parts without a picture. Each
+// part wears what the shown skin gives it; every skin is a variant.
+bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, BufferWriter& buffer,
+                  std::vector<tinygltf::Primitive>& primitives, std::string& error)
+{
+    int pictures = static_cast<int>(model.skinPictures.size());
+    for (int i = 0; i < pictures; ++i) {
         std::string png;
         if (!SkinPng(model.skinPictures[i], png)) {
-            error = "skin " + std::to_string(i) + " cannot be made a PNG";
-            return;
+            error = "skin picture " + std::to_string(i) + " cannot be made a PNG";
+            return false;
         }
-        std::string name(model.skins[i].name, strnlen(model.skins[i].name, sizeof model.skins[i].name));
+        if (i == 0) {
+            tinygltf::Sampler sampler;
+            sampler.magFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
+            sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+            gltf.samplers.push_back(sampler);
+        }
         tinygltf::Image image;
-        image.name = name;
         image.mimeType = "image/png";
         image.bufferView = buffer.View(png.data(), png.size(), 0);
         gltf.images.push_back(image);
@@ -183,32 +187,60 @@ void AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, Bu
         texture.source = i;
         gltf.textures.push_back(texture);
         tinygltf::Material material;
-        material.name = name;
         material.pbrMetallicRoughness.baseColorTexture.index = i;
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         gltf.materials.push_back(material);
-        tinygltf::Value::Object variant, mapping;
-        variant["name"] = tinygltf::Value(name);
-        variants.push_back(tinygltf::Value(variant));
-        mapping["material"] = tinygltf::Value(i);
-        mapping["variants"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(i)});
-        mappings.push_back(tinygltf::Value(mapping));
     }
-    if (skins == 0) {
+    bool bare = model.numSkins == 0;  // a part some skin gives no picture
+    for (int skin = 0; skin < model.numSkins; ++skin)
+        for (size_t part = 0; part < primitives.size(); ++part)
+            bare = bare || PartPicture(model, skin, static_cast<int>(part)) < 0;
+    if (bare) {
         tinygltf::Material plain;
         plain.name = "plain";
         plain.pbrMetallicRoughness.metallicFactor = 0.0;
         gltf.materials.push_back(plain);
     }
-    primitive.material = skins == 0 ? 0 : std::max(shown, 0);
-    if (skins < 2)
-        return;
-    tinygltf::Value::Object root, onPrimitive;
+    auto materialOf = [&](int skin, int part) {
+        int picture = PartPicture(model, skin, part);
+        return picture >= 0 ? picture : pictures;
+    };
+    // Materials take the name of the first skin that shows them.
+    for (int skin = model.numSkins - 1; skin >= 0; --skin)
+        for (size_t part = 0; part < primitives.size(); ++part)
+            if (PartPicture(model, skin, static_cast<int>(part)) >= 0)
+                gltf.materials[materialOf(skin, static_cast<int>(part))].name =
+                    SkinName(model, skin) + (primitives.size() > 1 ? "_" + std::to_string(part) : "");
+    for (size_t part = 0; part < primitives.size(); ++part)
+        primitives[part].material = materialOf(std::max(shown, 0), static_cast<int>(part));
+    if (model.numSkins < 2)
+        return true;
+    tinygltf::Value::Array variants;
+    for (int skin = 0; skin < model.numSkins; ++skin) {
+        tinygltf::Value::Object variant;
+        variant["name"] = tinygltf::Value(SkinName(model, skin));
+        variants.push_back(tinygltf::Value(variant));
+    }
+    for (size_t part = 0; part < primitives.size(); ++part) {
+        std::map<int, tinygltf::Value::Array> byMaterial;
+        for (int skin = 0; skin < model.numSkins; ++skin)
+            byMaterial[materialOf(skin, static_cast<int>(part))].push_back(tinygltf::Value(skin));
+        tinygltf::Value::Array mappings;
+        for (const auto& entry : byMaterial) {
+            tinygltf::Value::Object mapping;
+            mapping["material"] = tinygltf::Value(entry.first);
+            mapping["variants"] = tinygltf::Value(entry.second);
+            mappings.push_back(tinygltf::Value(mapping));
+        }
+        tinygltf::Value::Object onPrimitive;
+        onPrimitive["mappings"] = tinygltf::Value(mappings);
+        primitives[part].extensions["KHR_materials_variants"] = tinygltf::Value(onPrimitive);
+    }
+    tinygltf::Value::Object root;
     root["variants"] = tinygltf::Value(variants);
     gltf.extensions["KHR_materials_variants"] = tinygltf::Value(root);
-    onPrimitive["mappings"] = tinygltf::Value(mappings);
-    primitive.extensions["KHR_materials_variants"] = tinygltf::Value(onPrimitive);
     gltf.extensionsUsed.push_back("KHR_materials_variants");
+    return true;
 }
 
 }  // namespace
@@ -223,17 +255,22 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
     gltf.asset.generator = "Tarnivel";
     BufferWriter buffer(gltf);
     // Targets and weights are most of it; one allocation, not a copy at each doubling.
-    size_t frames = mesh.frames.size(), vertices = mesh.layout->frameVertex.size();
-    buffer.Reserve((frames + 1) * vertices * 24 + 6 * frames * 8 + mesh.indices.size() * 4 +
-                   vertices * 8 + 3 * static_cast<size_t>(model.skinWidth) * model.skinHeight * model.numSkins);
-    tinygltf::Primitive primitive = MeshPrimitive(model, mesh, buffer);
-    AddMaterials(gltf, model, request.skin, buffer, primitive, error);
-    if (!error.empty())
+    size_t frames = mesh.frames.size(), bytes = 6 * frames * 8;
+    for (const ExportPart& part : mesh.parts)
+        bytes += (frames + 1) * part.layout->frameVertex.size() * 24 + part.indices.size() * 4 +
+                 part.layout->texCoords.size() * 4;
+    for (const RgbImage& picture : model.skinPictures)
+        bytes += picture.png.size();
+    buffer.Reserve(bytes);
+    std::vector<tinygltf::Primitive> primitives;
+    for (size_t part = 0; part < mesh.parts.size(); ++part)
+        primitives.push_back(MeshPrimitive(model, mesh, static_cast<int>(part), buffer));
+    if (!AddMaterials(gltf, model, request.skin, buffer, primitives, error))
         return false;
 
     tinygltf::Mesh gltfMesh;
     gltfMesh.name = FileNameOf(model.path);
-    gltfMesh.primitives.push_back(primitive);
+    gltfMesh.primitives = primitives;
     gltfMesh.weights.assign(mesh.frames.size(), 0.0);
     tinygltf::Value::Array names;
     for (int frame : mesh.frames)

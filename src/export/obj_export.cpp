@@ -1,7 +1,6 @@
 // One frame as Wavefront OBJ, with its material (.mtl) and skin (.png) beside it.
 #include <algorithm>
 #include <cctype>
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,37 +48,49 @@ bool WriteObj(const ModelObject& model, const ExportRequest& request, std::strin
     std::string stem = request.output.substr(0, request.output.size() - 4);
     std::string name = FileNameOf(stem);
     int skin = request.skin >= 0 ? request.skin : 0;
-    bool skinned = skin < static_cast<int>(model.skinPictures.size()) && skin < model.numSkins;
-
-    std::vector<float> positions, normals;
-    ExportFrame(model, mesh, frame, positions, normals);
-    const std::vector<float>& st = mesh.layout->texCoords;
-    std::string obj = "# " + FileNameOf(model.path) + ", frame " + FrameNameOf(model, frame) + "\n";
+    std::vector<std::pair<std::string, std::string>> files = {{request.output, ""}};
+    std::string& obj = files[0].second;
+    std::string mtl;
+    obj = "# " + FileNameOf(model.path) + ", frame " + FrameNameOf(model, frame) + "\n";
     obj += "mtllib " + name + ".mtl\n";
-    for (size_t i = 0; i < positions.size(); i += 3)
-        Line(obj, "v %.6g %.6g %.6g\n", positions[i], positions[i + 1], positions[i + 2]);
-    for (size_t i = 0; i < st.size(); i += 2)
-        Line(obj, "vt %.6g %.6g\n", st[i], 1.0 - st[i + 1], 0);  // OBJ's t runs up the image
-    for (size_t i = 0; i < normals.size(); i += 3)
-        Line(obj, "vn %.6g %.6g %.6g\n", normals[i], normals[i + 1], normals[i + 2]);
-    obj += "usemtl skin\n";
-    for (size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
-        char face[96];
-        uint32_t a = mesh.indices[i] + 1, b = mesh.indices[i + 1] + 1, c = mesh.indices[i + 2] + 1;
-        snprintf(face, sizeof face, "f %" PRIu32 "/%" PRIu32 "/%" PRIu32 " %" PRIu32 "/%" PRIu32 "/%" PRIu32
-                 " %" PRIu32 "/%" PRIu32 "/%" PRIu32 "\n", a, a, a, b, b, b, c, c, c);
-        obj += face;
-    }
-    std::string mtl = "newmtl skin\nKa 0 0 0\nKd 1 1 1\nKs 0 0 0\nillum 1\n";
-    std::vector<std::pair<std::string, std::string>> files = {{request.output, obj}};
-    if (skinned) {
-        std::string png;
-        if (!SkinPng(model.skinPictures[skin], png)) {
+    // Each part its vertices, texture coordinates and normals, then its faces
+    // with its material; OBJ counts vertices across the file from 1.
+    std::vector<int> written;  // the pictures given a material so far
+    size_t base = 1;
+    for (size_t part = 0; part < mesh.parts.size(); ++part) {
+        const ExportPart& exported = mesh.parts[part];
+        std::vector<float> positions, normals;
+        ExportFrame(model, mesh, static_cast<int>(part), frame, positions, normals);
+        const std::vector<float>& st = exported.layout->texCoords;
+        for (size_t i = 0; i < positions.size(); i += 3)
+            Line(obj, "v %.6g %.6g %.6g\n", positions[i], positions[i + 1], positions[i + 2]);
+        for (size_t i = 0; i < st.size(); i += 2)
+            Line(obj, "vt %.6g %.6g\n", st[i], 1.0 - st[i + 1], 0);  // OBJ's t runs up the image
+        for (size_t i = 0; i < normals.size(); i += 3)
+            Line(obj, "vn %.6g %.6g %.6g\n", normals[i], normals[i + 1], normals[i + 2]);
+        int picture = PartPicture(model, skin, static_cast<int>(part));
+        std::string material = picture >= 0 ? "skin" + (picture > 0 ? std::to_string(picture) : "") : "plain";
+        obj += "usemtl " + material + "\n";
+        for (size_t i = 0; i + 2 < exported.indices.size(); i += 3) {
+            char face[128];
+            size_t a = exported.indices[i] + base, b = exported.indices[i + 1] + base, c = exported.indices[i + 2] + base;
+            snprintf(face, sizeof face, "f %zu/%zu/%zu %zu/%zu/%zu %zu/%zu/%zu\n", a, a, a, b, b, b, c, c, c);
+            obj += face;
+        }
+        base += positions.size() / 3;
+        if (std::find(written.begin(), written.end(), picture) != written.end())
+            continue;
+        written.push_back(picture);
+        mtl += "newmtl " + material + "\nKa 0 0 0\nKd 1 1 1\nKs 0 0 0\nillum 1\n";
+        if (picture < 0)
+            continue;
+        std::string png, file = name + (picture > 0 ? "_" + std::to_string(picture) : "") + ".png";
+        if (!SkinPng(model.skinPictures[picture], png)) {
             error = "the skin cannot be made a PNG";
             return false;
         }
-        mtl += "map_Kd " + name + ".png\n";
-        files.push_back({stem + ".png", png});
+        mtl += "map_Kd " + file + "\n";
+        files.push_back({DirectoryOf(request.output) + file, png});
     }
     files.push_back({stem + ".mtl", mtl});
     return WriteFilesAtomically(files, error);

@@ -79,6 +79,29 @@ bool EncodePng(const uint8_t* pixels, int width, int height, int channels, std::
     return true;
 }
 
+bool PngPixelsOnly(const std::vector<uint8_t>& png, std::string& out)
+{
+    static const uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+    if (png.size() < 8 || memcmp(png.data(), kSignature, 8) != 0)
+        return false;
+    out.assign(png.begin(), png.begin() + 8);
+    for (size_t at = 8; at < png.size();) {
+        if (png.size() - at < 12)
+            return false;
+        uint32_t length = uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 |
+                          png[at + 3];
+        if (length > png.size() - at - 12)
+            return false;
+        std::string type(reinterpret_cast<const char*>(&png[at + 4]), 4);
+        if (type == "IHDR" || type == "PLTE" || type == "tRNS" || type == "IDAT" || type == "IEND")
+            out.append(reinterpret_cast<const char*>(&png[at]), length + 12);
+        at += length + 12;
+        if (type == "IEND")
+            return true;
+    }
+    return false;
+}
+
 bool WritePngAtomically(const std::vector<uint8_t>& rgba, int width, int height, const std::string& path,
                         std::string& error)
 {

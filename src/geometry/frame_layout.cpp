@@ -110,3 +110,14 @@ std::shared_ptr<const FrameLayout> MdlTriangleLayout(const MdlFile& file)
     }
     return layout;
 }
+
+std::shared_ptr<const FrameLayout> Md3SurfaceLayout(const Md3Surface& surface)
+{
+    auto layout = std::make_shared<FrameLayout>();
+    layout->frameVertex.resize(static_cast<size_t>(surface.numVertices));
+    for (size_t v = 0; v < layout->frameVertex.size(); ++v)
+        layout->frameVertex[v] = static_cast<uint32_t>(v);
+    layout->texCoords = surface.texCoords;
+    layout->indices = surface.triangles;
+    return layout;
+}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
 
 // What every frame of a model shares, worked out once: one array vertex per
@@ -20,3 +21,5 @@ std::shared_ptr<const FrameLayout> Md2TriangleLayout(const Md2File& file);
 std::shared_ptr<const FrameLayout> Md2CommandLayout(const Md2File& file);
 // Texture coordinates of vertices on the seam move half a skin in triangles facing back.
 std::shared_ptr<const FrameLayout> MdlTriangleLayout(const MdlFile& file);
+// An MD3 surface's vertices each have their own texture coordinate.
+std::shared_ptr<const FrameLayout> Md3SurfaceLayout(const Md3Surface& surface);

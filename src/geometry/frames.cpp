@@ -30,25 +30,35 @@ void MakeUnit(DecodedFrame& frame, int count, const std::vector<uint32_t>& corne
     }
 }
 
-DecodedFrame Decode(const PackedVertex* vertices, int count, const float scale[3], const float translate[3],
+const float* OwnNormal(const PackedVertex& v)
+{
+    static const float kNone[3] = {0, 0, 0};
+    return v.normalIndex < kNumVertexNormals ? vertexNormalTable[v.normalIndex] : kNone;
+}
+
+const float* OwnNormal(const Md3Vertex& v)
+{
+    return Md3NormalTable() + 3 * v.normal;
+}
+
+template <typename Vertex>
+DecodedFrame Decode(const Vertex* vertices, int count, const float scale[3], const float translate[3],
                     const std::vector<uint32_t>& corners, bool unitNormals)
 {
     DecodedFrame out;
     out.positions.resize(3 * static_cast<size_t>(count));
     out.normals.resize(out.positions.size());
     for (int v = 0; v < count; ++v) {
-        const uint8_t coordinates[3] = {vertices[v].x, vertices[v].y, vertices[v].z};
+        const float coordinates[3] = {static_cast<float>(vertices[v].x), static_cast<float>(vertices[v].y),
+                                      static_cast<float>(vertices[v].z)};
         for (int a = 0; a < 3; ++a)
-            out.positions[3 * v + a] = scale[a] * static_cast<float>(coordinates[a]) + translate[a];
+            out.positions[3 * v + a] = scale[a] * coordinates[a] + translate[a];
     }
     if (FrameLacksNormals(vertices, count)) {
         NormalsFromTriangles(out.positions.data(), count, corners, out.normals.data());
     } else {
-        for (int v = 0; v < count; ++v) {
-            uint8_t index = vertices[v].normalIndex;
-            for (int a = 0; a < 3; ++a)
-                out.normals[3 * v + a] = index < kNumVertexNormals ? vertexNormalTable[index][a] : 0.0f;
-        }
+        for (int v = 0; v < count; ++v)
+            std::copy(OwnNormal(vertices[v]), OwnNormal(vertices[v]) + 3, &out.normals[3 * v]);
     }
     if (unitNormals)
         MakeUnit(out, count, corners);
@@ -68,4 +78,11 @@ DecodedFrame DecodeMdlFrame(const MdlFile& file, int frame, const std::vector<ui
 {
     return Decode(MdlFrameVertices(file, frame), file.header.numVerts, file.header.scale, file.header.translate,
                   corners, unitNormals);
+}
+
+DecodedFrame DecodeMd3Frame(const Md3Surface& surface, int frame, const std::vector<uint32_t>& corners,
+                            bool unitNormals)
+{
+    const float scale[3] = {1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, translate[3] = {0, 0, 0};
+    return Decode(Md3FrameVertices(surface, frame), surface.numVertices, scale, translate, corners, unitNormals);
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
 
 // One frame as the viewer draws it when no blending is asked for: every
@@ -22,4 +23,6 @@ struct DecodedFrame {
 DecodedFrame DecodeMd2Frame(const Md2File& file, int frame, const std::vector<uint32_t>& corners,
                             bool unitNormals = false);
 DecodedFrame DecodeMdlFrame(const MdlFile& file, int frame, const std::vector<uint32_t>& corners,
+                            bool unitNormals = false);
+DecodedFrame DecodeMd3Frame(const Md3Surface& surface, int frame, const std::vector<uint32_t>& corners,
                             bool unitNormals = false);

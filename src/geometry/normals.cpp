@@ -11,6 +11,14 @@ bool FrameLacksNormals(const PackedVertex* vertices, int count)
     return count > 0;
 }
 
+bool FrameLacksNormals(const Md3Vertex* vertices, int count)
+{
+    for (int v = 1; v < count; ++v)
+        if (vertices[v].normal != vertices[0].normal)
+            return false;
+    return count > 1;
+}
+
 bool SomeFrameLacksNormals(const Md2File& file)
 {
     for (int frame = 0; frame < file.header.numFrames; ++frame)
@@ -35,6 +43,11 @@ std::vector<uint32_t> TriangleCorners(const Md2File& file)
         for (int16_t index : tri.vertexIndex)
             corners.push_back(static_cast<uint16_t>(index));
     return corners;
+}
+
+std::vector<uint32_t> TriangleCorners(const Md3Surface& surface)
+{
+    return surface.triangles;
 }
 
 std::vector<uint32_t> TriangleCorners(const MdlFile& file)

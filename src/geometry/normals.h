@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
 
 // True when every vertex of the frame has the same normal index: the file
 // gives the frame no normals (many exported models carry one index
 // everywhere), and lit by it the model would be one flat colour.
 bool FrameLacksNormals(const PackedVertex* vertices, int count);
+bool FrameLacksNormals(const Md3Vertex* vertices, int count);
 
 // True when some frame of the file gives no normals.
 bool SomeFrameLacksNormals(const Md2File& file);
@@ -19,6 +21,7 @@ bool SomeFrameLacksNormals(const MdlFile& file);
 // normals are worked out from.
 std::vector<uint32_t> TriangleCorners(const Md2File& file);
 std::vector<uint32_t> TriangleCorners(const MdlFile& file);
+std::vector<uint32_t> TriangleCorners(const Md3Surface& surface);
 
 // Normals from the triangles: each vertex the normalised sum of the normals
 // of the triangles it is a corner of, each weighted by its area. Triangles
@@ -31,7 +34,7 @@ void NormalsFromTriangles(const float* positions, int count, const std::vector<u
 // The normals a model's frames without normals were given, the last few
 // kept: a draw blends up to four frames, and the next draw mostly the same.
 struct ComputedNormals {
-    std::vector<uint32_t> corners;
+    std::vector<std::vector<uint32_t>> corners;  // by part: an MD3's surfaces, or the one mesh
     struct Frame {
         int index = -1;
         std::vector<float> normals;
@@ -40,7 +43,7 @@ struct ComputedNormals {
     int next = 0;
 };
 
-// The kept normals of the frame, or null.
-const float* KeptNormals(const ComputedNormals& kept, int frame);
-// Room for the frame's normals, taken from a frame other than the four in use.
-std::vector<float>& KeepNormals(ComputedNormals& kept, int frame, const int inUse[4]);
+// The kept normals of a frame (of a part: key is frame + 65536 * part), or null.
+const float* KeptNormals(const ComputedNormals& kept, int key);
+// Room for the normals, taken from a key other than the four in use.
+std::vector<float>& KeepNormals(ComputedNormals& kept, int key, const int inUse[4]);

@@ -35,6 +35,8 @@ std::vector<std::string> Candidates(const Archive& archive, ArchiveChoice kind)
             names.push_back(name);
         else if (kind == ArchiveChoice::kPlayer && strcasecmp(ExtractFileName(name.c_str()), "tris.md2") == 0)
             names.push_back(name.substr(0, name.size() - 8));
+        else if (kind == ArchiveChoice::kQ3Player && strcasecmp(ExtractFileName(name.c_str()), "lower.md3") == 0)
+            names.push_back(name.substr(0, name.size() - 9));
     }
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -53,10 +55,11 @@ bool ResolveArchiveChoice(const char* who, ArchiveChoice kind, std::string& path
         ReportError("%s: %s: %s", who, path.c_str(), error.c_str());
         return false;
     }
-    static const char* const kWhat[] = {"model (.mdl, .md2)", "skin image (.pcx, .png, .tga, .jpg)",
-                                        "player folder (with a tris.md2)"};
+    static const char* const kWhat[] = {"model (.mdl, .md2) or Quake III model (.md3)",
+                                        "skin image (.pcx, .png, .tga, .jpg)",
+                                        "player folder (with a tris.md2)", "player folder (with a lower.md3)"};
     static const char* const kPrompt[] = {"Model in the archive: ", "Skin in the archive: ",
-                                          "Player in the archive: "};
+                                          "Player in the archive: ", "Player in the archive: "};
     int index = static_cast<int>(kind);
     std::vector<std::string> names = Candidates(*archive, kind);
     if (names.empty()) {

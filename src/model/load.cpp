@@ -36,10 +36,14 @@ bool ReadModelFile(const char* who, const char* kind, const char* path, std::vec
     }
 }
 
+const char* const kNotAModel =
+    "You must specify a model ending with \".mdl\" or \".md2\" (or \".md3\", or a Quake III player folder)";
+
 bool IsModelFileName(const std::string& name)
 {
     const char* extension = ExtractExtension(name.c_str());
-    return extension && (strcasecmp(extension, "mdl") == 0 || strcasecmp(extension, "md2") == 0);
+    return extension && (strcasecmp(extension, "mdl") == 0 || strcasecmp(extension, "md2") == 0 ||
+                         strcasecmp(extension, "md3") == 0);
 }
 
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
@@ -50,8 +54,10 @@ std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
         model = InitMdlObject(path);
     else if (extension && strcasecmp(extension, "md2") == 0)
         model = InitMd2Object(path);
+    else if (extension && strcasecmp(extension, "md3") == 0)
+        model = InitMd3Object(path);
     else
-        ReportError("%s: You must specify a model ending with \".mdl\" or \".md2\"", who);
+        ReportError("%s: %s", who, kNotAModel);
     if (model)
         model->path = path;
     return model;

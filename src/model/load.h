@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/reports.h"
@@ -20,12 +21,19 @@ bool ReadModelFile(const char* who, const char* kind, const char* path, std::vec
 // draws it to make into textures. Null after its reports; nothing stays.
 std::unique_ptr<ModelObject> InitMd2Object(const char* path);
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
+std::unique_ptr<ModelObject> InitMd3Object(const char* path);
 
-// A file name the viewer reads as a model: .mdl or .md2, in any case.
+// A file name the viewer reads as a model: .mdl, .md2 or .md3, in any case.
 bool IsModelFileName(const std::string& name);
+// What is said of any other name.
+extern const char* const kNotAModel;
 // The load of the model file the name's extension names; null after a report
 // (a name of no model format is reported by who).
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path);
+
+// The .skin files beside an MD3, "lower.md3"'s "lower_NAME.skin": each
+// set's name and path, "default" first.
+std::vector<std::pair<std::string, std::string>> Md3SkinFiles(const std::string& modelPath);
 
 // Start-up values both readers give a model once its file is read.
 void InitCommonModelFields(ModelObject* model);

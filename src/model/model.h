@@ -6,14 +6,16 @@
 #include <variant>
 #include <vector>
 
+#include "formats/animation_cfg.h"
 #include "formats/frame_types.h"
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
 #include "formats/truecolour.h"
 #include "maths/placement.h"
 #include "platform/paths.h"
 
-enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2 };
+enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2, kModelMd3 = 3 };
 
 constexpr int kMaxCustomFrames = 128;
 
@@ -22,6 +24,10 @@ struct SkinInfo {
     char name[64] = {};
     int32_t group = -1;     // the MDL skin group the picture came from; -1 for a single skin
     float interval = 0.0f;  // a group picture's end time in seconds
+    // An MD3 skin set: each surface's picture (an index into the model's
+    // skinPictures, -1 for none) and, once made, its texture (0 for none).
+    std::vector<int32_t> partPictures;
+    std::vector<uint32_t> partTextures;
 };
 
 struct ModelObject {
@@ -47,8 +53,9 @@ struct ModelObject {
     int32_t numFrames = 0;
     std::unique_ptr<FrameName[]> frameNames;
     int32_t modelType = 0;
-    // The reader's record, by modelType: MdlFile for 1, Md2File for 2.
-    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>> fileData;
+    // The reader's record, by modelType: MdlFile for 1, Md2File for 2, Md3File for 3.
+    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>, std::unique_ptr<Md3File>>
+        fileData;
     int32_t lastAdvanceTime = 0;
     int32_t prevPrevFrame = 0;
     int32_t prevFrame = 0;
@@ -64,9 +71,17 @@ struct ModelObject {
     // clock draws from instead of the display list.
     std::shared_ptr<const struct FrameLayout> triangleLayout;
     std::shared_ptr<const struct FrameLayout> commandLayout;
-    std::shared_ptr<struct FrameGeometry> frameArrays;
+    std::vector<std::shared_ptr<const struct FrameLayout>> surfaceLayouts;  // an MD3's, by surface
+    std::vector<std::shared_ptr<struct FrameGeometry>> frameArrays;        // by part
+    float shownFraction = 0.0f;  // where between its window's frames the model was last drawn
     std::shared_ptr<struct ComputedNormals> computedNormals;  // frames whose file gives no normals
     bool drawnFromArrays = false;
+    // A part of a Quake III player hangs on a tag of another model, and
+    // plays the animations of its animation.cfg (sequence -1: none).
+    ModelObject* attachedTo = nullptr;
+    std::string attachTag;
+    std::vector<PlayerAnimation> sequences;
+    int32_t sequence = -1;
     std::unique_ptr<ModelObject> next;
 
     ModelObject();
@@ -77,3 +92,7 @@ struct ModelObject {
 
 MdlFile* MdlData(const ModelObject* model);
 Md2File* Md2Data(const ModelObject* model);
+Md3File* Md3Data(const ModelObject* model);
+// The meshes a model is drawn as, each with its own display list and
+// texture: an MD3's surfaces, or the one mesh of the other formats.
+int PartCount(const ModelObject* model);

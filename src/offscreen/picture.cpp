@@ -20,6 +20,7 @@
 #include "render/draw.h"
 #include "render/textures.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
 #include "scene/skins.h"
 #include "state/viewer_state.h"
 #include "view/framing.h"
@@ -77,7 +78,7 @@ bool FindFrame(const ModelObject* model, const std::string& wanted, int* frame)
 ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
 {
     GatheredReports reports;
-    ModelObject* model = AddModel(request.model.c_str());
+    ModelObject* model = AddModelOrPlayer(request.model);
     if (!model) {
         error = reports.FirstError();
         return nullptr;
@@ -93,9 +94,14 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
         return nullptr;
     }
     model->currentSkin = request.skin >= 0 ? request.skin : 0;
-    model->prevPrevFrame = model->prevFrame = model->currentFrame = frame;
-    model->nextFrame = request.firstFrame >= 0 ? frame + 1 : frame;
-    UpdateModelDisplayList(model, 0.0f);
+    // A player stands in its idle animation unless a frame is asked for.
+    bool ownFrames = PlayerLegs(model) && request.frame.empty() && request.firstFrame < 0;
+    if (!ownFrames) {
+        model->sequence = -1;
+        model->prevPrevFrame = model->prevFrame = model->currentFrame = frame;
+        model->nextFrame = request.firstFrame >= 0 ? frame + 1 : frame;
+        UpdateModelDisplayList(model, 0.0f);
+    }
     viewer.orbitYaw = 0.0f;
     viewer.orbitPitch = request.pitch;
     FrameModel(model, 0.8f);

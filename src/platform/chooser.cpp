@@ -65,9 +65,11 @@ std::vector<std::string> ZenityArguments(ChooserKind kind, const char* prompt, c
     if (kind == ChooserKind::kSave)
         args.push_back("--save");
     if (kind == ChooserKind::kOpen) {
+        args.push_back("--file-filter=Models *.mdl,*.md2,*.md3 | *.mdl *.MDL *.md2 *.MD2 *.md3 *.MD3");
         args.push_back("--file-filter=Quake Models *.mdl,*.md2 | *.mdl *.MDL *.md2 *.MD2");
         args.push_back("--file-filter=Quake 1 Models *.mdl | *.mdl *.MDL");
         args.push_back("--file-filter=Quake 2 Models *.md2 | *.md2 *.MD2");
+        args.push_back("--file-filter=Quake III Models *.md3 | *.md3 *.MD3");
         args.push_back("--file-filter=Skins *.pcx | *.pcx *.PCX *.png *.PNG *.tga *.TGA *.jpg "
                        "*.JPG *.jpeg *.JPEG");
     }

@@ -15,9 +15,24 @@ int FrameNumberAt(const ModelObject* model, int frame)
     return FrameNumber(model->frameNames[WindowFrame(model, frame)].text);
 }
 
+// A player part plays its animation: its frames in turn, then the last
+// loop frames again and again, or (with none) its last frame held.
+int NextAnimationFrame(const ModelObject* model, int next)
+{
+    const PlayerAnimation& animation = model->sequences[model->sequence];
+    int end = animation.first + animation.count;
+    if (next < animation.first || next >= end)
+        return animation.first;
+    if (next + 1 < end)
+        return next + 1;
+    return animation.loop > 0 ? end - animation.loop : end - 1;
+}
+
 int ChooseNextFrame(const ModelObject* model)
 {
     int next = model->nextFrame;
+    if (model->sequence >= 0 && model->sequence < static_cast<int>(model->sequences.size()))
+        return NextAnimationFrame(model, next);
     switch (model->animMethod) {
     case kAnimNone:
         return next;
@@ -42,6 +57,14 @@ void SetWindow(ModelObject* model, int frame)
 }
 
 }  // namespace
+
+float FramePeriod(const ModelObject* model)
+{
+    float period = 1000.0f * viewer.animFrameTime;
+    if (model->sequence >= 0 && model->sequence < static_cast<int>(model->sequences.size()))
+        period = period / 100.0f * 1000.0f / model->sequences[model->sequence].fps;  // the clock's speed kept
+    return period;
+}
 
 int FrameNumber(const char* name)
 {
@@ -73,7 +96,7 @@ void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs)
     // Sequences that do not start at 1 can step below 0.
     model->nextFrame = next >= 0 && next < model->numFrames ? next : 0;
 
-    float period = 1000.0f * viewer.animFrameTime;
+    float period = FramePeriod(model);
     float fraction = 0.0f;
     if (period > 0.0f) {
         float elapsed = static_cast<float>(elapsedMs);
@@ -91,7 +114,7 @@ void AnimateModel(ModelObject* model, int32_t now)
 {
     model->animatedSkin = SkinGroupPicture(model, now / 1000.0);
     uint32_t elapsed = static_cast<uint32_t>(now) - static_cast<uint32_t>(model->lastAdvanceTime);
-    float period = 1000.0f * viewer.animFrameTime;
+    float period = FramePeriod(model);
     if (static_cast<float>(elapsed) >= period) {
         AdvanceModelFrame(model, elapsed);
         if (static_cast<float>(elapsed) < 2 * period)

@@ -10,6 +10,9 @@ enum AnimMethod : uint8_t { kAnimNone = 0, kAnimAllFrames = 1, kAnimSameSequence
 // passed, else redraw at the elapsed fraction when interpolating.
 void AnimateModel(ModelObject* model, int32_t now);
 void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs);
+// The time a frame is shown (ms): the clock's, or a player animation's own
+// frames a second at the clock's speed.
+float FramePeriod(const ModelObject* model);
 // The number in a frame name (at most 16 characters), mod 100; 0 without digits.
 int FrameNumber(const char* name);
 int RandomInt(int low, int high);

@@ -6,52 +6,28 @@
 #include <vector>
 
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "formats/mdl.h"
-#include "formats/vertex_normals.h"
 #include "geometry/normals.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
+#include "render/decode.h"
 #include "render/frame_arrays.h"
 #include "render/interpolate.h"
 #include "render/remesh.h"
 #include "state/viewer_state.h"
 
+std::vector<DecodedVertex>& DecodedVertices()
+{
+    static std::vector<DecodedVertex> decoded;
+    return decoded;
+}
+
 namespace {
 
-struct DecodedVertex {
-    float position[3];
-    float normal[3];
-};
-
-const float kNoNormal[3] = {0.0f, 0.0f, 0.0f};
-
-// Reused between draws: one decoded vertex per frame vertex.
-std::vector<DecodedVertex> decoded;
 // The geometry a display list is compiled from; let go of when a remeshed draw made it large.
 FrameGeometry scratch;
 constexpr size_t kScratchKept = size_t(64) << 20;
-
-const float* NormalAt(uint8_t index)
-{
-    return index < kNumVertexNormals ? vertexNormalTable[index] : kNoNormal;
-}
-
-// Where a window frame's normals come from: the table, by each vertex's
-// index, or the normals worked out from the frame's triangles.
-struct FrameNormals {
-    const PackedVertex* vertices;
-    const float* computed;  // three a vertex, or null
-};
-
-inline const float* NormalOf(const FrameNormals& frame, int v)
-{
-    return frame.computed ? frame.computed + 3 * v : NormalAt(frame.vertices[v].normalIndex);
-}
-
-float Coordinate(const PackedVertex& v, int axis)
-{
-    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
-}
 
 void WindowFrames(const ModelObject* model, int window[4])
 {
@@ -59,111 +35,6 @@ void WindowFrames(const ModelObject* model, int window[4])
     window[1] = WindowFrame(model, model->prevFrame);
     window[2] = WindowFrame(model, model->currentFrame);
     window[3] = WindowFrame(model, model->nextFrame);
-}
-
-// One value of the four window frames combined by the method; the method
-// is chosen once per draw, so the loops below inline it.
-template <uint8_t Method>
-float Combine(float p0, float p1, float p2, float p3, const InterpolationWeights& w)
-{
-    if (Method == kInterpNone)
-        return p2;
-    if (Method == kInterpLinear)
-        return InterpolateLinear(p2, p3, w);
-    return InterpolateCubic(p0, p1, p2, p3, w);
-}
-
-template <uint8_t Method>
-void DecodeWith(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
-                const float scale[3], const float translate[3], const InterpolationWeights& w, bool normals)
-{
-    for (int v = 0; v < numVerts; ++v) {
-        DecodedVertex& out = decoded[v];
-        const PackedVertex &a = frames[0][v], &b = frames[1][v], &c = frames[2][v], &d = frames[3][v];
-        out.position[0] = scale[0] * Combine<Method>(a.x, b.x, c.x, d.x, w) + translate[0];
-        out.position[1] = scale[1] * Combine<Method>(a.y, b.y, c.y, d.y, w) + translate[1];
-        out.position[2] = scale[2] * Combine<Method>(a.z, b.z, c.z, d.z, w) + translate[2];
-        if (!normals)
-            continue;
-        const float *na = NormalOf(normalFrames[0], v), *nb = NormalOf(normalFrames[1], v),
-                    *nc = NormalOf(normalFrames[2], v), *nd = NormalOf(normalFrames[3], v);
-        for (int k = 0; k < 3; ++k)
-            out.normal[k] = Combine<Method>(na[k], nb[k], nc[k], nd[k], w);
-    }
-}
-
-// Cubic from terms kept with the model's arrays: worked out when the window
-// changes (a step), then only evaluated while t moves between steps.
-void DecodeCubicKept(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
-                     const float scale[3], const float translate[3], const InterpolationWeights& w, bool normals,
-                     FrameGeometry& kept)
-{
-    int values = normals ? 6 : 3;
-    bool same = kept.cubicNormals == normals && kept.cubicTerms.size() == size_t(numVerts) * values;
-    for (int k = 0; k < 4; ++k)
-        same = same && kept.cubicWindow[k] == frames[k];
-    if (!same) {
-        kept.cubicTerms.resize(size_t(numVerts) * values);
-        for (int v = 0; v < numVerts; ++v) {
-            CubicTerms* terms = &kept.cubicTerms[size_t(v) * values];
-            const PackedVertex &a = frames[0][v], &b = frames[1][v], &c = frames[2][v], &d = frames[3][v];
-            terms[0] = CubicTermsOf(a.x, b.x, c.x, d.x);
-            terms[1] = CubicTermsOf(a.y, b.y, c.y, d.y);
-            terms[2] = CubicTermsOf(a.z, b.z, c.z, d.z);
-            if (!normals)
-                continue;
-            const float *na = NormalOf(normalFrames[0], v), *nb = NormalOf(normalFrames[1], v),
-                        *nc = NormalOf(normalFrames[2], v), *nd = NormalOf(normalFrames[3], v);
-            for (int k = 0; k < 3; ++k)
-                terms[3 + k] = CubicTermsOf(na[k], nb[k], nc[k], nd[k]);
-        }
-        std::copy(frames, frames + 4, kept.cubicWindow);
-        kept.cubicNormals = normals;
-    }
-    for (int v = 0; v < numVerts; ++v) {
-        const CubicTerms* terms = &kept.cubicTerms[size_t(v) * values];
-        DecodedVertex& out = decoded[v];
-        for (int a = 0; a < 3; ++a)
-            out.position[a] = scale[a] * EvaluateCubic(terms[a], w) + translate[a];
-        if (normals)
-            for (int a = 0; a < 3; ++a)
-                out.normal[a] = EvaluateCubic(terms[3 + a], w);
-    }
-}
-
-// Decodes every vertex once per draw; the primitives then index the result.
-void DecodeVertices(const PackedVertex* const frames[4], const FrameNormals* normalFrames, int numVerts,
-                    const float scale[3], const float translate[3], float t, bool normals, FrameGeometry* kept)
-{
-    decoded.resize(numVerts);
-    switch (viewer.interpolationMethod) {
-    case kInterpNone:
-        return DecodeWith<kInterpNone>(frames, normalFrames, numVerts, scale, translate, InterpolationWeights{},
-                                       normals);
-    case kInterpLinear:
-        return DecodeWith<kInterpLinear>(frames, normalFrames, numVerts, scale, translate,
-                                         InterpolationWeights{t, 0, 0}, normals);
-    case kInterpCubic:
-        if (kept)
-            return DecodeCubicKept(frames, normalFrames, numVerts, scale, translate, WeightsFor(t), normals, *kept);
-        return DecodeWith<kInterpCubic>(frames, normalFrames, numVerts, scale, translate, WeightsFor(t), normals);
-    }
-    // An unknown method: every value goes through Interpolate, which reports it.
-    for (int v = 0; v < numVerts; ++v) {
-        DecodedVertex& out = decoded[v];
-        for (int a = 0; a < 3; ++a) {
-            float p[4];
-            for (int k = 0; k < 4; ++k)
-                p[k] = Coordinate(frames[k][v], a);
-            out.position[a] = scale[a] * Interpolate(p, t, viewer.interpolationMethod) + translate[a];
-            out.normal[a] = 0.0f;
-            if (!normals)
-                continue;
-            for (int k = 0; k < 4; ++k)
-                p[k] = NormalOf(normalFrames[k], v)[a];
-            out.normal[a] = Interpolate(p, t, viewer.interpolationMethod);
-        }
-    }
 }
 
 // The decoded vertices of the layout's array vertices, file axes (x, y, z)
@@ -176,7 +47,7 @@ void FillArrays(FrameGeometry& out, bool normals, bool texCoords)
     out.normals.resize(normals ? 3 * count : 0);
     out.interleaved.clear();
     for (size_t i = 0; i < count; ++i) {
-        const DecodedVertex& v = decoded[frameVertex[i]];
+        const DecodedVertex& v = DecodedVertices()[frameVertex[i]];
         float* p = &out.positions[3 * i];
         p[0] = v.position[1], p[1] = v.position[2], p[2] = v.position[0];
         if (normals) {
@@ -203,7 +74,7 @@ void RemeshTriangles(const FrameLayout& layout, bool texCoords, FrameGeometry& o
         remeshBegin();
         for (int k = 0; k < 3; ++k) {
             uint32_t a = layout.indices[i + k];
-            const DecodedVertex& v = decoded[layout.frameVertex[a]];
+            const DecodedVertex& v = DecodedVertices()[layout.frameVertex[a]];
             if (texCoords)
                 remeshTexCoord2f(layout.texCoords[2 * a], layout.texCoords[2 * a + 1]);
             remeshNormal3f(v.normal[1], v.normal[2], v.normal[0]);
@@ -223,32 +94,68 @@ const std::shared_ptr<const FrameLayout>& LayoutOf(std::shared_ptr<const FrameLa
     return cached;
 }
 
-// The normals of each window frame: the file's, or, for a frame whose file
-// gives none, its own triangles' (kept with the model for the next draws).
-template <typename Record>
-void WindowNormals(ModelObject* model, const Record& file, const int window[4], const PackedVertex* const frames[4],
-                   int numVerts, const float scales[4][3], const float translates[4][3], FrameNormals out[4])
+std::vector<uint32_t> CornersOf(const Md2File& file, int) { return TriangleCorners(file); }
+std::vector<uint32_t> CornersOf(const MdlFile& file, int) { return TriangleCorners(file); }
+std::vector<uint32_t> CornersOf(const Md3File& file, int part) { return TriangleCorners(file.surfaces[part]); }
+
+// The normals of each window frame: the vertices' own, or, for a frame whose
+// file gives none, its own triangles' (kept with the model for the next draws).
+template <typename Record, typename Vertex>
+void WindowNormals(ModelObject* model, const Record& file, int part, const int window[4],
+                   const Vertex* const frames[4], int numVerts, const float scales[4][3],
+                   const float translates[4][3], FrameNormals<Vertex> out[4])
 {
+    int keys[4];
+    for (int k = 0; k < 4; ++k)
+        keys[k] = window[k] + 65536 * part;
     for (int k = 0; k < 4; ++k) {
         out[k] = {frames[k], nullptr};
         if (!FrameLacksNormals(frames[k], numVerts))
             continue;
-        if (!model->computedNormals) {
+        if (!model->computedNormals)
             model->computedNormals = std::make_shared<ComputedNormals>();
-            model->computedNormals->corners = TriangleCorners(file);
-        }
         ComputedNormals& kept = *model->computedNormals;
-        if ((out[k].computed = KeptNormals(kept, window[k])))
+        if (kept.corners.size() <= static_cast<size_t>(part))
+            kept.corners.resize(part + 1);
+        if (kept.corners[part].empty())
+            kept.corners[part] = CornersOf(file, part);
+        if ((out[k].computed = KeptNormals(kept, keys[k])))
             continue;
         std::vector<float> positions(3 * static_cast<size_t>(numVerts));
         for (int v = 0; v < numVerts; ++v)
             for (int a = 0; a < 3; ++a)
                 positions[3 * v + a] = scales[k][a] * Coordinate(frames[k][v], a) + translates[k][a];
-        std::vector<float>& normals = KeepNormals(kept, window[k], window);
+        std::vector<float>& normals = KeepNormals(kept, keys[k], keys);
         normals.resize(positions.size());
-        NormalsFromTriangles(positions.data(), numVerts, kept.corners, normals.data());
+        NormalsFromTriangles(positions.data(), numVerts, kept.corners[part], normals.data());
         out[k].computed = normals.data();
     }
+}
+
+// The window decoded, then laid out (or remeshed) into out; the same
+// scale and translate for every frame (MDL, MD3).
+template <typename Record, typename Vertex>
+void BuildFromWindow(ModelObject* model, const Record& file, int part, const Vertex* const frames[4], int numVerts,
+                     const float scale[3], const float translate[3], const std::shared_ptr<const FrameLayout>& layout,
+                     float fraction, FrameGeometry& out, FrameGeometry* kept)
+{
+    int window[4];
+    WindowFrames(model, window);
+    bool normals = viewer.lightingEnabled || viewer.remeshing;
+    FrameNormals<Vertex> normalFrames[4] = {};
+    if (normals) {
+        float scales[4][3], translates[4][3];
+        for (int k = 0; k < 4; ++k)
+            for (int a = 0; a < 3; ++a)
+                scales[k][a] = scale[a], translates[k][a] = translate[a];
+        WindowNormals(model, file, part, window, frames, numVerts, scales, translates, normalFrames);
+    }
+    DecodeVertices(viewer.interpolationMethod, frames, normalFrames, numVerts, scale, translate, fraction, normals,
+                   kept);
+    if (viewer.remeshing)
+        return RemeshTriangles(*layout, model->texturing, out);
+    out.layout = layout;
+    FillArrays(out, normals, model->texturing);
 }
 
 // kept, when given, is the model's own arrays, which keep decoding work between draws.
@@ -277,15 +184,16 @@ void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, Fr
     bool glCommands = viewer.useGlCommands && !file.glCommands.empty();
     bool remesh = !glCommands && viewer.remeshing;
     bool normals = viewer.lightingEnabled || remesh;
-    FrameNormals normalFrames[4] = {};
+    FrameNormals<PackedVertex> normalFrames[4] = {};
     if (normals) {
         float scales[4][3], translates[4][3];
         for (int k = 0; k < 4; ++k)
             for (int a = 0; a < 3; ++a)
                 scales[k][a] = headers[k].scale[a], translates[k][a] = headers[k].translate[a];
-        WindowNormals(model, file, window, frames, file.header.numXyz, scales, translates, normalFrames);
+        WindowNormals(model, file, 0, window, frames, file.header.numXyz, scales, translates, normalFrames);
     }
-    DecodeVertices(frames, normalFrames, file.header.numXyz, scale, translate, fraction, normals, kept);
+    DecodeVertices(viewer.interpolationMethod, frames, normalFrames, file.header.numXyz, scale, translate, fraction,
+                   normals, kept);
     const std::shared_ptr<const FrameLayout>& layout =
         glCommands ? LayoutOf(model->commandLayout, Md2CommandLayout, file)
                    : LayoutOf(model->triangleLayout, Md2TriangleLayout, file);
@@ -297,40 +205,50 @@ void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, Fr
 
 void BuildMdlGeometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
-    if (fraction > 1.0f)
-        fraction = 1.0f;
     const MdlFile& file = *MdlData(model);
     int window[4];
     WindowFrames(model, window);
     const PackedVertex* frames[4];
     for (int k = 0; k < 4; ++k)
         frames[k] = MdlFrameVertices(file, window[k]);
-    bool normals = viewer.lightingEnabled || viewer.remeshing;
-    FrameNormals normalFrames[4] = {};
-    if (normals) {
-        float scales[4][3], translates[4][3];
-        for (int k = 0; k < 4; ++k)
-            for (int a = 0; a < 3; ++a)
-                scales[k][a] = file.header.scale[a], translates[k][a] = file.header.translate[a];
-        WindowNormals(model, file, window, frames, file.header.numVerts, scales, translates, normalFrames);
-    }
-    DecodeVertices(frames, normalFrames, file.header.numVerts, file.header.scale, file.header.translate, fraction,
-                   normals, kept);
     if (!model->triangleLayout)
         model->triangleLayout = MdlTriangleLayout(file);
-    if (viewer.remeshing)
-        return RemeshTriangles(*model->triangleLayout, model->texturing, out);
-    out.layout = model->triangleLayout;
-    FillArrays(out, normals, model->texturing);
+    BuildFromWindow(model, file, 0, frames, file.header.numVerts, file.header.scale, file.header.translate,
+                    model->triangleLayout, std::min(fraction, 1.0f), out, kept);
 }
 
-// Builds the model's geometry; false for a model of no known type.
-bool BuildGeometry(ModelObject* model, float fraction, FrameGeometry& out)
+// MD3 coordinates are in 1/64 units.
+void BuildMd3Geometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept)
+{
+    const Md3File& file = *Md3Data(model);
+    if (file.surfaces.empty()) {
+        out = FrameGeometry();
+        return;
+    }
+    const Md3Surface& surface = file.surfaces[part];
+    int window[4];
+    WindowFrames(model, window);
+    const Md3Vertex* frames[4];
+    for (int k = 0; k < 4; ++k)
+        frames[k] = Md3FrameVertices(surface, window[k]);
+    if (model->surfaceLayouts.size() != file.surfaces.size())
+        model->surfaceLayouts.resize(file.surfaces.size());
+    if (!model->surfaceLayouts[part])
+        model->surfaceLayouts[part] = Md3SurfaceLayout(surface);
+    const float scale[3] = {1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, translate[3] = {0, 0, 0};
+    BuildFromWindow(model, file, part, frames, surface.numVertices, scale, translate, model->surfaceLayouts[part],
+                    std::min(fraction, 1.0f), out, kept);
+}
+
+// Builds one part of the model's geometry; false for a model of no known type.
+bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
     if (model->modelType == kModelMdl && MdlData(model))
-        BuildMdlGeometry(model, fraction, out, &out);
+        BuildMdlGeometry(model, fraction, out, kept);
     else if (model->modelType == kModelMd2 && Md2Data(model))
-        BuildMd2Geometry(model, fraction, out, &out);
+        BuildMd2Geometry(model, fraction, out, kept);
+    else if (model->modelType == kModelMd3 && Md3Data(model))
+        BuildMd3Geometry(model, part, fraction, out, kept);
     else
         return false;
     return true;
@@ -347,7 +265,19 @@ void DrawAndRelease(FrameGeometry& geometry, const char* checkTag)
 void LeaveArrays(ModelObject* model)
 {
     model->drawnFromArrays = false;
-    model->frameArrays.reset();
+    model->frameArrays.clear();
+}
+
+// The texture a part is drawn with; 0 for none.
+uint32_t PartTexture(const ModelObject* model, int part)
+{
+    int skin = DrawnSkin(model);
+    if (!model->texturing || skin < 0 || skin >= model->numSkins)
+        return 0;
+    const SkinInfo& info = model->skins[skin];
+    if (model->modelType != kModelMd3)
+        return info.textureId;
+    return part < static_cast<int>(info.partTextures.size()) ? info.partTextures[part] : 0;
 }
 
 }  // namespace
@@ -372,51 +302,71 @@ void DrawMDLFrame(ModelObject* model, float fraction)
 void UpdateModelDisplayList(ModelObject* model, float fraction)
 {
     LeaveArrays(model);
-    glNewList(model->displayList, GL_COMPILE);
-    if (model->modelType == kModelMdl && MdlData(model))
-        DrawMDLFrame(model, fraction);
-    else if (model->modelType == kModelMd2 && Md2Data(model))
-        DrawMD2Frame(model, fraction);
-    else
-        ReportError("UpdateModelDisplayList: invalid model type");
-    glEndList();
+    model->shownFraction = fraction;
+    for (int part = 0; part < PartCount(model); ++part) {
+        glNewList(model->displayList + part, GL_COMPILE);
+        if (model->modelType == kModelMdl && MdlData(model))
+            DrawMDLFrame(model, fraction);
+        else if (model->modelType == kModelMd2 && Md2Data(model))
+            DrawMD2Frame(model, fraction);
+        else if (model->modelType == kModelMd3 && Md3Data(model)) {
+            BuildMd3Geometry(model, part, fraction, scratch, nullptr);
+            DrawAndRelease(scratch, "DrawMD3Frame()");
+        } else
+            ReportError("UpdateModelDisplayList: invalid model type");
+        glEndList();
+    }
 }
 
 void UpdateModelFrameArrays(ModelObject* model, float fraction)
 {
-    if (!model->frameArrays)
-        model->frameArrays = std::make_shared<FrameGeometry>();
-    if (!BuildGeometry(model, fraction, *model->frameArrays))
-        return UpdateModelDisplayList(model, fraction);  // reports the invalid type
+    int parts = PartCount(model);
+    model->frameArrays.resize(parts);
+    for (int part = 0; part < parts; ++part) {
+        if (!model->frameArrays[part])
+            model->frameArrays[part] = std::make_shared<FrameGeometry>();
+        FrameGeometry& arrays = *model->frameArrays[part];
+        if (!BuildGeometry(model, part, fraction, arrays, &arrays))
+            return UpdateModelDisplayList(model, fraction);  // reports the invalid type
+    }
+    model->shownFraction = fraction;
     model->drawnFromArrays = true;
 }
 
 void DrawModelGeometry(const ModelObject* model)
 {
-    if (model->drawnFromArrays && model->frameArrays)
-        DrawFrameGeometry(*model->frameArrays);
-    else
-        glCallList(model->displayList);
+    for (int part = 0; part < PartCount(model); ++part) {
+        if (uint32_t texture = PartTexture(model, part)) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, texture);
+        } else {
+            glDisable(GL_TEXTURE_2D);
+        }
+        if (model->drawnFromArrays && part < static_cast<int>(model->frameArrays.size()))
+            DrawFrameGeometry(*model->frameArrays[part]);
+        else
+            glCallList(model->displayList + part);
+    }
 }
 
 bool ModelFrameBounds(ModelObject* model, float min[3], float max[3])
 {
-    FrameGeometry geometry;
-    bool remeshing = viewer.remeshing;
+    bool remeshing = viewer.remeshing, found = false;
     viewer.remeshing = false;
-    bool built = BuildGeometry(model, 0.0f, geometry);
-    viewer.remeshing = remeshing;
-    if (!built || geometry.positions.empty())
-        return false;
-    for (int a = 0; a < 3; ++a)
-        min[a] = max[a] = geometry.positions[a];
-    for (size_t i = 0; i < geometry.positions.size(); i += 3) {
-        for (int a = 0; a < 3; ++a) {
-            min[a] = std::min(min[a], geometry.positions[i + a]);
-            max[a] = std::max(max[a], geometry.positions[i + a]);
+    for (int part = 0; part < PartCount(model); ++part) {
+        FrameGeometry geometry;
+        if (!BuildGeometry(model, part, 0.0f, geometry, nullptr))
+            break;
+        for (size_t i = 0; i < geometry.positions.size(); i += 3) {
+            for (int a = 0; a < 3; ++a) {
+                min[a] = found ? std::min(min[a], geometry.positions[i + a]) : geometry.positions[i + a];
+                max[a] = found ? std::max(max[a], geometry.positions[i + a]) : geometry.positions[i + a];
+            }
+            found = true;
         }
     }
-    return true;
+    viewer.remeshing = remeshing;
+    return found;
 }
 
 void SettleStillModels()
@@ -424,9 +374,11 @@ void SettleStillModels()
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
         if (!model->drawnFromArrays)
             continue;
-        glNewList(model->displayList, GL_COMPILE);
-        DrawFrameGeometry(*model->frameArrays);
-        glEndList();
+        for (size_t part = 0; part < model->frameArrays.size(); ++part) {
+            glNewList(model->displayList + static_cast<GLuint>(part), GL_COMPILE);
+            DrawFrameGeometry(*model->frameArrays[part]);
+            glEndList();
+        }
         LeaveArrays(model);
     }
 }

@@ -11,7 +11,8 @@ void UpdateAllDisplayLists();
 void UpdateModelFrameArrays(ModelObject* model, float fraction);
 // Once the clock stops, models drawn from arrays get their display list back.
 void SettleStillModels();
-// What the display calls for a model: its list, or its arrays.
+// What the display calls for a model: each part's list, or its arrays,
+// with the part's texture bound when texturing is on.
 void DrawModelGeometry(const ModelObject* model);
 // The bounds of the frame the model shows (its window at fraction 0, not
 // remeshed), in the model's own OpenGL axes; false when it has no vertices.

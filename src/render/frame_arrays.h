@@ -21,7 +21,7 @@ struct FrameGeometry {
     // The cubic terms of every value of the window these arrays were last
     // decoded from: kept while the window stays and only t moves.
     std::vector<CubicTerms> cubicTerms;
-    const PackedVertex* cubicWindow[4] = {};
+    const void* cubicWindow[4] = {};
     bool cubicNormals = false;
 };
 

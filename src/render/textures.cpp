@@ -83,11 +83,23 @@ bool MakeSkinTextures(ModelObject* model)
 {
     std::vector<RgbImage> pictures = std::move(model->skinPictures);
     model->skinPictures.clear();
-    for (size_t i = 0; i < pictures.size() && i < static_cast<size_t>(model->numSkins); ++i) {
-        const RgbImage& picture = pictures[i];
-        model->skins[i].textureId = CreateTextureFromRgb(picture.rgb.data(), picture.width, picture.height);
-        if (model->skins[i].textureId == 0)
+    std::vector<uint32_t> textures;
+    for (const RgbImage& picture : pictures) {
+        textures.push_back(CreateTextureFromRgb(picture.rgb.data(), picture.width, picture.height));
+        if (textures.back() == 0)
             return false;
+    }
+    for (int i = 0; i < model->numSkins; ++i) {
+        SkinInfo& skin = model->skins[i];
+        if (model->modelType != kModelMd3) {
+            skin.textureId = i < static_cast<int>(textures.size()) ? textures[i] : 0;
+            continue;
+        }
+        // An MD3 skin set: the surfaces share the pictures it names.
+        skin.partTextures.clear();
+        for (int32_t picture : skin.partPictures)
+            skin.partTextures.push_back(picture >= 0 && picture < static_cast<int>(textures.size()) ? textures[picture]
+                                                                                                   : 0);
     }
     return true;
 }

@@ -1,14 +1,11 @@
 #include "scene/browse.h"
 
-#include <dirent.h>
 #include <strings.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <map>
 #include <memory>
 
-#include "archive/archive.h"
 #include "archive/game_files.h"
 #include "model/load.h"
 #include "platform/error_log.h"
@@ -23,33 +20,6 @@ bool ByName(const std::string& a, const std::string& b)
 {
     int order = strcasecmp(FileNameOf(a).c_str(), FileNameOf(b).c_str());
     return order != 0 ? order < 0 : a < b;
-}
-
-std::vector<std::string> ListArchiveFolder(const std::string& archivePath, const std::string& folder)
-{
-    std::vector<std::string> files;
-    std::string error;
-    std::shared_ptr<const Archive> archive = OpenArchive(archivePath, error);
-    if (!archive)
-        return files;
-    for (const ArchiveEntry& entry : archive->entries)
-        if (strncasecmp(entry.name.c_str(), folder.c_str(), folder.size()) == 0 &&
-            entry.name.find('/', folder.size()) == std::string::npos && IsModelFileName(entry.name))
-            files.push_back(archivePath + "/" + entry.name);
-    return files;
-}
-
-std::vector<std::string> ListLooseFolder(const std::string& folder)
-{
-    std::vector<std::string> files;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()), closedir);
-    while (dirent* entry = dir ? readdir(dir.get()) : nullptr) {
-        struct stat info;
-        std::string path = folder + entry->d_name;
-        if (IsModelFileName(entry->d_name) && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-            files.push_back(path);
-    }
-    return files;
 }
 
 // Where the model lies among the files; -1 when it is not among them.
@@ -118,10 +88,10 @@ const std::vector<std::string>& ModelFilesBeside(const std::string& modelPath)
     auto known = listed.find(folder);
     if (known != listed.end())
         return known->second;
-    std::string archive, member;
-    std::vector<std::string> files = SplitArchivePath(modelPath, archive, member)
-                                         ? ListArchiveFolder(archive, DirectoryOf(member))
-                                         : ListLooseFolder(folder);
+    std::vector<std::string> files;
+    for (const std::string& file : GameFolderFiles(folder))
+        if (IsModelFileName(file))
+            files.push_back(file);
     std::sort(files.begin(), files.end(), ByName);
     return listed.emplace(folder, std::move(files)).first->second;
 }

@@ -37,7 +37,7 @@ bool PrepareForDrawing(std::unique_ptr<ModelObject>& model)
         return false;
     }
     CheckGLError((tag + "() after reading skins").c_str());
-    model->displayList = glGenLists(1);
+    model->displayList = glGenLists(PartCount(model.get()));
     if (model->displayList == 0) {
         ReportError("Couldn't generate a display list");
         ReleaseFailedModel(model);
@@ -54,8 +54,7 @@ namespace {
 
 void ReleaseModelData(ModelObject* model)
 {
-    GLuint list = model->displayList;
-    glDeleteLists(list, 1);
+    glDeleteLists(model->displayList, PartCount(model));
     FreeSkinInfos(model);
     if (!model->frameNames)
         ReportError("The model had no frame names to free!");
@@ -68,7 +67,7 @@ void ReleaseModelData(ModelObject* model)
     } else if (model->modelType == kModelMd2 && Md2Data(model)) {
         if (!Md2Data(model)->file.empty())
             ReportError("Warning: the MD2 file for the model being removed may still be open");
-    } else {
+    } else if (model->modelType != kModelMd3) {
         ReportError("RemoveModel: Invalid model type");
     }
     model->fileData = std::monostate();
@@ -83,13 +82,13 @@ std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
     char chosen[kMaxPath];
     if (path && !PathFits("AddModel", path))
         return nullptr;
-    if (!path && !GetFileOpenName("Name of model (.mdl or .md2): ", chosen))
+    if (!path && !GetFileOpenName("Name of model (.mdl, .md2 or .md3): ", chosen))
         return nullptr;
     std::string whole = path ? path : chosen;
     if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
         return nullptr;
     if (!IsModelFileName(whole)) {
-        ReportError("AddModel: You must specify a model ending with \".mdl\" or \".md2\"");
+        ReportError("AddModel: %s", kNotAModel);
         return nullptr;
     }
     std::unique_ptr<ModelObject> model = LoadModelFile("AddModel", whole.c_str());
@@ -130,6 +129,11 @@ ModelObject* ReplaceModel(ModelObject* old, const char* path)
         return nullptr;
     model->placement = old->placement;
     model->materialIndex = old->materialIndex;
+    model->attachedTo = old->attachedTo;
+    model->attachTag = old->attachTag;
+    for (ModelObject* part = viewer.modelList.get(); part; part = part->next.get())
+        if (part->attachedTo == old)
+            part->attachedTo = model.get();
     ReleaseModelData(old);
     std::unique_ptr<ModelObject>& slot = SlotOf(old);
     model->next = std::move(slot->next);
@@ -144,15 +148,33 @@ void LoadModel(float)
 }
 
 
+namespace {
+
+void Unlink(ModelObject* model)
+{
+    // What hangs on it goes with it.
+    for (ModelObject* part = viewer.modelList.get(); part;) {
+        ModelObject* next = part->next.get();
+        if (part->attachedTo == model) {
+            Unlink(part);
+            next = viewer.modelList.get();  // the list changed: start again
+        }
+        part = next;
+    }
+    ReleaseModelData(model);
+    std::unique_ptr<ModelObject>& slot = SlotOf(model);
+    std::unique_ptr<ModelObject> removed = std::move(slot);
+    slot = std::move(removed->next);
+}
+
+}  // namespace
+
 void RemoveModel(float)
 {
     ModelObject* model = viewer.currentModel;
     if (!model)
         return;
-    ReleaseModelData(model);
-    std::unique_ptr<ModelObject>& slot = SlotOf(model);
-    std::unique_ptr<ModelObject> removed = std::move(slot);
-    slot = std::move(removed->next);
+    Unlink(model);
     viewer.currentModel = viewer.modelList.get();
 }
 

@@ -14,7 +14,8 @@ ModelObject* AddModel(const char* path);
 // reports a failed load gives, the old model left as it was.
 ModelObject* ReplaceModel(ModelObject* old, const char* path);
 
-// Removes every model, as "Remove Model" does one.
+// Removes every model, as "Remove Model" does one (with the parts that
+// hang on it).
 void ReleaseAllModels();
 
 // Command handlers.

@@ -1,8 +1,12 @@
 #include "scene/skins.h"
 
+#include <cstring>
+
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "model/archive_choice.h"
 #include "model/skins.h"
@@ -10,7 +14,9 @@
 #include "platform/error_log.h"
 #include "platform/paths.h"
 #include "render/draw.h"
+#include "render/tags.h"
 #include "render/textures.h"
+#include "scene/q3_player.h"
 #include "state/viewer_state.h"
 
 void AddSkin(const char* path)
@@ -53,13 +59,33 @@ void LoadSkin(float)
     AddSkin(nullptr);
 }
 
+namespace {
+
+// Deletes the skin's textures that no other skin of the model uses (an MD3's
+// skin sets share their pictures).
+void DeleteOwnTextures(ModelObject* model, int skin)
+{
+    std::vector<uint32_t> textures = model->skins[skin].partTextures;
+    textures.push_back(model->skins[skin].textureId);
+    for (uint32_t texture : textures) {
+        bool shared = false;
+        for (int other = 0; other < model->numSkins && !shared; ++other) {
+            const std::vector<uint32_t>& parts = model->skins[other].partTextures;
+            shared = other != skin && std::find(parts.begin(), parts.end(), texture) != parts.end();
+        }
+        if (!shared)
+            glDeleteTextures(1, &texture);
+    }
+}
+
+}  // namespace
+
 void RemoveSkin(float)
 {
     ModelObject* model = viewer.currentModel;
     if (!model || model->numSkins <= 0)
         return;
-    GLuint texture = model->skins[model->currentSkin].textureId;
-    glDeleteTextures(1, &texture);
+    DeleteOwnTextures(model, model->currentSkin);
     for (int i = model->currentSkin; i + 1 < model->numSkins; ++i)
         model->skins[i] = model->skins[i + 1];
     model->numSkins--;
@@ -76,6 +102,15 @@ void NextSkin(float)
         return;
     if (++model->currentSkin >= model->numSkins)
         model->currentSkin = 0;
+    // A player's parts wear the skin set of the same name together.
+    ModelObject* legs = PlayerLegs(model);
+    for (ModelObject* part = viewer.modelList.get(); legs && part; part = part->next.get()) {
+        if (part == model || RootModel(part) != legs)
+            continue;
+        for (int i = 0; i < part->numSkins; ++i)
+            if (strcmp(part->skins[i].name, model->skins[model->currentSkin].name) == 0)
+                part->currentSkin = i;
+    }
 }
 
 namespace {
@@ -89,6 +124,9 @@ bool DeleteSkinTextures(ModelObject* model)
     for (int i = 0; i < model->numSkins; ++i) {
         GLuint texture = model->skins[i].textureId;
         glDeleteTextures(1, &texture);
+        const std::vector<uint32_t>& parts = model->skins[i].partTextures;
+        if (!parts.empty())
+            glDeleteTextures(static_cast<GLsizei>(parts.size()), parts.data());  // a name twice is ignored
     }
     model->hasSkins = model->texturing = false;
     model->numSkins = 0;

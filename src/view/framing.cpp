@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/draw.h"
+#include "render/tags.h"
 #include "state/viewer_state.h"
 #include "view/control.h"
 #include "view/projection.h"
@@ -80,10 +81,12 @@ double FittingDistance(const double corners[8][3], float fill, double* reach)
 
 }  // namespace
 
-bool FrameModel(ModelObject* model, float fill)
+bool FrameModel(ModelObject* part, float fill)
 {
+    // A player is framed whole, from the part that carries the others.
+    ModelObject* model = part ? const_cast<ModelObject*>(RootModel(part)) : nullptr;
     float min[3], max[3];
-    if (!model || !ModelFrameBounds(model, min, max))
+    if (!model || !AssemblyBounds(model, min, max))
         return false;
     for (int i = 0; i < 3; ++i)
         model->viewCentre[i] = (min[i] + max[i]) / 2;

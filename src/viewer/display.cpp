@@ -12,6 +12,7 @@
 #include "platform/quit_signals.h"
 #include "render/animation.h"
 #include "render/draw.h"
+#include "render/tags.h"
 #include "state/viewer_state.h"
 #include "view/projection.h"
 #include "viewer/overlay.h"
@@ -20,24 +21,13 @@ namespace {
 
 void DrawModel(const ModelObject* model)
 {
-    const Placement& p = model->placement;
     glPushMatrix();
-    glTranslatef(p.position[0], p.position[1], p.position[2]);
-    const float m[16] = {p.axisX[0], p.axisX[1], p.axisX[2], 0, p.axisY[0], p.axisY[1], p.axisY[2], 0,
-                         p.axisZ[0], p.axisZ[1], p.axisZ[2], 0, 0,          0,          0,          1};
-    glMultMatrixf(m);
+    ApplyModelPlacement(model);
     if (viewer.lightingEnabled)
         ApplyMaterial(model->materialIndex);
     else
         glColor3f(1, 1, 1);
-    int skin = DrawnSkin(model);
-    if (model->texturing && skin >= 0 && skin < model->numSkins) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, model->skins[skin].textureId);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    DrawModelGeometry(model);
+    DrawModelGeometry(model);  // each part with its texture
     glPopMatrix();
 }
 

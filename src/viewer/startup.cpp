@@ -14,6 +14,7 @@
 #include "platform/quit_signals.h"
 #include "render/textures.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
 #include "state/viewer_state.h"
 #include "view/mouse.h"
 #include "view/projection.h"
@@ -81,7 +82,7 @@ int RunViewer(int argc, char** argv)
     CheckGLError("main()");
     // Model files named on the command line, the last one current.
     for (int i = 1; i < argc; ++i)
-        AddModel(argv[i]);
+        AddModelOrPlayer(argv[i]);
     UpdateMaterialMenu();
     UpdateWindowTitle();
     glutMainLoop();

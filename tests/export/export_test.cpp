@@ -177,7 +177,8 @@ TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
             ExportMesh mesh;
             ASSERT_TRUE(MakeExportMesh(*model, 2, 2, request.scale, mesh, error));
             bool obj = strcmp(extension, ".obj") == 0;
-            size_t triangles = mesh.indices.size() / 3, vertices = obj ? 3 * triangles : mesh.layout->frameVertex.size();
+            size_t triangles = mesh.parts[0].indices.size() / 3,
+                   vertices = obj ? 3 * triangles : mesh.parts[0].layout->frameVertex.size();
             char expected[96];
             snprintf(expected, sizeof expected, "Vertices:           %zu\nFaces:              %zu\n", vertices, triangles);
             EXPECT_EQ(Shell("assimp info '" + request.output + "' -r 2>/dev/null | grep -E '^(Vertices|Faces):'"),
@@ -187,7 +188,7 @@ TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
                 continue;
             }
             std::vector<float> positions, normals, read;
-            ExportFrame(*model, mesh, 2, positions, normals);
+            ExportFrame(*model, mesh, 0, 2, positions, normals);
             for (const std::string& line : Lines(ReadText(request.output))) {
                 float x, y, z;
                 if (sscanf(line.c_str(), "v %f %f %f", &x, &y, &z) == 3)

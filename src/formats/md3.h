@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "formats/reports.h"
+
+// Quake III models (IDP3, version 15): frames with bounds, tags (named
+// places other models hang on) and surfaces, each a mesh of its own with
+// its shaders, triangles, texture coordinates and per-frame vertices.
+constexpr int32_t kMd3Ident = 0x33504449;  // "IDP3"
+constexpr int32_t kMd3Version = 15;
+constexpr int kMd3HeaderSize = 108;
+constexpr int kMd3SurfaceHeaderSize = 108;
+constexpr int kMd3NameSize = 64;
+
+// The engines' own limits.
+constexpr int32_t kMd3MaxFrames = 1024;
+constexpr int32_t kMd3MaxTags = 16;
+constexpr int32_t kMd3MaxSurfaces = 32;
+constexpr int32_t kMd3MaxShaders = 256;
+constexpr int32_t kMd3MaxVertices = 4096;
+constexpr int32_t kMd3MaxTriangles = 8192;
+
+// A vertex as stored: coordinates in 1/64 units, and a normal as latitude
+// (high byte) and longitude (low byte), each 256 steps of a full turn.
+struct Md3Vertex {
+    int16_t x, y, z;
+    uint16_t normal;
+};
+
+struct Md3Frame {
+    float min[3];
+    float max[3];
+    float origin[3];
+    float radius;
+    std::string name;
+};
+
+// A tag at one frame: an origin and three axes (rows) in the model's axes.
+struct Md3Tag {
+    std::string name;
+    float origin[3];
+    float axis[3][3];
+};
+
+struct Md3Surface {
+    std::string name;
+    std::vector<std::string> shaders;
+    std::vector<uint32_t> triangles;  // three vertex indices a triangle
+    std::vector<float> texCoords;     // s, t a vertex
+    std::vector<Md3Vertex> vertices;  // numVertices a frame, frame after frame
+    int32_t numVertices = 0;
+};
+
+struct Md3File {
+    std::string name;
+    std::vector<Md3Frame> frames;
+    std::vector<Md3Tag> tags;  // numTags a frame, frame after frame
+    int32_t numTags = 0;
+    std::vector<Md3Surface> surfaces;
+};
+
+inline int32_t FrameCount(const Md3File& file)
+{
+    return static_cast<int32_t>(file.frames.size());
+}
+
+inline const Md3Vertex* Md3FrameVertices(const Md3Surface& surface, int frame)
+{
+    return surface.vertices.data() + static_cast<size_t>(frame) * surface.numVertices;
+}
+
+// A stored normal as a unit vector.
+void Md3Normal(uint16_t normal, float out[3]);
+// Every stored normal's unit vector, three floats each, worked out once.
+const float* Md3NormalTable();
+
+// The tag of that name at a frame; null when the model has none.
+const Md3Tag* FindMd3Tag(const Md3File& file, int frame, const std::string& name);
+
+// Reads a whole file's bytes, checking every count, offset and size against
+// the file and the engines' limits. Null after a report naming the fault.
+std::unique_ptr<Md3File> ReadMd3(const std::vector<uint8_t>& bytes, Reports& reports);

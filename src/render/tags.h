@@ -1,0 +1,21 @@
+#pragma once
+
+#include "model/model.h"
+
+// The named tag of an MD3 model where it was last drawn: its window's tags
+// blended by the viewer's interpolation at the fraction shown, the axes made
+// orthonormal again, as a column-major matrix in OpenGL's axes. The identity
+// when the model has no such tag.
+void TagMatrix(const ModelObject* model, const std::string& name, float matrix[16]);
+
+// Multiplies the modelview matrix by where the model stands: its placement,
+// or for a part hanging on another model's tag, that model's place and tag.
+void ApplyModelPlacement(const ModelObject* model);
+
+// The model that carries this one, through every tag; the model itself
+// when it hangs on none.
+const ModelObject* RootModel(const ModelObject* model);
+
+// The bounds of the frames a model and every part hanging on it show, in
+// the model's own OpenGL axes; false when none has vertices.
+bool AssemblyBounds(ModelObject* root, float min[3], float max[3]);
