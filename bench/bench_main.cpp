@@ -19,6 +19,7 @@
 #include "batch/model_listing.h"
 #include "capture/screenshot.h"
 #include "formats/md2.h"
+#include "formats/md3.h"
 #include "lighting/lights.h"
 #include "platform/file_bytes.h"
 #include "render/animation.h"
@@ -146,6 +147,30 @@ void BM_ParseCorpus(benchmark::State& state)
     state.SetBytesProcessed(bytes);
 }
 BENCHMARK(BM_ParseCorpus)->Unit(benchmark::kMillisecond);
+
+// OpenArena's 219 MD3 models: their bytes read out of the pk3s, and read
+// and parsed (goal: parsing within twice the reading).
+void BM_Md3Corpus(benchmark::State& state)
+{
+    std::vector<std::string> models = CorpusMd3Models(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    if (models.empty())
+        return state.SkipWithError("no OpenArena corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    int64_t bytes = 0;
+    std::string error;
+    for (auto _ : state) {
+        for (const std::string& path : models) {
+            std::vector<uint8_t> data;
+            ReadGameFile(path, data, error);
+            bytes += static_cast<int64_t>(data.size());
+            Reports reports;
+            if (state.range(0) == 1)
+                benchmark::DoNotOptimize(ReadMd3(data, reports));
+        }
+    }
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_Md3Corpus)->Arg(0)->Arg(1)->ArgName("parse")->Unit(benchmark::kMillisecond);
 
 ModelObject* LoadLargest(benchmark::State& state)
 {

@@ -31,6 +31,19 @@ int main(int argc, char** argv)
     groups.skins[1].count = 2;
     groups.skins[1].pixels.resize(2 * 64, 50);
     put("mdl", "groups.mdl", writers::WriteMdl(groups));
+    writers::Md3Model md3;
+    md3.frameNames = {"a", "b"};
+    md3.surfaces = {TinySurface("one", 2, "models/one.tga"), TinySurface("two", 2)};
+    writers::Md3Tag tag;
+    tag.name = "tag_torso";
+    md3.tags.assign(2, {tag});
+    put("md3", "two-surfaces.md3", writers::WriteMd3(md3));
+    std::string skin = "tag_torso,\nl_legs,models/players/x/skin.tga\n";
+    put("md3_text", "lower_default.skin", std::vector<uint8_t>(skin.begin(), skin.end()));
+    std::string config = "sex m\nheadoffset 0 0 0\n";
+    for (int i = 0; i < 25; ++i)
+        config += std::to_string(i) + " 2 1 15\t// comment\n";
+    put("md3_text", "animation.cfg", std::vector<uint8_t>(config.begin(), config.end()));
     put("pcx", "256.pcx", TestPcx(16, 12));
     put("pcx", "16.pcx", TestPcx(9, 5, false));
     put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));

@@ -59,6 +59,75 @@ void AppendFrameBody(std::vector<uint8_t>& out, const Frame& frame)
 
 }  // namespace
 
+namespace {
+
+std::vector<uint8_t> Md3SurfaceBytes(const Md3Surface& surface)
+{
+    int32_t vertices = surface.frames.empty() ? 0 : static_cast<int32_t>(surface.frames[0].size());
+    int32_t ofsShaders = 108, ofsTriangles = ofsShaders + 68 * static_cast<int32_t>(surface.shaders.size());
+    int32_t ofsSt = ofsTriangles + 12 * static_cast<int32_t>(surface.triangles.size());
+    int32_t ofsXyz = ofsSt + 8 * vertices;
+    int32_t ofsEnd = ofsXyz + 8 * vertices * static_cast<int32_t>(surface.frames.size());
+    std::vector<uint8_t> out;
+    AppendText(out, "IDP3", 4);
+    AppendText(out, surface.name, 64);
+    for (int32_t value : {0, static_cast<int32_t>(surface.frames.size()), static_cast<int32_t>(surface.shaders.size()),
+                          vertices, static_cast<int32_t>(surface.triangles.size()), ofsTriangles, ofsShaders, ofsSt,
+                          ofsXyz, ofsEnd})
+        AppendInt32(out, value);
+    for (size_t i = 0; i < surface.shaders.size(); ++i) {
+        AppendText(out, surface.shaders[i], 64);
+        AppendInt32(out, static_cast<int32_t>(i));
+    }
+    for (const auto& triangle : surface.triangles)
+        for (int32_t index : triangle)
+            AppendInt32(out, index);
+    for (const auto& st : surface.texCoords)
+        AppendFloat(out, st[0]), AppendFloat(out, st[1]);
+    for (const auto& frame : surface.frames)
+        for (const Md3Vertex& v : frame)
+            AppendInt16(out, v.x), AppendInt16(out, v.y), AppendInt16(out, v.z),
+                AppendInt16(out, static_cast<int16_t>(v.normal));
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteMd3(const Md3Model& model)
+{
+    int32_t frames = static_cast<int32_t>(model.frameNames.size());
+    int32_t tags = model.tags.empty() ? 0 : static_cast<int32_t>(model.tags[0].size());
+    int32_t ofsTags = 108 + 56 * frames, ofsSurfaces = ofsTags + 112 * frames * tags;
+    std::vector<uint8_t> surfaces;
+    for (const Md3Surface& surface : model.surfaces) {
+        std::vector<uint8_t> bytes = Md3SurfaceBytes(surface);
+        surfaces.insert(surfaces.end(), bytes.begin(), bytes.end());
+    }
+    std::vector<uint8_t> out;
+    AppendText(out, "IDP3", 4);
+    AppendInt32(out, 15);
+    AppendText(out, "fixture.md3", 64);
+    for (int32_t value : {0, frames, tags, static_cast<int32_t>(model.surfaces.size()), 0, 108, ofsTags, ofsSurfaces,
+                          ofsSurfaces + static_cast<int32_t>(surfaces.size())})
+        AppendInt32(out, value);
+    for (const std::string& name : model.frameNames) {
+        for (float value : {-1.f, -1.f, -1.f, 1.f, 1.f, 1.f, 0.f, 0.f, 0.f, 1.f})
+            AppendFloat(out, value);
+        AppendText(out, name, 16);
+    }
+    for (const auto& frameTags : model.tags)
+        for (const Md3Tag& tag : frameTags) {
+            AppendText(out, tag.name, 64);
+            for (float value : tag.origin)
+                AppendFloat(out, value);
+            for (const auto& row : tag.axis)
+                for (float value : row)
+                    AppendFloat(out, value);
+        }
+    out.insert(out.end(), surfaces.begin(), surfaces.end());
+    return out;
+}
+
 void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value)
 {
     for (int i = 0; i < 4; ++i)

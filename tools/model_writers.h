@@ -93,6 +93,41 @@ struct PcxPicture {
 };
 std::vector<uint8_t> WritePcx(const PcxPicture& pcx);
 
+struct Md3Tag {
+    std::string name;
+    float origin[3] = {0, 0, 0};
+    float axis[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+};
+
+struct Md3Vertex {
+    int16_t x, y, z;  // 1/64 units
+    uint16_t normal;  // latitude << 8 | longitude
+};
+
+struct Md3Surface {
+    std::string name;
+    std::vector<std::string> shaders;
+    std::vector<std::array<int32_t, 3>> triangles;
+    std::vector<std::array<float, 2>> texCoords;   // one a vertex
+    std::vector<std::vector<Md3Vertex>> frames;    // the vertices of each frame
+};
+
+struct Md3Model {
+    std::vector<std::string> frameNames;
+    std::vector<std::vector<Md3Tag>> tags;  // the tags of each frame
+    std::vector<Md3Surface> surfaces;
+};
+
+// Header, frames, tags, then each surface whole (header, shaders, triangles,
+// texture coordinates, vertices); surface offsets are from its start.
+std::vector<uint8_t> WriteMd3(const Md3Model& model);
+namespace md3 {
+constexpr size_t kNumFrames = 76, kNumTags = 80, kNumSurfaces = 84, kOfsFrames = 92, kOfsTags = 96,
+                 kOfsSurfaces = 100, kFirstSurface = 108;  // plus the frames and tags before it
+constexpr size_t kSurfaceNumVerts = 80, kSurfaceNumTriangles = 84, kSurfaceOfsTriangles = 88,
+                 kSurfaceOfsEnd = 104;  // from the surface's start
+}
+
 void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value);
 void PutInt16(std::vector<uint8_t>& bytes, size_t offset, int16_t value);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -49,5 +49,6 @@ bool ReadArchiveEntry(const Archive& archive, const ArchiveEntry& entry, std::ve
                       std::string& error);
 
 // A member name the archive layer accepts: relative, without "..", and
-// without control characters; false with the fault in error.
+// without control characters; false with the fault in error. Members of
+// other names are left out of an archive's directory.
 bool CheckMemberName(const std::string& name, std::string& error);

@@ -38,8 +38,6 @@ bool ReadPakEntry(const uint8_t* raw, uint64_t fileSize, ArchiveEntry& entry, st
         error = "entry \"" + entry.name + "\" has no NUL ending its name";
         return false;
     }
-    if (!CheckMemberName(entry.name, error))
-        return false;
     entry.offset = Le32(raw + 56);
     entry.size = Le32(raw + 60);
     entry.index = 0;
@@ -83,7 +81,9 @@ bool ParsePakDirectory(const uint8_t* directory, size_t size, uint64_t fileSize,
             entries.clear();
             return false;
         }
-        entries.push_back(std::move(entry));
+        std::string unsafe;
+        if (CheckMemberName(entry.name, unsafe))  // a name no path can reach is left out
+            entries.push_back(std::move(entry));
     }
     return true;
 }

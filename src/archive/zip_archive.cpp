@@ -50,8 +50,9 @@ bool ReadEntries(Archive& archive, std::string& error)
         std::string name = stat.name;
         if (!name.empty() && name.back() == '/')
             continue;  // a folder
-        if (!CheckMemberName(name, error))
-            return false;
+        std::string unsafe;
+        if (!CheckMemberName(name, unsafe))
+            continue;  // a name no path can reach is left out (OpenArena's mp-pak0.pk3 holds "../CREDITS")
         if (stat.size > kMaxInputFileSize) {
             error = "member \"" + name + "\" claims " + std::to_string(stat.size) +
                     " bytes unpacked, more than 256 MiB";

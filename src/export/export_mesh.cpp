@@ -11,9 +11,10 @@
 
 namespace {
 
-ExportPart MakePart(std::shared_ptr<const FrameLayout> layout, std::vector<uint32_t> corners)
+ExportPart MakePart(int index, std::shared_ptr<const FrameLayout> layout, std::vector<uint32_t> corners)
 {
     ExportPart part;
+    part.part = index;
     part.layout = std::move(layout);
     part.corners = std::move(corners);
     // The viewer's front faces wind clockwise; glTF's and OBJ's counter-clockwise.
@@ -38,17 +39,15 @@ bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, 
     // As the viewer draws it: an MD2 from its GL commands when it has usable ones.
     mesh.parts.clear();
     if (const Md2File* md2 = Md2Data(&model))
-        mesh.parts.push_back(MakePart(md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2),
+        mesh.parts.push_back(MakePart(0, md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2),
                                       TriangleCorners(*md2)));
     else if (const MdlFile* mdl = MdlData(&model))
-        mesh.parts.push_back(MakePart(MdlTriangleLayout(*mdl), TriangleCorners(*mdl)));
+        mesh.parts.push_back(MakePart(0, MdlTriangleLayout(*mdl), TriangleCorners(*mdl)));
     else if (const Md3File* md3 = Md3Data(&model))
-        for (const Md3Surface& surface : md3->surfaces)
-            mesh.parts.push_back(MakePart(Md3SurfaceLayout(surface), TriangleCorners(surface)));
-    if (mesh.parts.empty()) {
-        error = "the model has no geometry to export";
-        return false;
-    }
+        for (size_t s = 0; s < md3->surfaces.size(); ++s)
+            if (!md3->surfaces[s].triangles.empty())  // glTF holds no empty primitive
+                mesh.parts.push_back(MakePart(static_cast<int>(s), Md3SurfaceLayout(md3->surfaces[s]),
+                                              TriangleCorners(md3->surfaces[s])));
     mesh.frames.clear();
     for (int frame = first; frame <= last; ++frame)
         mesh.frames.push_back(frame);
@@ -66,7 +65,7 @@ void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int
     else if (const MdlFile* mdl = MdlData(&model))
         decoded = DecodeMdlFrame(*mdl, frame, exported.corners, true);
     else
-        decoded = DecodeMd3Frame(Md3Data(&model)->surfaces[part], frame, exported.corners, true);
+        decoded = DecodeMd3Frame(Md3Data(&model)->surfaces[exported.part], frame, exported.corners, true);
     const std::vector<uint32_t>& frameVertex = exported.layout->frameVertex;
     positions.resize(3 * frameVertex.size());
     normals.resize(positions.size());

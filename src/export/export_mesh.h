@@ -11,6 +11,7 @@
 // x, y and z become glTF's z, x and y.
 // One mesh of it: the model's only one, or an MD3 surface.
 struct ExportPart {
+    int part = 0;  // the model's part it is (an empty MD3 surface is left out)
     std::shared_ptr<const FrameLayout> layout;  // the vertices and triangles the viewer draws
     std::vector<uint32_t> indices;              // the layout's triangles wound for the front to face you
     std::vector<uint32_t> corners;              // the file's triangles, for normals worked out
@@ -22,12 +23,13 @@ struct ExportMesh {
     float scale = 0.0254f;    // metres a game unit
 };
 
-// The mesh of the model's frames first to last (all of them when first is -1).
-// False, with the fault in error, when the range is not the model's.
+// The mesh of the model's frames first to last (all of them when first is -1);
+// an MD3 of tags only has no parts. False, with the fault in error, when the
+// range is not the model's.
 bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, ExportMesh& mesh, std::string& error);
 
-// One exported frame's positions and normals of a part's layout vertices,
-// in glTF's axes; positions in metres.
+// One exported frame's positions and normals of an exported part's layout
+// vertices, in glTF's axes; positions in metres.
 void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int frame, std::vector<float>& positions,
                  std::vector<float>& normals);
 

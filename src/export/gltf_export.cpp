@@ -162,8 +162,8 @@ std::string SkinName(const ModelObject& model, int skin)
 // One material per picture, the game's look: its pixels sampled nearest
 // when magnified, matte; and a plain one for parts without a picture. Each
 // part wears what the shown skin gives it; every skin is a variant.
-bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, BufferWriter& buffer,
-                  std::vector<tinygltf::Primitive>& primitives, std::string& error)
+bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportMesh& mesh, int shown,
+                  BufferWriter& buffer, std::vector<tinygltf::Primitive>& primitives, std::string& error)
 {
     int pictures = static_cast<int>(model.skinPictures.size());
     for (int i = 0; i < pictures; ++i) {
@@ -194,25 +194,25 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, Bu
     bool bare = model.numSkins == 0;  // a part some skin gives no picture
     for (int skin = 0; skin < model.numSkins; ++skin)
         for (size_t part = 0; part < primitives.size(); ++part)
-            bare = bare || PartPicture(model, skin, static_cast<int>(part)) < 0;
+            bare = bare || PartPicture(model, skin, mesh.parts[part].part) < 0;
     if (bare) {
         tinygltf::Material plain;
         plain.name = "plain";
         plain.pbrMetallicRoughness.metallicFactor = 0.0;
         gltf.materials.push_back(plain);
     }
-    auto materialOf = [&](int skin, int part) {
-        int picture = PartPicture(model, skin, part);
+    auto materialOf = [&](int skin, size_t part) {
+        int picture = PartPicture(model, skin, mesh.parts[part].part);
         return picture >= 0 ? picture : pictures;
     };
     // Materials take the name of the first skin that shows them.
     for (int skin = model.numSkins - 1; skin >= 0; --skin)
         for (size_t part = 0; part < primitives.size(); ++part)
-            if (PartPicture(model, skin, static_cast<int>(part)) >= 0)
-                gltf.materials[materialOf(skin, static_cast<int>(part))].name =
+            if (PartPicture(model, skin, mesh.parts[part].part) >= 0)
+                gltf.materials[materialOf(skin, part)].name =
                     SkinName(model, skin) + (primitives.size() > 1 ? "_" + std::to_string(part) : "");
     for (size_t part = 0; part < primitives.size(); ++part)
-        primitives[part].material = materialOf(std::max(shown, 0), static_cast<int>(part));
+        primitives[part].material = materialOf(std::max(shown, 0), part);
     if (model.numSkins < 2)
         return true;
     tinygltf::Value::Array variants;
@@ -224,7 +224,7 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, int shown, Bu
     for (size_t part = 0; part < primitives.size(); ++part) {
         std::map<int, tinygltf::Value::Array> byMaterial;
         for (int skin = 0; skin < model.numSkins; ++skin)
-            byMaterial[materialOf(skin, static_cast<int>(part))].push_back(tinygltf::Value(skin));
+            byMaterial[materialOf(skin, part)].push_back(tinygltf::Value(skin));
         tinygltf::Value::Array mappings;
         for (const auto& entry : byMaterial) {
             tinygltf::Value::Object mapping;
@@ -265,34 +265,37 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
     std::vector<tinygltf::Primitive> primitives;
     for (size_t part = 0; part < mesh.parts.size(); ++part)
         primitives.push_back(MeshPrimitive(model, mesh, static_cast<int>(part), buffer));
-    if (!AddMaterials(gltf, model, request.skin, buffer, primitives, error))
+    if (!AddMaterials(gltf, model, mesh, request.skin, buffer, primitives, error))
         return false;
 
-    tinygltf::Mesh gltfMesh;
-    gltfMesh.name = FileNameOf(model.path);
-    gltfMesh.primitives = primitives;
-    gltfMesh.weights.assign(mesh.frames.size(), 0.0);
-    tinygltf::Value::Array names;
-    for (int frame : mesh.frames)
-        names.push_back(tinygltf::Value(FrameNameOf(model, frame)));
-    tinygltf::Value::Object extras;
-    extras["targetNames"] = tinygltf::Value(names);
-    gltfMesh.extras = tinygltf::Value(extras);
-    gltf.meshes.push_back(gltfMesh);
     tinygltf::Node node;
-    node.name = gltfMesh.name;
-    node.mesh = 0;
+    node.name = FileNameOf(model.path);
+    if (!primitives.empty()) {  // a model of tags only is an empty node
+        tinygltf::Mesh gltfMesh;
+        gltfMesh.name = node.name;
+        gltfMesh.primitives = primitives;
+        gltfMesh.weights.assign(mesh.frames.size(), 0.0);
+        tinygltf::Value::Array names;
+        for (int frame : mesh.frames)
+            names.push_back(tinygltf::Value(FrameNameOf(model, frame)));
+        tinygltf::Value::Object extras;
+        extras["targetNames"] = tinygltf::Value(names);
+        gltfMesh.extras = tinygltf::Value(extras);
+        gltf.meshes.push_back(gltfMesh);
+        node.mesh = 0;
+        std::vector<float> times = FrameTimes(model, mesh, request.fps);
+        for (const FrameSequence& sequence : FrameSequences(model, mesh))
+            AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
+                         request.step);
+        AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+    }
     gltf.nodes.push_back(node);
     tinygltf::Scene scene;
     scene.nodes.push_back(0);
     gltf.scenes.push_back(scene);
     gltf.defaultScene = 0;
-
-    std::vector<float> times = FrameTimes(model, mesh, request.fps);
-    for (const FrameSequence& sequence : FrameSequences(model, mesh))
-        AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
-                     request.step);
-    AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+    if (gltf.buffers[0].data.empty())
+        gltf.buffers.clear();  // no buffer may be empty
 
     std::string temporary = CreateTemporaryBeside(request.output, error);
     if (temporary.empty())

@@ -68,7 +68,7 @@ bool WriteObj(const ModelObject& model, const ExportRequest& request, std::strin
             Line(obj, "vt %.6g %.6g\n", st[i], 1.0 - st[i + 1], 0);  // OBJ's t runs up the image
         for (size_t i = 0; i < normals.size(); i += 3)
             Line(obj, "vn %.6g %.6g %.6g\n", normals[i], normals[i + 1], normals[i + 2]);
-        int picture = PartPicture(model, skin, static_cast<int>(part));
+        int picture = PartPicture(model, skin, exported.part);
         std::string material = picture >= 0 ? "skin" + (picture > 0 ? std::to_string(picture) : "") : "plain";
         obj += "usemtl " + material + "\n";
         for (size_t i = 0; i + 2 < exported.indices.size(); i += 3) {

@@ -16,6 +16,7 @@
 #include "render/draw.h"
 #include "render/textures.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
 #include "scene/skins.h"
 #include "state/viewer_state.h"
 #include "support/corpus_files.h"
@@ -112,4 +113,40 @@ TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
     PrintReasons(tally);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
     EXPECT_GE(tally.withGroups, 1);
+}
+
+TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembled)
+{
+    std::string folder = CorpusFolder(TARNIVEL_CORPUS_DEFAULT);
+    std::vector<std::string> models = CorpusMd3Models(folder);
+    if (models.empty())
+        GTEST_SKIP() << "no OpenArena archives (openarena-data could not be downloaded here)";
+    std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
+    Tally tally;
+    for (const std::string& path : models)
+        Exercise(path, skin, tally);
+    int skinned = 0, players = 0, playerFolders = 0;
+    testing::internal::CaptureStdout();
+    for (const std::string& path : models) {
+        ModelObject* model = AddModel(path.c_str());
+        skinned += model && model->hasSkins;
+        if (model)
+            RemoveModel();
+        std::string player = path.substr(0, path.rfind('/') + 1);
+        if (path.compare(player.size(), std::string::npos, "lower.md3") != 0 || !IsQ3PlayerFolder(player))
+            continue;
+        ++playerFolders;
+        if (ModelObject* legs = AddModelOrPlayer(player)) {
+            players += PlayerTorso(legs) != nullptr;
+            RemoveModel();
+        }
+    }
+    testing::internal::GetCapturedStdout();
+    printf("corpus: %zu MD3 models of OpenArena: %d loaded, %d refused; %d with their skins found; "
+           "%d of %d players assembled\n",
+           models.size(), tally.loaded, tally.refused, skinned, players, playerFolders);
+    PrintReasons(tally);
+    EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_EQ(players, playerFolders);
+    EXPECT_GE(players, 2);
 }

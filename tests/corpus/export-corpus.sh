@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Exports every model of the real corpus (ufoai-data's archive and ktx's
-# Quake models) to .glb with no display, and validates each with the
+# Exports every model of the real corpus (ufoai-data's archive, ktx's Quake
+# models and OpenArena's archives) to .glb with no display, and validates each with the
 # Khronos validator:
 #   export-corpus.sh BUILD_DIR CORPUS_FOLDER NODE_MODULES
 # Prints how many exports are valid; fails when one is not, or when a model
@@ -21,7 +21,7 @@ fi
 unset DISPLAY WAYLAND_DISPLAY
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx"; do
+for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3; do
     "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
 done >"$out/models"
 total=$(wc -l <"$out/models")

@@ -14,7 +14,10 @@ fi
 unset DISPLAY WAYLAND_DISPLAY
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-"$build/tarnivel" --list "$archive" 2>/dev/null | cut -f1 >"$out/models"
+# ufoai-data's MD2 models, and OpenArena's MD3 models when they were fetched.
+for place in "$archive" "$2"/openarena/*/*.pk3; do
+    [ -f "$place" ] && "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
+done >"$out/models"
 total=$(wc -l <"$out/models")
 made=0
 n=0

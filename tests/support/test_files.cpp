@@ -1,5 +1,7 @@
 #include "support/test_files.h"
 
+#include <cstring>
+
 #include <stdlib.h>
 
 #include <filesystem>
@@ -116,4 +118,72 @@ std::vector<uint8_t> TestPcx(int width, int height, bool palette256)
     pcx.palette256 = palette256 ? palette.data() : nullptr;
     pcx.version = palette256 ? 5 : 3;
     return writers::WritePcx(pcx);
+}
+
+writers::Md3Surface TinySurface(const std::string& name, int frames, const std::string& shader)
+{
+    const int16_t by[4] = {0, 40, 40, 0}, bz[4] = {0, 0, 60, 60};
+    writers::Md3Surface surface;
+    surface.name = name;
+    if (!shader.empty())
+        surface.shaders = {shader};
+    surface.triangles = {{0, 1, 2}, {0, 2, 3}};
+    surface.texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    for (int f = 0; f < frames; ++f) {
+        std::vector<writers::Md3Vertex> vertices;
+        for (int v = 0; v < 4; ++v)
+            vertices.push_back({int16_t(64 * (10 * v + 4 * f)), int16_t(64 * by[v]), int16_t(64 * bz[v]),
+                                uint16_t(v * 257)});
+        surface.frames.push_back(vertices);
+    }
+    return surface;
+}
+
+namespace {
+
+writers::Md3Model PlayerPart(const std::string& surface, int frames, const char* tag)
+{
+    writers::Md3Model model;
+    model.surfaces.push_back(TinySurface(surface, frames));
+    for (int f = 0; f < frames; ++f) {
+        model.frameNames.push_back("frame" + std::to_string(f));
+        std::vector<writers::Md3Tag> tags;
+        if (tag) {
+            writers::Md3Tag t;
+            t.name = tag;
+            bool legs = std::string(tag) == "tag_torso";
+            t.origin[2] = legs ? 10.0f + f : 8.0f;
+            if (legs) {  // f quarter turns about z
+                float c = f % 2 ? 0.0f : (f % 4 ? -1.0f : 1.0f), s = f % 2 ? (f % 4 == 1 ? 1.0f : -1.0f) : 0.0f;
+                float axis[3][3] = {{c, s, 0}, {-s, c, 0}, {0, 0, 1}};
+                memcpy(t.axis, axis, sizeof axis);
+            }
+            tags.push_back(t);
+        }
+        model.tags.push_back(tags);
+    }
+    return model;
+}
+
+}  // namespace
+
+void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::string& config)
+{
+    dir.Write(folder + "/lower.md3", writers::WriteMd3(PlayerPart("l_legs", 3, "tag_torso")));
+    dir.Write(folder + "/upper.md3", writers::WriteMd3(PlayerPart("u_torso", 3, "tag_head")));
+    dir.Write(folder + "/head.md3", writers::WriteMd3(PlayerPart("h_head", 1, nullptr)));
+    for (const char* part : {"lower", "upper", "head"})
+        for (const char* set : {"default", "red"}) {
+            std::string surface = std::string(part) == "lower" ? "l_legs" : std::string(part) == "upper" ? "u_torso"
+                                                                                                           : "h_head";
+            std::string text = "tag_torso\n" + surface + "," + folder + "/" + set + ".tga\n";
+            dir.Write(folder + "/" + part + "_" + set + ".skin", std::vector<uint8_t>(text.begin(), text.end()));
+        }
+    std::string cfg = config;
+    if (cfg.empty()) {
+        cfg = "sex m\nheadoffset 0 0 0\nfootsteps boot\n";
+        for (int i = 0; i < 25; ++i)  // both parts at 0; torso and legs 1 to 2, LEGS_IDLE looping both
+            cfg += i < 6 ? "0 1 0 10\n" : i == 22 ? "1 2 2 20\n" : "1 2 0 10\n";
+    }
+    dir.Write(folder + "/animation.cfg", std::vector<uint8_t>(cfg.begin(), cfg.end()));
 }

@@ -50,3 +50,13 @@ writers::MdlModel TinyMdl(int frames = 3, int skins = 1);
 
 // An 8-bit PCX of the given size whose pixel (x, y) is (x + y) % 256.
 std::vector<uint8_t> TestPcx(int width, int height, bool palette256 = true);
+
+// A quad as an MD3 surface of the given name: vertex v of frame f at
+// (64 (10v + 4f), 64 Y[v], 64 Z[v]) (so (10v + 4f, Y[v], Z[v]) units) with Y
+// and Z as TinyMd2's, normal v * 257 (latitude and longitude v).
+writers::Md3Surface TinySurface(const std::string& name, int frames, const std::string& shader = "");
+// A Quake III player in a folder: lower.md3 (3 frames, tag_torso at
+// (0, 0, 10 + f) turned f quarter turns about z), upper.md3 (3 frames,
+// tag_head at (0, 0, 8)), head.md3 (1 frame), their _default and _red
+// .skin files, and an animation.cfg (which may be given).
+void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::string& config = "");
