@@ -76,6 +76,11 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "end-to-end scenarios" build e2e
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
+    gnome=$(bash tests/install/gnome-thumbnails.sh build 2>&1)
+    status=$?
+    echo "$gnome"
+    line=$(echo "$gnome" | grep -E '^gnome: ' | tail -n 1)
+    record $status "file-manager thumbnails" "${line#gnome: }"
     ctest_stage "real-corpus test" build corpus -V
     summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")
     thumbnails=$(bash tests/corpus/thumbnail-corpus.sh build "$corpus_folder" 2>&1)

@@ -10,7 +10,8 @@ build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libg
                 libtinygltf-dev)
 demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
-               imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils)
+               imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils
+               gir1.2-gnomedesktop-3.0 python3-gi bubblewrap)
 
 install_missing() {
     local missing=()

@@ -74,8 +74,22 @@ bool FindFrame(const ModelObject* model, const std::string& wanted, int* frame)
     return false;
 }
 
-// The model at the asked frame and skin, framed; the failure in error.
-ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
+// What a picture of a model that loaded lacks, or empty: the first thing
+// reported while it loaded, or skins its file names that were not found.
+std::string Shortcoming(const ModelObject* model, const GatheredReports& reports)
+{
+    std::string first = reports.FirstError();
+    if (!first.empty())
+        return first;
+    const Md2File* md2 = Md2Data(model);
+    if (md2 && md2->header.numSkins > 0 && model->numSkins == 0)
+        return "the skins it names are not there; it is drawn untextured";
+    return std::string();
+}
+
+// The model at the asked frame and skin, framed; the failure in error, or
+// what it lacks in warning.
+ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std::string& warning)
 {
     GatheredReports reports;
     ModelObject* model = AddModelOrPlayer(request.model);
@@ -83,6 +97,7 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error)
         error = reports.FirstError();
         return nullptr;
     }
+    warning = Shortcoming(model, reports);
     int frame = 0;
     if (!FindFrame(model, request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame, &frame)) {
         error = "the model has no frame " + (request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame);
@@ -175,11 +190,14 @@ int RenderPictures(const PictureRequest& request)
         return 1;
     }
     SetUpViewer(request);
-    ModelObject* model = PrepareModel(request, error);
+    std::string warning;
+    ModelObject* model = PrepareModel(request, error, warning);
     bool written = model && WritePictures(request, model, error);
     if (!written)
         fprintf(stderr, "%s: %s: %s\n", request.program, model ? request.output.c_str() : request.model.c_str(),
                 error.c_str());
+    else if (!warning.empty())
+        fprintf(stderr, "%s: %s: %s\n", request.program, request.model.c_str(), warning.c_str());
     ReleaseAllModels();
     DestroyOffscreenContext(context);
     return written ? 0 : 1;

@@ -97,6 +97,20 @@ TEST_F(Offscreen, ThumbnailsAreSquareTransparentAndFramedInTheMiddle)
     }
 }
 
+TEST_F(Offscreen, AModelWhoseSkinIsElsewhereIsDrawnUntexturedWithOneLineSaid)
+{
+    writers::Md2Model model = TinyMd2();
+    model.skins = {"models/elsewhere/other.pcx"};
+    std::string path = dir.Write("bare.md2", writers::WriteMd2(model));
+    // As a sandbox runs it: no home, no data folders.
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_THUMBNAILER, "-s", "64", path, dir.Path("bare.png")}, dir.path(),
+                                       {{"HOME", ""}, {"XDG_DATA_HOME", ""}, {"XDG_CACHE_HOME", ""}});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(std::count(run.errors.begin(), run.errors.end(), '\n'), 1) << run.errors;
+    EXPECT_NE(run.errors.find("drawn untextured"), std::string::npos) << run.errors;
+    EXPECT_TRUE(FileExists(dir.Path("bare.png")));
+}
+
 TEST_F(Offscreen, RendersTakeTheirSizeFrameBackgroundAndSequence)
 {
     ASSERT_EQ(Render({"--size", "320x200", "--frame", "2"}, "two.png").status, 0);
