@@ -64,11 +64,19 @@ ctest_stage() {
     [ "$label" != corpus ] || grep -hoE "corpus: .*" "$log" | grep -v "^corpus: using" | sed 's/^/  /'
 }
 
+# script_stage NAME WORD COMMAND...: a script whose last "WORD: ..." line sums it up.
+script_stage() {
+    local name=$1 word=$2 output status
+    shift 2
+    output=$("$@" 2>&1)
+    status=$?
+    echo "$output"
+    output=$(echo "$output" | grep -E "^$word: " | tail -n 1)
+    record $status "$name" "${output#"$word": }"
+}
+
 echo "=== Stage 1: the layers, then build and run the suite"
-layers=$(bash tests/layers/check-layers.sh src)
-status=$?
-echo "$layers"
-record $status layers "$(echo "$layers" | tail -n 1 | sed 's/^layers: //')"
+script_stage layers layers bash tests/layers/check-layers.sh src
 if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     note "build: tarnivel, tests, benchmarks and the demo folder built"
     bash tests/export/fetch-validator.sh "$npm_folder"
@@ -76,23 +84,12 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "end-to-end scenarios" build e2e
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
-    gnome=$(bash tests/install/gnome-thumbnails.sh build 2>&1)
-    status=$?
-    echo "$gnome"
-    line=$(echo "$gnome" | grep -E '^gnome: ' | tail -n 1)
-    record $status "file-manager thumbnails" "${line#gnome: }"
+    script_stage "file-manager thumbnails" gnome bash tests/install/gnome-thumbnails.sh build
     ctest_stage "real-corpus test" build corpus -V
     summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")
-    thumbnails=$(bash tests/corpus/thumbnail-corpus.sh build "$corpus_folder" 2>&1)
-    status=$?
-    echo "$thumbnails"
-    line=$(echo "$thumbnails" | grep -E '^thumbnails: ' | tail -n 1)
-    record $status thumbnails "${line#thumbnails: }"
-    exports=$(bash tests/corpus/export-corpus.sh build "$corpus_folder" "$npm_folder/node_modules" 2>&1)
-    status=$?
-    echo "$exports"
-    line=$(echo "$exports" | grep -E '^exports: ' | tail -n 1)
-    record $status exports "${line#exports: }"
+    for mode in thumbnails exports; do
+        script_stage $mode $mode bash tests/corpus/corpus-programs.sh $mode build "$corpus_folder" "$npm_folder/node_modules"
+    done
 fi
 
 echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites"

@@ -49,7 +49,7 @@ TEST_F(EndToEnd, StartsInTheDemoFolderWithOneWindowAndLogsEachRun)
 {
     for (int run = 1; run <= 2; ++run) {
         ViewerSession viewer(dir.path(), {"figure.md2", "creature.mdl"});
-        ASSERT_TRUE(viewer.WaitForWindow()) << viewer.Output();
+        ASSERT_TRUE(viewer.WaitForWindow("creature.mdl (1/2) - Tarnivel")) << viewer.Output();
         Box window;
         ASSERT_TRUE(viewer.WindowBox(window));
         EXPECT_EQ(window.width, 640);
@@ -76,7 +76,7 @@ TEST_F(EndToEnd, WithNoPaletteAnywhereAQuakeModelInAPakShowsThePaksColours)
                                                     {"gfx/palette.lmp", green}}));
     empty.Write("palette.lmp", std::vector<uint8_t>(700, 1));  // short: as good as none
     ViewerSession viewer(empty.path(), {pak + "/progs/creature.mdl"});
-    ASSERT_TRUE(viewer.WaitForWindow()) << viewer.Output();
+    ASSERT_TRUE(viewer.WaitForWindow("creature.mdl (1/1) - Tarnivel")) << viewer.Output();
     viewer.Key("d");
     PngImage shown;
     ASSERT_TRUE(viewer.Screenshot(shown));
@@ -94,7 +94,7 @@ TEST_F(EndToEnd, WithNoPaletteAnywhereAQuakeModelInAPakShowsThePaksColours)
 TEST_F(EndToEnd, LightingRenderModeDepthAndSpaceChangeThePicture)
 {
     ViewerSession viewer(dir.path(), {"figure.md2", "creature.mdl"});
-    ASSERT_TRUE(viewer.WaitForWindow());
+    ASSERT_TRUE(viewer.WaitForWindow("creature.mdl (1/2) - Tarnivel"));
     viewer.Key("d");  // overlay off: only the models
     PngImage before, after;
     ASSERT_TRUE(viewer.Screenshot(before));
@@ -142,7 +142,7 @@ TEST_F(EndToEnd, TheRightButtonMenuSetsAWhiteBackground)
 TEST_F(EndToEnd, AScreenshotAndARenderWithNoDisplayHoldWhatTheWindowShows)
 {
     ViewerSession viewer(dir.path(), {"figure.md2"});
-    ASSERT_TRUE(viewer.WaitForWindow());
+    ASSERT_TRUE(viewer.WaitForWindow("figure.md2 (2/2) - Tarnivel"));
     viewer.Key("d shift+Down shift+Down F asterisk");
     PngImage shown, written, rendered;
     ASSERT_TRUE(viewer.Screenshot(shown));
@@ -172,7 +172,7 @@ TEST_F(EndToEnd, AScreenshotAndARenderWithNoDisplayHoldWhatTheWindowShows)
 TEST_F(EndToEnd, ACaptureSequenceAnsweredOnTheConsoleAndStoppedBySlash)
 {
     ViewerSession viewer(dir.path(), {"figure.md2"});
-    ASSERT_TRUE(viewer.WaitForWindow());
+    ASSERT_TRUE(viewer.WaitForWindow("figure.md2 (2/2) - Tarnivel"));
     viewer.Key("d slash");
     viewer.Input("base\n30\n2\nY\n");
     ASSERT_TRUE(WaitForFile(dir.Path("base_059.png"), 60));
@@ -250,7 +250,7 @@ TEST_F(EndToEnd, PageKeysBrowseTheModelsOfAFolderAndOfAnArchiveFolder)
                                                                       {"models/x/two.md2", quad},
                                                                       {"models/y/three.md2", quad}}));
     ViewerSession viewer(dir.path(), {pk3 + "/models/x/two.md2", models.Path("a.md2")});
-    ASSERT_TRUE(viewer.WaitForWindow()) << viewer.Output();
+    ASSERT_TRUE(viewer.WaitForWindow("a.md2 (1/4) - Tarnivel")) << viewer.Output();
     viewer.Key("space d");  // the clock runs; the overlay is off
     const std::pair<const char*, const char*> steps[] = {
         {"", "a.md2 (1/4) - Tarnivel"},        {"Next", "c.md2 (3/4) - Tarnivel"},
@@ -261,7 +261,7 @@ TEST_F(EndToEnd, PageKeysBrowseTheModelsOfAFolderAndOfAnArchiveFolder)
     for (const auto& step : steps) {
         if (step.first[0])
             viewer.Key(step.first);
-        EXPECT_EQ(viewer.Title(), step.second) << step.first;
+        EXPECT_EQ(viewer.Title(step.second), step.second) << step.first;
     }
     EXPECT_EQ(Occurrences(viewer.Output(), "OpenMdlFile: Couldn't read in the mdl header"), 2);
     // Still animating: the picture moves on by itself (three frames loop, so

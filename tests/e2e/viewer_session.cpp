@@ -41,18 +41,6 @@ std::string FirstWindow(const std::string& search)
 
 }  // namespace
 
-std::string RunCommand(const std::string& command)
-{
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    char chunk[4096];
-    for (size_t n; pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        out.append(chunk, n);
-    if (pipe)
-        pclose(pipe);
-    return out;
-}
-
 void Settle(double seconds)
 {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
@@ -107,11 +95,11 @@ bool ViewerSession::Running()
     return false;
 }
 
-bool ViewerSession::WaitForWindow(double seconds)
+bool ViewerSession::WaitForWindow(const std::string& title, double seconds)
 {
     for (double end = Now() + seconds; Now() < end && Running(); Settle(0.1)) {
         window_ = FirstWindow("--name '(^| - )Tarnivel$'");
-        if (!window_.empty()) {
+        if (!window_.empty() && (title.empty() || Title() == title)) {
             Settle(1.0);  // the first frames
             return true;
         }
@@ -121,10 +109,14 @@ bool ViewerSession::WaitForWindow(double seconds)
 
 bool ViewerSession::WindowBox(Box& box) const { return BoxOf(window_, box); }
 
-std::string ViewerSession::Title() const
+std::string ViewerSession::Title(const std::string& awaited) const
 {
-    std::string title = RunCommand("xdotool getwindowname " + window_);
-    return title.empty() ? title : title.substr(0, title.size() - 1);
+    for (double end = Now() + 5;; Settle(0.1)) {
+        std::string title = RunCommand("xdotool getwindowname " + window_);
+        title = title.empty() ? title : title.substr(0, title.size() - 1);
+        if (awaited.empty() || title == awaited || Now() > end)
+            return title;
+    }
 }
 
 bool ViewerSession::MenuBox(Box& box) const

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "support/image_files.h"
+#include "support/programs.h"
 
 // Where a window stands on the screen.
 struct Box {
@@ -21,11 +22,13 @@ public:
     ViewerSession(const ViewerSession&) = delete;
     ViewerSession& operator=(const ViewerSession&) = delete;
 
-    // Waits for the viewer's window ("Tarnivel", or "MODEL (i/n) - Tarnivel");
-    // false when none came.
-    bool WaitForWindow(double seconds = 20);
+    // Waits for the viewer's window ("Tarnivel", or "MODEL (i/n) - Tarnivel"),
+    // and for the title given, which the window takes once its models are
+    // loaded; false when none came.
+    bool WaitForWindow(const std::string& title = "", double seconds = 20);
     bool WindowBox(Box& box) const;
-    std::string Title() const;
+    // The window's title, once it reads the awaited one (or after 5 s).
+    std::string Title(const std::string& awaited = "") const;
     // The first pop-up menu, once one is shown.
     bool MenuBox(Box& box) const;
     void Key(const std::string& keys) const;
@@ -50,8 +53,6 @@ private:
     int status_ = -1;
 };
 
-// Runs a shell command and gives its standard output.
-std::string RunCommand(const std::string& command);
 void Settle(double seconds = 0.4);
 // Mean absolute difference of two same-sized RGB images, per channel.
 double ImageDifference(const PngImage& a, const PngImage& b);

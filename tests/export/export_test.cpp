@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 #include "export/export_mesh.h"
 #include "export/export_model.h"
@@ -35,71 +36,27 @@ writers::Md2Model Md2(bool glCommands)
     return md2;
 }
 
-// Two skins, vertex 3 on the seam, frames 1 to 3 a group of pictures at their own intervals.
-writers::MdlModel Mdl()
-{
-    writers::MdlModel model = TinyMdl(5, 2);
-    writers::MdlFrame group;
-    group.type = 1;
-    group.intervals = {0.1f, 0.25f, 0.5f};
-    for (int k = 1; k <= 3; ++k)
-        group.pictures.push_back(model.frames[k].frame);
-    model.frames.erase(model.frames.begin() + 1, model.frames.begin() + 4);
-    model.frames.insert(model.frames.begin() + 1, group);
-    return model;
-}
-
+// The MDL: two skins, vertex 3 on the seam, frames 1 to 3 a group of pictures at their own intervals.
 std::vector<Fixture> Fixtures()
 {
     const std::vector<std::string> md2Animations = {"stand", "run", "all"};
     const std::vector<float> md2Times = {0, 0.1f, 0.2f, 0.3f, 0.4f};
     return {{"commands.md2", writers::WriteMd2(Md2(true)), md2Animations, md2Times},
             {"triangles.md2", writers::WriteMd2(Md2(false)), md2Animations, md2Times},
-            {"groups.mdl", writers::WriteMdl(Mdl()), {"frame", "all"}, {0, 0.1f, 0.2f, 0.35f, 0.6f}}};
+            {"groups.mdl", writers::WriteMdl(GroupedMdl(1, {0.1f, 0.25f, 0.5f}, 2)), {"frame", "all"},
+             {0, 0.1f, 0.2f, 0.35f, 0.6f}}};
 }
 
-// The floats an accessor holds (none for a sparse one).
-std::vector<float> Floats(const tinygltf::Model& gltf, int index)
+// The values an accessor holds, as T (float or uint32_t); not a sparse one.
+template <typename T>
+std::vector<T> Values(const tinygltf::Model& gltf, int index)
 {
     const tinygltf::Accessor& accessor = gltf.accessors[index];
     const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
-    size_t count = accessor.count * tinygltf::GetNumComponentsInType(accessor.type);
-    std::vector<float> values(count);
+    std::vector<T> values(accessor.count * tinygltf::GetNumComponentsInType(accessor.type));
     memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset + accessor.byteOffset,
-           count * sizeof(float));
+           values.size() * sizeof(T));
     return values;
-}
-
-std::vector<uint32_t> Indices(const tinygltf::Model& gltf, int index)
-{
-    const tinygltf::Accessor& accessor = gltf.accessors[index];
-    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
-    std::vector<uint32_t> values(accessor.count);
-    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset, values.size() * 4);
-    return values;
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    for (size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        end = end == std::string::npos ? text.size() : end;
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
-
-std::string Shell(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char chunk[512];
-        while (fgets(chunk, sizeof chunk, pipe))
-            out += chunk;
-        pclose(pipe);
-    }
-    return out;
 }
 
 }  // namespace
@@ -123,13 +80,13 @@ TEST_F(ViewerTest, EveryFrameExportedIsTheFrameTheViewerDraws)
         std::string warning;
         ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
         const tinygltf::Primitive& primitive = gltf.meshes[0].primitives[0];
-        std::vector<float> base = Floats(gltf, primitive.attributes.at("POSITION"));
-        std::vector<uint32_t> indices = Indices(gltf, primitive.indices);
+        std::vector<float> base = Values<float>(gltf, primitive.attributes.at("POSITION"));
+        std::vector<uint32_t> indices = Values<uint32_t>(gltf, primitive.indices);
         ASSERT_EQ(primitive.targets.size(), static_cast<size_t>(shown->numFrames)) << fixture.name;
         const tinygltf::Value& names = gltf.meshes[0].extras.Get("targetNames");
         for (int frame = 0; frame < shown->numFrames; ++frame) {
             EXPECT_EQ(names.Get(frame).Get<std::string>(), shown->frameNames[frame].text);
-            std::vector<float> moved = Floats(gltf, primitive.targets[frame].at("POSITION"));
+            std::vector<float> moved = Values<float>(gltf, primitive.targets[frame].at("POSITION"));
             shown->prevPrevFrame = shown->prevFrame = shown->currentFrame = shown->nextFrame = frame;
             UpdateModelDisplayList(shown, 0.0f);
             std::vector<FeedbackPolygon> sent = CaptureList(shown->displayList);
@@ -147,7 +104,7 @@ TEST_F(ViewerTest, EveryFrameExportedIsTheFrameTheViewerDraws)
         ASSERT_EQ(gltf.animations.size(), fixture.animations.size()) << fixture.name;
         for (size_t i = 0; i < gltf.animations.size(); ++i)
             EXPECT_EQ(gltf.animations[i].name, fixture.animations[i]);
-        std::vector<float> times = Floats(gltf, gltf.animations.back().samplers[0].input);
+        std::vector<float> times = Values<float>(gltf, gltf.animations.back().samplers[0].input);
         ASSERT_EQ(times.size(), fixture.times.size());
         for (size_t k = 0; k < times.size(); ++k)
             EXPECT_NEAR(times[k], fixture.times[k], 1e-6) << fixture.name << " key " << k;
@@ -159,7 +116,7 @@ TEST_F(ViewerTest, EveryFrameExportedIsTheFrameTheViewerDraws)
 // The validator and a second reader on every format, and an OBJ read back.
 TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
 {
-    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json") || Occurrences(Shell("command -v node; command -v assimp"), "\n") != 2)
+    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json") || Occurrences(RunCommand("command -v node; command -v assimp"), "\n") != 2)
         GTEST_SKIP() << "no node, gltf-validator or assimp here (tests/export/fetch-validator.sh fetches them)";
     dir.Write("skin.pcx", TestPcx(8, 8));
     std::string files;
@@ -181,7 +138,7 @@ TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
                    vertices = obj ? 3 * triangles : mesh.parts[0].layout->frameVertex.size();
             char expected[96];
             snprintf(expected, sizeof expected, "Vertices:           %zu\nFaces:              %zu\n", vertices, triangles);
-            EXPECT_EQ(Shell("assimp info '" + request.output + "' -r 2>/dev/null | grep -E '^(Vertices|Faces):'"),
+            EXPECT_EQ(RunCommand("assimp info '" + request.output + "' -r 2>/dev/null | grep -E '^(Vertices|Faces):'"),
                       expected) << request.output;
             if (!obj) {
                 files += " '" + request.output + "'";
@@ -189,17 +146,16 @@ TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
             }
             std::vector<float> positions, normals, read;
             ExportFrame(*model, mesh, 0, 2, positions, normals);
-            for (const std::string& line : Lines(ReadText(request.output))) {
-                float x, y, z;
-                if (sscanf(line.c_str(), "v %f %f %f", &x, &y, &z) == 3)
+            std::istringstream lines(ReadText(request.output));
+            for (std::string line; std::getline(lines, line);)
+                if (float x, y, z; sscanf(line.c_str(), "v %f %f %f", &x, &y, &z) == 3)
                     read.insert(read.end(), {x, y, z});
-            }
             ASSERT_EQ(read.size(), positions.size());
             for (size_t i = 0; i < read.size(); ++i)
                 EXPECT_NEAR(read[i], positions[i], 1e-5 * std::max(1.0f, std::fabs(positions[i])));
         }
     }
-    std::string report = Shell("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
+    std::string report = RunCommand("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
                                "/tests/export/validate-gltf.js" + files + " 2>&1; echo status $?");
     EXPECT_EQ(Occurrences(report, ": 0 errors, 0 warnings"), 6) << report;
     EXPECT_NE(report.find("status 0"), std::string::npos) << report;

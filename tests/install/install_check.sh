@@ -30,5 +30,4 @@ for type in model/x-quake-mdl model/x-quake2-md2 model/x-quake3-md3; do
     grep -q "^MimeType=.*$type;" "$prefix/share/thumbnailers/tarnivel.thumbnailer"
 done
 grep -q '^Exec=tarnivel %F$' "$prefix/share/applications/tarnivel.desktop"
-"$prefix/bin/tarnivel-palettes" 2>&1 | grep -q "usage: tarnivel-palettes" || true
 echo "installed into a temporary prefix: programs, desktop entry, thumbnailer, MIME types and man pages"

@@ -26,34 +26,6 @@ protected:
 
 }  // namespace
 
-TEST_F(Skins, PcxSkinsMustCoverTheSkinSizeAndBeEightBit)
-{
-    std::string pcx = dir.Write("wide.pcx", TestPcx(320, 200));
-    writers::PcxPicture planes;
-    planes.planes = 3;
-    planes.indices.assign(64, 0);
-    std::string rgb = dir.Write("planes.pcx", writers::WritePcx(planes));
-    // Skin size, file, whether it is taken.
-    const struct {
-        int width, height;
-        std::string file;
-        bool taken;
-    } cases[] = {{296, 240, pcx, false}, {296, 200, pcx, true}, {8, 8, rgb, false}};
-    for (const auto& c : cases) {
-        ErrorCapture errors;
-        ModelObject* model = Sized(c.width, c.height);
-        EXPECT_FALSE(model->texturing);
-        AddSkin(c.file.c_str());
-        EXPECT_EQ(model->numSkins, c.taken ? 1 : 0) << c.file;
-        EXPECT_EQ(model->texturing, c.taken);
-        EXPECT_EQ(errors.Has("Unable to open add skin " + c.file), !c.taken);
-        if (c.taken) {
-            EXPECT_STREQ(model->skins[0].name, "wide.pcx");
-        }
-        RemoveModel();
-    }
-}
-
 TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
 {
     ModelObject* model = Sized(8, 8);
@@ -85,19 +57,4 @@ TEST_F(Skins, RemovingFollowsTheNextSkinThenThePreviousAndNextSkinCycles)
     EXPECT_FALSE(model->texturing || model->hasSkins);
     NextSkin();
     EXPECT_EQ(model->currentSkin, 0);
-}
-
-TEST_F(Skins, AutoLoadingClearsTheSkinsAndSaysItIsOff)
-{
-    ModelObject* model = Sized(8, 8);
-    AddSkin(dir.Write("s.pcx", TestPcx(8, 8)).c_str());
-    ErrorCapture errors;
-    EXPECT_EQ(Printed([&] { StartSkinAutoLoad(model, dir.path().c_str(), 10); }),
-              "Sorry, but auto-loading of skins has been disabled for this version.\n");
-    EXPECT_EQ(model->numSkins, 0);
-    EXPECT_EQ(errors.Text(), "");
-    AutoLoadMoreSkins(10);
-    EXPECT_TRUE(errors.Has("More skins could not be loaded because none have been added already"));
-    RemoveModel();
-    EXPECT_EQ(Printed([] { StartAutoLoadSkins(10), AutoLoadMoreSkins(10); }), "");
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 
@@ -49,16 +48,6 @@ TEST(Remesh, MidpointsFollowTheNormalsOrTheStraightLine)
         EXPECT_FLOAT_EQ(m.texCoord[0], c.s);
         EXPECT_EQ(errors.Has("Warning: 0 normal!"), c.warns);
     }
-}
-
-TEST(RemeshDeathTest, CallsOutOfOrderEndTheProgram)
-{
-    EXPECT_EXIT((dup2(2, 1), remeshEnd()), testing::ExitedWithCode(0), "remeshEnd: number of vertices is not 3");
-    EXPECT_EXIT((dup2(2, 1), remeshVertex3f(0, 0, 0), remeshBegin()), testing::ExitedWithCode(0),
-                "Call to remeshBegin\\(\\) when numVertices != 0");
-    EXPECT_EXIT((dup2(2, 1), remeshVertex3f(0, 0, 0), remeshVertex3f(0, 0, 0), remeshVertex3f(0, 0, 0),
-                 remeshNormal3f(0, 0, 1)),
-                testing::ExitedWithCode(0), "remeshNormal3f: maximum number of vertices exceeded");
 }
 
 TEST_F(ViewerTest, ThresholdStaysWhereARebuildWouldDrawTooMuch)

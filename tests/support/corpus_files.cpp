@@ -9,65 +9,64 @@
 
 #include "archive/archive.h"
 
+namespace {
+
+bool EndsWith(const std::string& name, const char* extension)
+{
+    return name.size() > 4 && strcasecmp(name.c_str() + name.size() - 4, extension) == 0;
+}
+
+// The files of a folder with the extension, in name order.
+std::vector<std::string> FilesEnding(const std::string& folder, const char* extension)
+{
+    std::vector<std::string> files;
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folder, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error))
+        if (EndsWith(it->path().string(), extension))
+            files.push_back(it->path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The archive's members with the extension, as archive paths.
+void AddMembersEnding(const std::string& path, const char* extension, std::vector<std::string>& members)
+{
+    std::string error;
+    if (std::shared_ptr<const Archive> archive = OpenArchive(path, error))
+        for (const ArchiveEntry& entry : archive->entries)
+            if (EndsWith(entry.name, extension))
+                members.push_back(path + "/" + entry.name);
+}
+
+}  // namespace
+
 std::string CorpusFolder(const char* defaultFolder)
 {
     const char* folder = getenv("TARNIVEL_CORPUS");
     return folder ? folder : defaultFolder;
 }
 
-std::string CorpusArchive(const std::string& folder)
-{
-    return folder + "/ufoai/base/0models.pk3";
-}
+std::string CorpusArchive(const std::string& folder) { return folder + "/ufoai/base/0models.pk3"; }
 
 std::vector<std::string> CorpusModels(const std::string& folder)
 {
     std::vector<std::string> models;
-    std::string error;
-    if (std::shared_ptr<const Archive> archive = OpenArchive(CorpusArchive(folder), error))
-        for (const ArchiveEntry& entry : archive->entries)
-            if (entry.name.size() > 4 && entry.name.compare(entry.name.size() - 4, 4, ".md2") == 0)
-                models.push_back(CorpusArchive(folder) + "/" + entry.name);
+    AddMembersEnding(CorpusArchive(folder), ".md2", models);
     std::sort(models.begin(), models.end());
     return models;
 }
 
 std::vector<std::string> CorpusQuakeModels(const std::string& folder)
 {
-    std::vector<std::string> models;
-    std::error_code error;
-    for (auto it = std::filesystem::directory_iterator(folder + "/quake/ktx/progs", error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error))
-        if (it->path().extension() == ".mdl")
-            models.push_back(it->path().string());
-    std::sort(models.begin(), models.end());
-    return models;
-}
-
-std::vector<std::string> CorpusQuake3Archives(const std::string& folder)
-{
-    std::vector<std::string> archives;
-    for (const char* game : {"/openarena/baseoa", "/openarena/missionpack"}) {
-        std::error_code error;
-        std::vector<std::string> found;
-        for (auto it = std::filesystem::directory_iterator(folder + game, error);
-             !error && it != std::filesystem::directory_iterator(); it.increment(error))
-            if (it->path().extension() == ".pk3")
-                found.push_back(it->path().string());
-        std::sort(found.begin(), found.end());
-        archives.insert(archives.end(), found.begin(), found.end());
-    }
-    return archives;
+    return FilesEnding(folder + "/quake/ktx/progs", ".mdl");
 }
 
 std::vector<std::string> CorpusMd3Models(const std::string& folder)
 {
     std::vector<std::string> models;
-    std::string error;
-    for (const std::string& path : CorpusQuake3Archives(folder))
-        if (std::shared_ptr<const Archive> archive = OpenArchive(path, error))
-            for (const ArchiveEntry& entry : archive->entries)
-                if (entry.name.size() > 4 && strcasecmp(entry.name.c_str() + entry.name.size() - 4, ".md3") == 0)
-                    models.push_back(path + "/" + entry.name);
+    for (const char* game : {"/openarena/baseoa", "/openarena/missionpack"})
+        for (const std::string& path : FilesEnding(folder + game, ".pk3"))
+            AddMembersEnding(path, ".md3", models);
     return models;
 }

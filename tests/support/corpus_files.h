@@ -12,7 +12,6 @@ std::string CorpusArchive(const std::string& folder);
 std::vector<std::string> CorpusModels(const std::string& folder);
 // The Quake models of Debian's ktx, loose files in name order.
 std::vector<std::string> CorpusQuakeModels(const std::string& folder);
-// The OpenArena archives (baseoa's, then missionpack's), and every MD3 model
-// inside them as archive paths in name order.
-std::vector<std::string> CorpusQuake3Archives(const std::string& folder);
+// Every MD3 model inside the OpenArena archives (baseoa's, then
+// missionpack's) as archive paths.
 std::vector<std::string> CorpusMd3Models(const std::string& folder);

@@ -6,6 +6,8 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "formats/png_writer.h"
+
 bool ReadPngFile(const std::string& path, PngImage& image)
 {
     FILE* file = fopen(path.c_str(), "rb");
@@ -53,17 +55,9 @@ int CountPixels(const PngImage& image, const std::function<bool(const uint8_t*)>
 
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb)
 {
-    png_image image = {};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t size = 0;
-    png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr);
-    std::vector<uint8_t> out(size);
-    png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr);
-    out.resize(size);
-    return out;
+    std::string png;
+    EncodePng(rgb.data(), width, height, 3, png);
+    return std::vector<uint8_t>(png.begin(), png.end());
 }
 
 std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb)

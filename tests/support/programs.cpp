@@ -49,3 +49,15 @@ ProgramRun RunWithoutDisplay(const std::vector<std::string>& arguments, const st
     unlink(errors.c_str());
     return run;
 }
+
+std::string RunCommand(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    char chunk[4096];
+    for (size_t n; pipe && (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        out.append(chunk, n);
+    if (pipe)
+        pclose(pipe);
+    return out;
+}

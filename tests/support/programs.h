@@ -22,6 +22,9 @@ struct ProgramRun {
     std::string errors;
 };
 
+// Runs a shell command and gives its standard output.
+std::string RunCommand(const std::string& command);
+
 // Runs a program in a folder with no display server in its environment
 // (DISPLAY and WAYLAND_DISPLAY unset), plus the given variables.
 ProgramRun RunWithoutDisplay(const std::vector<std::string>& arguments, const std::string& folder,

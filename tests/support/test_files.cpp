@@ -104,6 +104,19 @@ writers::MdlModel TinyMdl(int frames, int skins)
     return model;
 }
 
+writers::MdlModel GroupedMdl(int at, std::vector<float> intervals, int skins)
+{
+    writers::MdlModel model = TinyMdl(5, skins);
+    writers::MdlFrame group;
+    group.type = 1;
+    group.intervals = intervals;
+    for (int k = 0; k < 3; ++k)
+        group.pictures.push_back(model.frames[at + k].frame);
+    model.frames.erase(model.frames.begin() + at, model.frames.begin() + at + 3);
+    model.frames.insert(model.frames.begin() + at, group);
+    return model;
+}
+
 std::vector<uint8_t> TestPcx(int width, int height, bool palette256)
 {
     static std::vector<uint8_t> palette;

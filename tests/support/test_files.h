@@ -47,6 +47,8 @@ writers::Md2Model TinyMd2(const std::vector<std::string>& frameNames = {"frame1"
 // The same geometry as an MDL: header scale and translate as above, 8 x 8
 // skins, vertex 3 on the seam, triangle 0 facing front and triangle 1 back.
 writers::MdlModel TinyMdl(int frames = 3, int skins = 1);
+// TinyMdl(5, skins) with frames at, at + 1 and at + 2 made one frame group.
+writers::MdlModel GroupedMdl(int at, std::vector<float> intervals = {0.1f, 0.25f, 0.5f}, int skins = 1);
 
 // An 8-bit PCX of the given size whose pixel (x, y) is (x + y) % 256.
 std::vector<uint8_t> TestPcx(int width, int height, bool palette256 = true);

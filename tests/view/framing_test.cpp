@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "render/draw.h"
+#include "render/tags.h"
 #include "scene/model_list.h"
 #include "state/viewer_state.h"
 #include "support/gl_context.h"
@@ -27,11 +28,7 @@ Landing Project(ModelObject* model)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     PlaceCamera(0.0f);
-    const Placement& p = model->placement;
-    glTranslatef(p.position[0], p.position[1], p.position[2]);
-    const float m[16] = {p.axisX[0], p.axisX[1], p.axisX[2], 0, p.axisY[0], p.axisY[1], p.axisY[2], 0,
-                         p.axisZ[0], p.axisZ[1], p.axisZ[2], 0, 0, 0, 0, 1};
-    glMultMatrixf(m);
+    ApplyModelPlacement(model);
     double modelview[16], projection[16];
     int viewport[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview);

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The real programs on every model of the real corpus (ufoai-data's archive,
+# ktx's Quake models, OpenArena's archives) with no X server, one process a
+# model, as a file manager or a modder's script runs them:
+#   corpus-programs.sh thumbnails BUILD_DIR CORPUS_FOLDER
+#   corpus-programs.sh exports BUILD_DIR CORPUS_FOLDER NODE_MODULES
+# Thumbnails: every picture made, the median time per picture. Exports: every
+# .glb valid by the Khronos validator. Ends with one "MODE: ..." line and fails
+# when a model that lists gives nothing.
+set -u
+mode=$1 build=$2 corpus=$3 modules=${4:-}
+here=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$corpus/ufoai/base/0models.pk3" ]; then
+    echo "$mode: skipped, no corpus in $corpus (ufoai-data could not be downloaded here)"
+    exit 0
+fi
+if [ "$mode" = exports ] && { [ ! -f "$modules/gltf-validator/package.json" ] || ! command -v node >/dev/null; }; then
+    echo "exports: skipped, no gltf-validator in $modules (tests/export/fetch-validator.sh fetches it)"
+    exit 0
+fi
+unset DISPLAY WAYLAND_DISPLAY
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3; do
+    [ -e "$place" ] && "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
+done >"$out/models"
+total=$(wc -l <"$out/models")
+made=0 valid=0 n=0
+validate() {  # the batch written so far: validated, counted and removed
+    ls "$out"/*.glb >/dev/null 2>&1 || return 0
+    NODE_PATH="$modules" node "$here/export/validate-gltf.js" "$out"/*.glb >"$out/report" 2>&1
+    valid=$((valid + $(grep -c ': 0 errors, 0 warnings$' "$out/report")))
+    grep -v ': 0 errors, 0 warnings$' "$out/report" | head -n 10 >>"$out/faults"
+    rm -f "$out"/*.glb
+}
+while IFS= read -r model; do
+    n=$((n + 1))
+    start=$(date +%s%N)
+    if [ "$mode" = thumbnails ]; then
+        "$build/tarnivel-thumbnailer" -s 256 "$model" "$out/$n.png" 2>>"$out/errors" && [ -s "$out/$n.png" ] &&
+            made=$((made + 1)) && echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
+        rm -f "$out/$n.png"
+    else
+        "$build/tarnivel" --export "$out/$n.glb" "$model" 2>>"$out/errors" && made=$((made + 1))
+        [ $((n % 25)) -eq 0 ] && validate
+    fi
+done <"$out/models"
+if [ "$mode" = thumbnails ]; then
+    median=$(sort -n "$out/times" 2>/dev/null | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
+    echo "thumbnails: $made of $total corpus models made with no X server, median ${median:-?} s per picture (256 pixels)"
+else
+    validate
+    echo "exports: $valid of $total corpus models exported to .glb and valid ($made written)"
+    made=$valid
+fi
+if [ "$made" -ne "$total" ] || [ "$total" -eq 0 ]; then
+    head -n 5 "$out/errors" "$out/faults" 2>/dev/null
+    exit 1
+fi
