@@ -101,8 +101,7 @@ bool ParseExportOption(const char* option, const char* value, ExportCommand& req
     } else if (strcmp(option, "--scale") == 0) {
         ok = ParsePositive(value, 1e6, &number);
         request.scale = static_cast<float>(number);
-    }
-    else {
+    } else {
         error = std::string("unknown option ") + option;
         return false;
     }
