@@ -33,7 +33,7 @@ for name in sys.argv[2:]:
             if channels == 4 and p[3] < 255:
                 continue
             opaque += 1
-            blue += p[2] > 60 and p[0] < p[2] // 4 and p[1] < p[2] // 4
+            blue += p[2] > 0 and p[0] <= p[2] // 4 and p[1] <= p[2] // 4
             grey += p[0] > 40 and abs(p[0] - p[1]) < 12 and abs(p[1] - p[2]) < 12
     print(f"{name}: {mime}: {pixbuf.get_width()}x{pixbuf.get_height()} alpha={pixbuf.get_has_alpha()} "
           f"opaque={opaque} blue={blue} grey={grey}")

@@ -26,7 +26,14 @@ trap 'rm -rf "$prefix" "$work"' EXIT
 chmod 755 "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 update-mime-database "$prefix/share/mime" >/dev/null 2>&1
-"$build/tests/tarnivel_install_fixtures" "$work"
+# The demo's models, a pak whose palette is all blue, a true-colour skin beside the Quake 2 model.
+cp "$build/demo/creature.mdl" "$build/demo/figure.md2" "$work/"
+/usr/bin/python3 - "$work" <<'EOF'
+import struct, sys
+entry = b"gfx/palette.lmp".ljust(56, b"\0") + struct.pack("<ii", 12, 768)
+open(sys.argv[1] + "/pak0.pak", "wb").write(b"PACK" + struct.pack("<ii", 780, 64) + bytes([0, 0, 255]) * 256 + entry)
+open(sys.argv[1] + "/figure.tga", "wb").write(bytes([0, 0, 2] + [0] * 9 + [2, 0, 2, 0, 24, 0] + [0, 200, 0] * 4))
+EOF
 "$prefix/bin/tarnivel-palettes" --system "$work/pak0.pak" >/dev/null || exit 1
 [ -f "$prefix/share/tarnivel/palette.lmp" ] || { echo "gnome: no system palette in $prefix/share/tarnivel"; exit 1; }
 result=$(env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" XDG_CACHE_HOME="$work/cache" \

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 #include "formats/md2.h"
 #include "formats/vertex_normals.h"
@@ -287,7 +288,7 @@ TEST_F(Drawing, AFrameWithoutNormalsIsLitByItsTrianglesAndAFrameWithNormalsByIts
     for (int v = 0; v < 4; ++v)
         own[v][0] = vertexNormalTable[v + 1][1], own[v][1] = vertexNormalTable[v + 1][2],
         own[v][2] = vertexNormalTable[v + 1][0];
-    for (int frame : {0, 1}) {
+    for (int frame : {1, 0}) {
         model->prevPrevFrame = model->prevFrame = model->currentFrame = model->nextFrame = frame;
         std::vector<FeedbackPolygon> sent = Draw(model);
         std::vector<std::array<float, 3>> normals = SentNormals(model->displayList);
@@ -301,4 +302,20 @@ TEST_F(Drawing, AFrameWithoutNormalsIsLitByItsTrianglesAndAFrameWithNormalsByIts
                 ++i;
             }
     }
+    // On screen, frame 0 lit by one directional light: shades, not one flat colour.
+    LitRedWithPresetNormal(model->displayList, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 320, 0, 240, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_CULL_FACE);
+    glCallList(model->displayList);
+    std::vector<uint8_t> pixels(640 * 480 * 3);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::set<uint8_t> shades;
+    for (size_t p = 0; p < pixels.size(); p += 3)
+        shades.insert(pixels[p]);
+    EXPECT_GT(shades.size(), 20u);
 }
