@@ -21,6 +21,7 @@
 #include "formats/md2.h"
 #include "formats/md3.h"
 #include "lighting/lights.h"
+#include "model/model_records.h"
 #include "platform/file_bytes.h"
 #include "render/animation.h"
 #include "render/draw.h"
@@ -188,6 +189,13 @@ ModelObject* LoadLargest(benchmark::State& state)
         size_t held = file.frames.size() + file.triangles.size() * sizeof(Md2Triangle) +
                       file.texCoords.size() * sizeof(Md2TexCoord) + file.glCommands.size() * 4 +
                       model->numFrames * sizeof(FrameName);
+        for (const DrawnPart& part : model->drawn->parts) {  // the drawn form's own
+            held += part.corners.size() * 4 + part.frames.transforms.size() * sizeof(FrameTransform) +
+                    part.frames.lacksNormals.size();
+            for (const FrameLayout* layout : {part.triangles.get(), part.commands.get()})
+                if (layout)
+                    held += (layout->frameVertex.size() + layout->texCoords.size() + layout->indices.size()) * 4;
+        }
         state.counters["vertices"] = file.header.numXyz;
         state.counters["triangles"] = static_cast<double>(file.triangles.size());
         state.counters["held_per_file_byte"] = static_cast<double>(held) / file.header.ofsEnd;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "formats/md2.h"
+#include "model/model_formats.h"
 #include "render/draw.h"
 #include "state/viewer_state.h"
 
@@ -23,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     model.modelType = kModelMd2;
     model.texturing = true;
     model.fileData = std::move(file);
+    MakeDrawnModel(&model);
     model.prevPrevFrame = 0, model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 7;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;
@@ -30,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         viewer.lightingEnabled = true;
         viewer.remeshing = method == 2;
         viewer.remeshThreshold = 1;
-        DrawMD2Frame(&model, 0.5f);
+        DrawModelFrame(&model, 0, 0.5f);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "formats/md3.h"
+#include "model/model_formats.h"
 #include "render/draw.h"
 #include "render/tags.h"
 #include "state/viewer_state.h"
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int t = 0; t < file->numTags; ++t)
         tags.push_back(file->tags[t].name);
     model.fileData = std::move(file);
+    MakeDrawnModel(&model);
     model.prevPrevFrame = 0, model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 7;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;

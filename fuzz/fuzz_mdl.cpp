@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "formats/mdl.h"
+#include "model/model_formats.h"
 #include "render/draw.h"
 #include "state/viewer_state.h"
 
@@ -25,12 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     model.modelType = kModelMdl;
     model.texturing = true;
     model.fileData = std::move(file);
+    MakeDrawnModel(&model);
     model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 3;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;
         viewer.remeshing = method == 2;
         viewer.remeshThreshold = 1;
-        DrawMDLFrame(&model, 0.25f);
+        DrawModelFrame(&model, 0, 0.25f);
     }
     return 0;
 }

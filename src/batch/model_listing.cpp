@@ -10,11 +10,8 @@
 
 #include "archive/archive.h"
 #include "archive/game_files.h"
-#include "formats/md2.h"
-#include "formats/md3.h"
-#include "formats/mdl.h"
-#include "geometry/normals.h"
 #include "model/load.h"
+#include "model/model_formats.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -22,13 +19,16 @@ namespace {
 
 // A model whose file gives some frame no normals is marked: it is lit by
 // normals worked out from its triangles.
-std::string Line(const std::string& path, const char* format, int frames, int vertices, int triangles, int skins,
-                 bool lacksNormals)
+std::string Line(const std::string& path, const char* format, const ModelSummary& summary)
 {
-    char counts[160];
-    snprintf(counts, sizeof counts, "\t%s\t%d frames\t%d vertices\t%d triangles\t%d skins%s", format, frames,
-             vertices, triangles, skins, lacksNormals ? "\tnormals from triangles" : "");
-    return path + counts;
+    char counts[200];
+    snprintf(counts, sizeof counts, "\t%s\t%d frames\t%lld vertices\t%lld triangles\t%d skins%s", format,
+             summary.frames, static_cast<long long>(summary.vertices), static_cast<long long>(summary.triangles),
+             summary.skins, summary.normalsFromTriangles ? "\tnormals from triangles" : "");
+    std::string line = path + counts;
+    for (const std::string& column : summary.columns)
+        line += "\t" + column;
+    return line;
 }
 
 // Lists every model of an archive; false after a report when it cannot be opened.
@@ -96,69 +96,29 @@ void ListFolder(const std::string& folder, FILE* out)
     }
 }
 
-}  // namespace
-
-namespace {
-
-// An MD3's line: its counts, then its surfaces and its tags by name.
-bool Md3Line(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
+// ".mdl, .md2, .md3"
+std::string ListedExtensions()
 {
-    Reports reports;
-    std::unique_ptr<Md3File> file = ReadMd3(bytes, reports);
-    ReportAll(reports);
-    if (!file) {
-        ReportError("ListModels: %s is not a model that loads", path.c_str());
-        return false;
-    }
-    int vertices = 0, triangles = 0;
-    std::string surfaces, tags;
-    for (const Md3Surface& surface : file->surfaces) {
-        vertices += surface.numVertices;
-        triangles += static_cast<int>(surface.triangles.size() / 3);
-        surfaces += (surfaces.empty() ? "" : ",") + surface.name;
-    }
-    for (int t = 0; t < file->numTags; ++t)
-        tags += (tags.empty() ? "" : ",") + file->tags[t].name;
-    line = Line(path, "md3", FrameCount(*file), vertices, triangles, static_cast<int>(Md3SkinFiles(path).size()),
-                false);
-    line += "\t" + std::to_string(file->surfaces.size()) + " surfaces " + surfaces + "\t" +
-            std::to_string(file->numTags) + " tags " + tags;
-    return true;
+    std::string text;
+    for (int i = 0; i < kNumModelFormats; ++i)
+        text += std::string(i ? ", ." : ".") + kModelFormats[i].extension;
+    return text;
 }
 
 }  // namespace
 
 bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
 {
-    const char* extension = ExtractExtension(path.c_str());
-    if (extension && strcasecmp(extension, "md3") == 0)
-        return Md3Line(path, bytes, line);
+    const ModelFormat* format = FormatOfName(path);
+    ModelSummary summary;
     Reports reports;
-    std::unique_ptr<FrameName[]> names;
-    if (extension && strcasecmp(extension, "md2") == 0) {
-        std::unique_ptr<Md2File> file = OpenMd2Bytes(bytes, reports);
-        std::vector<SkinName> skins;
-        bool read = file && ReadMd2Sections(*file, skins, names, reports);
-        ReportAll(reports);
-        if (!read) {
-            ReportError("ListModels: %s is not a model that loads", path.c_str());
-            return false;
-        }
-        const Md2Header& h = file->header;
-        line = Line(path, "md2", h.numFrames, h.numXyz, h.numTris, h.numSkins, SomeFrameLacksNormals(*file));
-        return true;
-    }
-    std::unique_ptr<MdlFile> file = OpenMdlBytes(bytes, reports);
-    std::vector<MdlSkinPicture> skins;
-    bool read = file && ReadMdlSections(*file, skins, names, reports);
+    bool read = format && format->describe(path, bytes, summary, reports);
     ReportAll(reports);
     if (!read) {
         ReportError("ListModels: %s is not a model that loads", path.c_str());
         return false;
     }
-    const MdlHeader& h = file->header;
-    line = Line(path, "mdl", FrameCount(*file), h.numVerts, h.numTris, static_cast<int>(skins.size()),
-                SomeFrameLacksNormals(*file));
+    line = Line(path, format->extension, summary);
     return true;
 }
 
@@ -178,8 +138,8 @@ int ListModels(const std::string& path, FILE* out)
         return 1;
     }
     if (!IsModelFileName(path)) {
-        ReportError("ListModels: %s is neither a model (.mdl, .md2, .md3), an archive (.pak, .pk3, .zip) nor a folder",
-                    path.c_str());
+        ReportError("ListModels: %s is neither a model (%s), an archive (.pak, .pk3, .zip) nor a folder", path.c_str(),
+                    ListedExtensions().c_str());
         return 1;
     }
     return ListModelFile(path, out) ? 0 : 1;

@@ -8,7 +8,6 @@
 #include "lighting/materials.h"
 #include "render/animation.h"
 #include "render/draw.h"
-#include "render/interpolate.h"
 #include "render/remesh.h"
 #include "render/textures.h"
 #include "scene/browse.h"

@@ -6,17 +6,15 @@
 #include <map>
 
 #include "formats/png_writer.h"
-#include "geometry/frames.h"
-#include "geometry/normals.h"
+#include "geometry/pose.h"
 
 namespace {
 
-ExportPart MakePart(int index, std::shared_ptr<const FrameLayout> layout, std::vector<uint32_t> corners)
+ExportPart MakePart(int index, std::shared_ptr<const FrameLayout> layout)
 {
     ExportPart part;
     part.part = index;
     part.layout = std::move(layout);
-    part.corners = std::move(corners);
     // The viewer's front faces wind clockwise; glTF's and OBJ's counter-clockwise.
     const std::vector<uint32_t>& drawn = part.layout->indices;
     part.indices.resize(drawn.size());
@@ -36,18 +34,12 @@ bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, 
                 std::to_string(model.numFrames - 1) + ")";
         return false;
     }
-    // As the viewer draws it: an MD2 from its GL commands when it has usable ones.
+    // As the viewer draws it: from the file's own strips and fans when it has usable ones.
     mesh.parts.clear();
-    if (const Md2File* md2 = Md2Data(&model))
-        mesh.parts.push_back(MakePart(0, md2->glCommands.empty() ? Md2TriangleLayout(*md2) : Md2CommandLayout(*md2),
-                                      TriangleCorners(*md2)));
-    else if (const MdlFile* mdl = MdlData(&model))
-        mesh.parts.push_back(MakePart(0, MdlTriangleLayout(*mdl), TriangleCorners(*mdl)));
-    else if (const Md3File* md3 = Md3Data(&model))
-        for (size_t s = 0; s < md3->surfaces.size(); ++s)
-            if (!md3->surfaces[s].triangles.empty())  // glTF holds no empty primitive
-                mesh.parts.push_back(MakePart(static_cast<int>(s), Md3SurfaceLayout(md3->surfaces[s]),
-                                              TriangleCorners(md3->surfaces[s])));
+    const std::vector<DrawnPart>& parts = model.drawn->parts;
+    for (size_t p = 0; p < parts.size(); ++p)
+        if (!parts[p].corners.empty())  // glTF holds no empty primitive
+            mesh.parts.push_back(MakePart(static_cast<int>(p), parts[p].commands ? parts[p].commands : parts[p].triangles));
     mesh.frames.clear();
     for (int frame = first; frame <= last; ++frame)
         mesh.frames.push_back(frame);
@@ -59,19 +51,14 @@ void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int
                  std::vector<float>& normals)
 {
     const ExportPart& exported = mesh.parts[part];
-    DecodedFrame decoded;
-    if (const Md2File* md2 = Md2Data(&model))
-        decoded = DecodeMd2Frame(*md2, frame, exported.corners, true);
-    else if (const MdlFile* mdl = MdlData(&model))
-        decoded = DecodeMdlFrame(*mdl, frame, exported.corners, true);
-    else
-        decoded = DecodeMd3Frame(Md3Data(&model)->surfaces[exported.part], frame, exported.corners, true);
+    static thread_local std::vector<float> framePositions, frameNormals;
+    PoseFrame(model.drawn->parts[exported.part], frame, true, framePositions, frameNormals);
     const std::vector<uint32_t>& frameVertex = exported.layout->frameVertex;
     positions.resize(3 * frameVertex.size());
     normals.resize(positions.size());
     for (size_t i = 0; i < frameVertex.size(); ++i) {
-        const float* p = &decoded.positions[3 * frameVertex[i]];
-        const float* n = &decoded.normals[3 * frameVertex[i]];
+        const float* p = &framePositions[3 * frameVertex[i]];
+        const float* n = &frameNormals[3 * frameVertex[i]];
         for (int a = 0; a < 3; ++a) {
             positions[3 * i + a] = p[(a + 1) % 3] * mesh.scale;  // x, y, z from Quake's y, z, x
             normals[3 * i + a] = n[(a + 1) % 3];
@@ -83,10 +70,11 @@ int PartPicture(const ModelObject& model, int skin, int part)
 {
     if (skin < 0 || skin >= model.numSkins)
         return -1;
-    if (model.modelType != kModelMd3)
+    int slot = model.drawn->parts[part].skinSlot;
+    if (slot < 0)
         return skin < static_cast<int>(model.skinPictures.size()) ? skin : -1;
     const std::vector<int32_t>& pictures = model.skins[skin].partPictures;
-    return part < static_cast<int>(pictures.size()) ? pictures[part] : -1;
+    return slot < static_cast<int>(pictures.size()) ? pictures[slot] : -1;
 }
 
 std::string FrameNameOf(const ModelObject& model, int frame)
@@ -121,11 +109,10 @@ std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, 
 {
     std::vector<float> times;
     double now = 0;
-    const MdlFile* mdl = MdlData(&model);
     for (int frame : mesh.frames) {
         times.push_back(static_cast<float>(now));
         int picture = 0;
-        const MdlFrameGroup* group = mdl ? MdlFrameGroupOf(*mdl, frame, &picture) : nullptr;
+        const FrameGroup* group = FrameGroupOf(*model.drawn, frame, &picture);
         double shown = 1.0 / fps;
         if (group)
             shown = group->intervals[picture] - (picture > 0 ? group->intervals[picture - 1] : 0.0f);

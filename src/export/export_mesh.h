@@ -9,12 +9,11 @@
 
 // A model as today's tools take it: +Y up, facing +Z, in metres. Quake's
 // x, y and z become glTF's z, x and y.
-// One mesh of it: the model's only one, or an MD3 surface.
+// One mesh of it: a part of the model that has triangles.
 struct ExportPart {
-    int part = 0;  // the model's part it is (an empty MD3 surface is left out)
+    int part = 0;  // the model's part it is (a part without triangles is left out)
     std::shared_ptr<const FrameLayout> layout;  // the vertices and triangles the viewer draws
     std::vector<uint32_t> indices;              // the layout's triangles wound for the front to face you
-    std::vector<uint32_t> corners;              // the file's triangles, for normals worked out
 };
 
 struct ExportMesh {
@@ -24,7 +23,7 @@ struct ExportMesh {
 };
 
 // The mesh of the model's frames first to last (all of them when first is -1);
-// an MD3 of tags only has no parts. False, with the fault in error, when the
+// a model of tags only has no parts. False, with the fault in error, when the
 // range is not the model's.
 bool MakeExportMesh(const ModelObject& model, int first, int last, float scale, ExportMesh& mesh, std::string& error);
 

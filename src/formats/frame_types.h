@@ -10,6 +10,13 @@ struct PackedVertex {
     uint8_t x, y, z, normalIndex;
 };
 
+// 8 bytes a vertex (MD3): coordinates in 1/64 units, and a normal as
+// latitude (high byte) and longitude (low byte), each 256 steps of a full turn.
+struct ShortVertex {
+    int16_t x, y, z;
+    uint16_t normal;
+};
+
 // One frame's name: at most 16 characters, not necessarily NUL-terminated.
 struct FrameName {
     char text[16];

@@ -223,26 +223,6 @@ bool ReadSurfaces(const std::vector<uint8_t>& bytes, const Md3Header& h, Md3File
 
 }  // namespace
 
-void Md3Normal(uint16_t normal, float out[3])
-{
-    const double kStep = 2.0 * 3.14159265358979323846 / 255.0;
-    double latitude = ((normal >> 8) & 255) * kStep, longitude = (normal & 255) * kStep;
-    out[0] = static_cast<float>(std::cos(latitude) * std::sin(longitude));
-    out[1] = static_cast<float>(std::sin(latitude) * std::sin(longitude));
-    out[2] = static_cast<float>(std::cos(longitude));
-}
-
-const float* Md3NormalTable()
-{
-    static const std::vector<float> table = [] {
-        std::vector<float> normals(3 * 65536);
-        for (int n = 0; n < 65536; ++n)
-            Md3Normal(static_cast<uint16_t>(n), &normals[3 * n]);
-        return normals;
-    }();
-    return table.data();
-}
-
 const Md3Tag* FindMd3Tag(const Md3File& file, int frame, const std::string& name)
 {
     for (int t = 0; t < file.numTags; ++t) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/frame_types.h"
 #include "formats/reports.h"
 
 // Quake III models (IDP3, version 15): frames with bounds, tags (named
@@ -24,12 +25,7 @@ constexpr int32_t kMd3MaxShaders = 256;
 constexpr int32_t kMd3MaxVertices = 4096;
 constexpr int32_t kMd3MaxTriangles = 8192;
 
-// A vertex as stored: coordinates in 1/64 units, and a normal as latitude
-// (high byte) and longitude (low byte), each 256 steps of a full turn.
-struct Md3Vertex {
-    int16_t x, y, z;
-    uint16_t normal;
-};
+using Md3Vertex = ShortVertex;
 
 struct Md3Frame {
     float min[3];
@@ -72,11 +68,6 @@ inline const Md3Vertex* Md3FrameVertices(const Md3Surface& surface, int frame)
 {
     return surface.vertices.data() + static_cast<size_t>(frame) * surface.numVertices;
 }
-
-// A stored normal as a unit vector.
-void Md3Normal(uint16_t normal, float out[3]);
-// Every stored normal's unit vector, three floats each, worked out once.
-const float* Md3NormalTable();
 
 // The tag of that name at a frame; null when the model has none.
 const Md3Tag* FindMd3Tag(const Md3File& file, int frame, const std::string& name);

@@ -1,5 +1,8 @@
 #include "formats/vertex_normals.h"
 
+#include <cmath>
+#include <vector>
+
 // The standard table of both model formats, in index order.
 const float vertexNormalTable[kNumVertexNormals][3] = {
     {-0.525731f, 0.000000f, 0.850651f},
@@ -165,3 +168,23 @@ const float vertexNormalTable[kNumVertexNormals][3] = {
     {-0.587785f, -0.425325f, -0.688191f},
     {-0.688191f, -0.587785f, -0.425325f},
 };
+
+void LatLongNormal(uint16_t normal, float out[3])
+{
+    const double kStep = 2.0 * 3.14159265358979323846 / 255.0;
+    double latitude = ((normal >> 8) & 255) * kStep, longitude = (normal & 255) * kStep;
+    out[0] = static_cast<float>(std::cos(latitude) * std::sin(longitude));
+    out[1] = static_cast<float>(std::sin(latitude) * std::sin(longitude));
+    out[2] = static_cast<float>(std::cos(longitude));
+}
+
+const float* LatLongNormalTable()
+{
+    static const std::vector<float> table = [] {
+        std::vector<float> normals(3 * 65536);
+        for (int n = 0; n < 65536; ++n)
+            LatLongNormal(static_cast<uint16_t>(n), &normals[3 * n]);
+        return normals;
+    }();
+    return table.data();
+}

@@ -1,4 +1,12 @@
 #pragma once
 
+#include <cstdint>
+
 constexpr int kNumVertexNormals = 162;
 extern const float vertexNormalTable[kNumVertexNormals][3];
+
+// A latitude (high byte) and longitude (low byte) normal, each 256 steps of
+// a full turn, as a unit vector.
+void LatLongNormal(uint16_t normal, float out[3]);
+// Every such normal's unit vector, three floats each, worked out once.
+const float* LatLongNormalTable();

@@ -11,53 +11,12 @@ bool FrameLacksNormals(const PackedVertex* vertices, int count)
     return count > 0;
 }
 
-bool FrameLacksNormals(const Md3Vertex* vertices, int count)
+bool FrameLacksNormals(const ShortVertex* vertices, int count)
 {
     for (int v = 1; v < count; ++v)
         if (vertices[v].normal != vertices[0].normal)
             return false;
     return count > 1;
-}
-
-bool SomeFrameLacksNormals(const Md2File& file)
-{
-    for (int frame = 0; frame < file.header.numFrames; ++frame)
-        if (FrameLacksNormals(Md2FrameVertices(file, frame), file.header.numXyz))
-            return true;
-    return false;
-}
-
-bool SomeFrameLacksNormals(const MdlFile& file)
-{
-    for (int frame = 0; frame < file.frameCount; ++frame)
-        if (FrameLacksNormals(MdlFrameVertices(file, frame), file.header.numVerts))
-            return true;
-    return false;
-}
-
-std::vector<uint32_t> TriangleCorners(const Md2File& file)
-{
-    std::vector<uint32_t> corners;
-    corners.reserve(3 * file.triangles.size());
-    for (const Md2Triangle& tri : file.triangles)
-        for (int16_t index : tri.vertexIndex)
-            corners.push_back(static_cast<uint16_t>(index));
-    return corners;
-}
-
-std::vector<uint32_t> TriangleCorners(const Md3Surface& surface)
-{
-    return surface.triangles;
-}
-
-std::vector<uint32_t> TriangleCorners(const MdlFile& file)
-{
-    std::vector<uint32_t> corners;
-    corners.reserve(3 * file.triangles.size());
-    for (const MdlTriangle& tri : file.triangles)
-        for (int32_t index : tri.vertexIndex)
-            corners.push_back(static_cast<uint32_t>(index));
-    return corners;
 }
 
 void NormalsFromTriangles(const float* positions, int count, const std::vector<uint32_t>& corners,

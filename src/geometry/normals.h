@@ -3,25 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/md2.h"
-#include "formats/md3.h"
-#include "formats/mdl.h"
+#include "formats/frame_types.h"
 
-// True when every vertex of the frame has the same normal index: the file
-// gives the frame no normals (many exported models carry one index
-// everywhere), and lit by it the model would be one flat colour.
+// True when every vertex of the frame has the same normal: the file gives
+// the frame no normals (many exported models carry one index everywhere),
+// and lit by it the model would be one flat colour.
 bool FrameLacksNormals(const PackedVertex* vertices, int count);
-bool FrameLacksNormals(const Md3Vertex* vertices, int count);
-
-// True when some frame of the file gives no normals.
-bool SomeFrameLacksNormals(const Md2File& file);
-bool SomeFrameLacksNormals(const MdlFile& file);
-
-// The frame vertices of every triangle, three a triangle: the corners the
-// normals are worked out from.
-std::vector<uint32_t> TriangleCorners(const Md2File& file);
-std::vector<uint32_t> TriangleCorners(const MdlFile& file);
-std::vector<uint32_t> TriangleCorners(const Md3Surface& surface);
+bool FrameLacksNormals(const ShortVertex* vertices, int count);
 
 // Normals from the triangles: each vertex the normalised sum of the normals
 // of the triangles it is a corner of, each weighted by its area. Triangles
@@ -34,7 +22,6 @@ void NormalsFromTriangles(const float* positions, int count, const std::vector<u
 // The normals a model's frames without normals were given, the last few
 // kept: a draw blends up to four frames, and the next draw mostly the same.
 struct ComputedNormals {
-    std::vector<std::vector<uint32_t>> corners;  // by part: an MD3's surfaces, or the one mesh
     struct Frame {
         int index = -1;
         std::vector<float> normals;

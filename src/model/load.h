@@ -23,10 +23,12 @@ std::unique_ptr<ModelObject> InitMd2Object(const char* path);
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
 std::unique_ptr<ModelObject> InitMd3Object(const char* path);
 
-// A file name the viewer reads as a model: .mdl, .md2 or .md3, in any case.
+// A file name the viewer reads as a model: one of the formats' extensions, in any case.
 bool IsModelFileName(const std::string& name);
 // What is said of any other name.
-extern const char* const kNotAModel;
+std::string NotAModelText();
+// The extensions for a prompt: ".mdl, .md2 or .md3".
+std::string ModelExtensionsText();
 // The load of the model file the name's extension names; null after a report
 // (a name of no model format is reported by who).
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path);
@@ -35,11 +37,5 @@ std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path);
 // set's name and path, "default" first.
 std::vector<std::pair<std::string, std::string>> Md3SkinFiles(const std::string& modelPath);
 
-// Start-up values both readers give a model once its file is read.
+// Start-up values every load gives a model once its file is read.
 void InitCommonModelFields(ModelObject* model);
-
-// The named skin as the model's next skin, when an image for it can be
-// found. PCX skins use palette (the Quake 2 one; null when there is none).
-int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model);
-// Makes the skin picture the model's next skin.
-int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_t* palette, ModelObject* model);

@@ -7,7 +7,7 @@
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "formats/truecolour.h"
-#include "model/load.h"
+#include "model/format_loads.h"
 #include "model/palettes.h"
 #include "model/skin_search.h"
 #include "model/skins.h"

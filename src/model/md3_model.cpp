@@ -10,7 +10,9 @@
 #include "archive/game_files.h"
 #include "formats/skin_file.h"
 #include "formats/truecolour.h"
-#include "model/load.h"
+#include "geometry/normals.h"
+#include "model/format_loads.h"
+#include "model/layouts.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -177,8 +179,63 @@ std::unique_ptr<ModelObject> InitMd3Object(const char* path)
             skin.partPictures.push_back(surface.shaders.empty() ? -1 : pictures.Of(surface.shaders[0]));
     }
     model->hasSkins = model->texturing = !model->skinPictures.empty();
+    model->drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model->fileData = std::move(file);
     InitCommonModelFields(model.get());
     model->modelType = kModelMd3;
     return model;
+}
+
+DrawnModel ConvertRecord(const Md3File& file)
+{
+    DrawnModel drawn;
+    drawn.frameCount = FrameCount(file);
+    drawn.loaderName = "InitMd3Object";
+    drawn.drawName = "DrawMD3Frame()";
+    for (size_t s = 0; s < file.surfaces.size(); ++s) {
+        const Md3Surface& surface = file.surfaces[s];
+        DrawnPart part;
+        part.name = surface.name;
+        part.triangles = Md3SurfaceLayout(surface);
+        part.corners = surface.triangles;
+        part.skinSlot = static_cast<int32_t>(s);
+        VertexFrames& frames = part.frames;
+        frames.storage = VertexStorage::kShorts;
+        frames.first = reinterpret_cast<const uint8_t*>(surface.vertices.data());
+        frames.stride = sizeof(ShortVertex) * static_cast<size_t>(surface.numVertices);
+        frames.frameCount = drawn.frameCount;
+        frames.vertexCount = surface.numVertices;
+        // Coordinates are in 1/64 units.
+        frames.transforms.push_back({{1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, {0, 0, 0}});
+        for (int f = 0; f < frames.frameCount; ++f)
+            frames.lacksNormals.push_back(FrameLacksNormals(Md3FrameVertices(surface, f), surface.numVertices));
+        drawn.parts.push_back(std::move(part));
+    }
+    drawn.tagCount = file.numTags;
+    for (const Md3Tag& tag : file.tags) {
+        TagPlace place;
+        place.name = tag.name;
+        std::copy(tag.origin, tag.origin + 3, place.origin);
+        std::copy(&tag.axis[0][0], &tag.axis[0][0] + 9, &place.axis[0][0]);
+        drawn.tags.push_back(place);
+    }
+    return drawn;
+}
+
+bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
+                 Reports& reports)
+{
+    std::unique_ptr<Md3File> file = ReadMd3(bytes, reports);
+    if (!file)
+        return false;
+    SummariseDrawn(ConvertRecord(*file), summary);
+    summary.skins = static_cast<int32_t>(Md3SkinFiles(path).size());
+    std::string surfaces, tags;
+    for (const Md3Surface& surface : file->surfaces)
+        surfaces += (surfaces.empty() ? "" : ",") + surface.name;
+    for (int t = 0; t < file->numTags; ++t)
+        tags += (tags.empty() ? "" : ",") + file->tags[t].name;
+    summary.columns.push_back(std::to_string(file->surfaces.size()) + " surfaces " + surfaces);
+    summary.columns.push_back(std::to_string(file->numTags) + " tags " + tags);
+    return true;
 }

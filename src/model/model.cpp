@@ -1,9 +1,9 @@
 #include "model/model.h"
 
-#include "formats/md2.h"
-#include "formats/mdl.h"
-
 #include <algorithm>
+
+#include "model/model_records.h"
+#include "platform/error_log.h"
 
 ModelObject::ModelObject() = default;
 
@@ -35,6 +35,22 @@ Md3File* Md3Data(const ModelObject* model)
 
 int PartCount(const ModelObject* model)
 {
-    const Md3File* md3 = Md3Data(model);
-    return md3 ? std::max<int>(1, static_cast<int>(md3->surfaces.size())) : 1;
+    return model->drawn ? std::max<int>(1, static_cast<int>(model->drawn->parts.size())) : 1;
+}
+
+void FreeModelFile(ModelObject* model)
+{
+    if (std::holds_alternative<std::monostate>(model->fileData)) {
+        ReportError("The model had no MDL file data to free!");
+    } else if (model->modelType == kModelMdl && MdlData(model)) {
+        if (!MdlData(model)->file.empty())
+            ReportError("Warning: the MDL file for the model being removed may still be open");
+    } else if (model->modelType == kModelMd2 && Md2Data(model)) {
+        if (!Md2Data(model)->file.empty())
+            ReportError("Warning: the MD2 file for the model being removed may still be open");
+    } else if (model->modelType != kModelMd3) {
+        ReportError("RemoveModel: Invalid model type");
+    }
+    model->drawn.reset();
+    model->fileData = std::monostate();
 }

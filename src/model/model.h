@@ -8,14 +8,17 @@
 
 #include "formats/animation_cfg.h"
 #include "formats/frame_types.h"
-#include "formats/md2.h"
-#include "formats/md3.h"
-#include "formats/mdl.h"
 #include "formats/truecolour.h"
+#include "geometry/drawn_model.h"
 #include "maths/placement.h"
 #include "platform/paths.h"
 
 enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2, kModelMd3 = 3 };
+
+// The readers' records; only the model's own code looks inside them.
+struct MdlFile;
+struct Md2File;
+struct Md3File;
 
 constexpr int kMaxCustomFrames = 128;
 
@@ -24,8 +27,9 @@ struct SkinInfo {
     char name[64] = {};
     int32_t group = -1;     // the MDL skin group the picture came from; -1 for a single skin
     float interval = 0.0f;  // a group picture's end time in seconds
-    // An MD3 skin set: each surface's picture (an index into the model's
-    // skinPictures, -1 for none) and, once made, its texture (0 for none).
+    // A skin set: each part's picture by its skin slot (an index into the
+    // model's skinPictures, -1 for none) and, once made, its texture (0 for
+    // none); empty when the skin is one picture, textureId.
     std::vector<int32_t> partPictures;
     std::vector<uint32_t> partTextures;
 };
@@ -56,6 +60,9 @@ struct ModelObject {
     // The reader's record, by modelType: MdlFile for 1, Md2File for 2, Md3File for 3.
     std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>, std::unique_ptr<Md3File>>
         fileData;
+    // The model as it is drawn, made from fileData (whose frames it reads) at
+    // load: everything above the model's own code reads only this.
+    std::unique_ptr<const DrawnModel> drawn;
     int32_t lastAdvanceTime = 0;
     int32_t prevPrevFrame = 0;
     int32_t prevFrame = 0;
@@ -67,12 +74,9 @@ struct ModelObject {
     int32_t customFrameIndex = 0;
     uint8_t animMethod = 0;
     uint8_t materialIndex = 0;
-    // The drawing's own: what every frame shares, and the arrays a running
-    // clock draws from instead of the display list.
-    std::shared_ptr<const struct FrameLayout> triangleLayout;
-    std::shared_ptr<const struct FrameLayout> commandLayout;
-    std::vector<std::shared_ptr<const struct FrameLayout>> surfaceLayouts;  // an MD3's, by surface
-    std::vector<std::shared_ptr<struct FrameGeometry>> frameArrays;        // by part
+    // The drawing's own: the arrays a running clock draws from instead of
+    // the display list.
+    std::vector<std::shared_ptr<struct FrameGeometry>> frameArrays;  // by part
     float shownFraction = 0.0f;  // where between its window's frames the model was last drawn
     std::shared_ptr<struct ComputedNormals> computedNormals;  // frames whose file gives no normals
     bool drawnFromArrays = false;
@@ -90,9 +94,10 @@ struct ModelObject {
     ~ModelObject();
 };
 
-MdlFile* MdlData(const ModelObject* model);
-Md2File* Md2Data(const ModelObject* model);
-Md3File* Md3Data(const ModelObject* model);
+// Lets go of the reader's record and the drawn form, as "Remove Model"
+// does, with its reports on a record that is missing or still holds its file.
+void FreeModelFile(ModelObject* model);
+
 // The meshes a model is drawn as, each with its own display list and
 // texture: an MD3's surfaces, or the one mesh of the other formats.
 int PartCount(const ModelObject* model);

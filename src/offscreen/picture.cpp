@@ -81,8 +81,7 @@ std::string Shortcoming(const ModelObject* model, const GatheredReports& reports
     std::string first = reports.FirstError();
     if (!first.empty())
         return first;
-    const Md2File* md2 = Md2Data(model);
-    if (md2 && md2->header.numSkins > 0 && model->numSkins == 0)
+    if (model->drawn && model->drawn->externalSkins > 0 && model->numSkins == 0)
         return "the skins it names are not there; it is drawn untextured";
     return std::string();
 }

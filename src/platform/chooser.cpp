@@ -24,6 +24,9 @@ namespace {
 // any other way get whatever the buffer holds and propose nothing.
 bool proposing = false;
 
+// The model formats' filters an open dialog offers before the skins'.
+std::vector<std::string> modelFilters;
+
 // Copies a chosen path; one that does not fit is reported and counts as a cancel.
 ChooserResult AcceptPath(std::string path, char* buffer)
 {
@@ -65,11 +68,7 @@ std::vector<std::string> ZenityArguments(ChooserKind kind, const char* prompt, c
     if (kind == ChooserKind::kSave)
         args.push_back("--save");
     if (kind == ChooserKind::kOpen) {
-        args.push_back("--file-filter=Models *.mdl,*.md2,*.md3 | *.mdl *.MDL *.md2 *.MD2 *.md3 *.MD3");
-        args.push_back("--file-filter=Quake Models *.mdl,*.md2 | *.mdl *.MDL *.md2 *.MD2");
-        args.push_back("--file-filter=Quake 1 Models *.mdl | *.mdl *.MDL");
-        args.push_back("--file-filter=Quake 2 Models *.md2 | *.md2 *.MD2");
-        args.push_back("--file-filter=Quake III Models *.md3 | *.md3 *.MD3");
+        args.insert(args.end(), modelFilters.begin(), modelFilters.end());
         args.push_back("--file-filter=Skins *.pcx | *.pcx *.PCX *.png *.PNG *.tga *.TGA *.jpg "
                        "*.JPG *.jpeg *.JPEG");
     }
@@ -177,6 +176,11 @@ bool Ask(ChooserKind kind, const char* prompt, char* buffer, const char* dialogN
 }
 
 }  // namespace
+
+void SetModelFileFilters(std::vector<std::string> filters)
+{
+    modelFilters = std::move(filters);
+}
 
 ChooserResult ConsoleFileChooser(ChooserKind, const char* prompt, char* buffer)
 {

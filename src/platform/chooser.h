@@ -16,6 +16,10 @@ constexpr int kChooserBufferSize = kMaxPath;
 using FileChooser = ChooserResult (*)(ChooserKind kind, const char* prompt, char* buffer);
 extern FileChooser fileChooser;
 
+// The filters zenity's open dialogs offer for models ("--file-filter=NAME
+// PATTERNS"), set by whoever knows the formats; the skins' filter follows.
+void SetModelFileFilters(std::vector<std::string> filters);
+
 // zenity when it is installed and a display is set, else the console.
 ChooserResult SystemFileChooser(ChooserKind kind, const char* prompt, char* buffer);
 // Prints the prompt and reads one line; an empty line or end of input

@@ -5,25 +5,22 @@
 #include <algorithm>
 #include <vector>
 
-#include "formats/md2.h"
-#include "formats/md3.h"
-#include "formats/mdl.h"
-#include "geometry/normals.h"
+#include "geometry/pose.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
-#include "render/decode.h"
 #include "render/frame_arrays.h"
-#include "render/interpolate.h"
 #include "render/remesh.h"
 #include "state/viewer_state.h"
 
+namespace {
+
+// One decoded vertex per frame vertex, reused between draws.
 std::vector<DecodedVertex>& DecodedVertices()
 {
     static std::vector<DecodedVertex> decoded;
     return decoded;
 }
 
-namespace {
 
 // The geometry a display list is compiled from; let go of when a remeshed draw made it large.
 FrameGeometry scratch;
@@ -85,172 +82,34 @@ void RemeshTriangles(const FrameLayout& layout, bool texCoords, FrameGeometry& o
     RemeshEmitInto(nullptr);
 }
 
-const std::shared_ptr<const FrameLayout>& LayoutOf(std::shared_ptr<const FrameLayout>& cached,
-                                                   std::shared_ptr<const FrameLayout> (*build)(const Md2File&),
-                                                   const Md2File& file)
-{
-    if (!cached)
-        cached = build(file);
-    return cached;
-}
-
-std::vector<uint32_t> CornersOf(const Md2File& file, int) { return TriangleCorners(file); }
-std::vector<uint32_t> CornersOf(const MdlFile& file, int) { return TriangleCorners(file); }
-std::vector<uint32_t> CornersOf(const Md3File& file, int part) { return TriangleCorners(file.surfaces[part]); }
-
-// The normals of each window frame: the vertices' own, or, for a frame whose
-// file gives none, its own triangles' (kept with the model for the next draws).
-template <typename Record, typename Vertex>
-void WindowNormals(ModelObject* model, const Record& file, int part, const int window[4],
-                   const Vertex* const frames[4], int numVerts, const float scales[4][3],
-                   const float translates[4][3], FrameNormals<Vertex> out[4])
-{
-    int keys[4];
-    for (int k = 0; k < 4; ++k)
-        keys[k] = window[k] + 65536 * part;
-    for (int k = 0; k < 4; ++k) {
-        out[k] = {frames[k], nullptr};
-        if (!FrameLacksNormals(frames[k], numVerts))
-            continue;
-        if (!model->computedNormals)
-            model->computedNormals = std::make_shared<ComputedNormals>();
-        ComputedNormals& kept = *model->computedNormals;
-        if (kept.corners.size() <= static_cast<size_t>(part))
-            kept.corners.resize(part + 1);
-        if (kept.corners[part].empty())
-            kept.corners[part] = CornersOf(file, part);
-        if ((out[k].computed = KeptNormals(kept, keys[k])))
-            continue;
-        std::vector<float> positions(3 * static_cast<size_t>(numVerts));
-        for (int v = 0; v < numVerts; ++v)
-            for (int a = 0; a < 3; ++a)
-                positions[3 * v + a] = scales[k][a] * Coordinate(frames[k][v], a) + translates[k][a];
-        std::vector<float>& normals = KeepNormals(kept, keys[k], keys);
-        normals.resize(positions.size());
-        NormalsFromTriangles(positions.data(), numVerts, kept.corners[part], normals.data());
-        out[k].computed = normals.data();
-    }
-}
-
-// The window decoded, then laid out (or remeshed) into out; the same
-// scale and translate for every frame (MDL, MD3).
-template <typename Record, typename Vertex>
-void BuildFromWindow(ModelObject* model, const Record& file, int part, const Vertex* const frames[4], int numVerts,
-                     const float scale[3], const float translate[3], const std::shared_ptr<const FrameLayout>& layout,
-                     float fraction, FrameGeometry& out, FrameGeometry* kept)
-{
-    int window[4];
-    WindowFrames(model, window);
-    bool normals = viewer.lightingEnabled || viewer.remeshing;
-    FrameNormals<Vertex> normalFrames[4] = {};
-    if (normals) {
-        float scales[4][3], translates[4][3];
-        for (int k = 0; k < 4; ++k)
-            for (int a = 0; a < 3; ++a)
-                scales[k][a] = scale[a], translates[k][a] = translate[a];
-        WindowNormals(model, file, part, window, frames, numVerts, scales, translates, normalFrames);
-    }
-    DecodeVertices(viewer.interpolationMethod, frames, normalFrames, numVerts, scale, translate, fraction, normals,
-                   kept);
-    if (viewer.remeshing)
-        return RemeshTriangles(*layout, model->texturing, out);
-    out.layout = layout;
-    FillArrays(out, normals, model->texturing);
-}
-
-// kept, when given, is the model's own arrays, which keep decoding work between draws.
-void BuildMd2Geometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
-{
-    if (fraction > 1.0f)
-        fraction = 1.0f;
-    const Md2File& file = *Md2Data(model);
-    int window[4];
-    WindowFrames(model, window);
-    Md2FrameHeader headers[4];
-    const PackedVertex* frames[4];
-    for (int k = 0; k < 4; ++k) {
-        headers[k] = Md2FrameHeaderAt(file, window[k]);
-        frames[k] = Md2FrameVertices(file, window[k]);
-    }
-    float scale[3], translate[3];
-    for (int a = 0; a < 3; ++a) {
-        float s[4] = {headers[0].scale[a], headers[1].scale[a], headers[2].scale[a], headers[3].scale[a]};
-        float t[4] = {headers[0].translate[a], headers[1].translate[a], headers[2].translate[a],
-                      headers[3].translate[a]};
-        scale[a] = Interpolate(s, fraction, viewer.interpolationMethod);
-        translate[a] = Interpolate(t, fraction, viewer.interpolationMethod);
-    }
-    // A model whose file has no usable GL commands is drawn from its triangles.
-    bool glCommands = viewer.useGlCommands && !file.glCommands.empty();
-    bool remesh = !glCommands && viewer.remeshing;
-    bool normals = viewer.lightingEnabled || remesh;
-    FrameNormals<PackedVertex> normalFrames[4] = {};
-    if (normals) {
-        float scales[4][3], translates[4][3];
-        for (int k = 0; k < 4; ++k)
-            for (int a = 0; a < 3; ++a)
-                scales[k][a] = headers[k].scale[a], translates[k][a] = headers[k].translate[a];
-        WindowNormals(model, file, 0, window, frames, file.header.numXyz, scales, translates, normalFrames);
-    }
-    DecodeVertices(viewer.interpolationMethod, frames, normalFrames, file.header.numXyz, scale, translate, fraction,
-                   normals, kept);
-    const std::shared_ptr<const FrameLayout>& layout =
-        glCommands ? LayoutOf(model->commandLayout, Md2CommandLayout, file)
-                   : LayoutOf(model->triangleLayout, Md2TriangleLayout, file);
-    if (remesh)
-        return RemeshTriangles(*layout, model->texturing, out);
-    out.layout = layout;
-    FillArrays(out, normals, model->texturing);
-}
-
-void BuildMdlGeometry(ModelObject* model, float fraction, FrameGeometry& out, FrameGeometry* kept)
-{
-    const MdlFile& file = *MdlData(model);
-    int window[4];
-    WindowFrames(model, window);
-    const PackedVertex* frames[4];
-    for (int k = 0; k < 4; ++k)
-        frames[k] = MdlFrameVertices(file, window[k]);
-    if (!model->triangleLayout)
-        model->triangleLayout = MdlTriangleLayout(file);
-    BuildFromWindow(model, file, 0, frames, file.header.numVerts, file.header.scale, file.header.translate,
-                    model->triangleLayout, std::min(fraction, 1.0f), out, kept);
-}
-
-// MD3 coordinates are in 1/64 units.
-void BuildMd3Geometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept)
-{
-    const Md3File& file = *Md3Data(model);
-    if (file.surfaces.empty()) {
-        out = FrameGeometry();
-        return;
-    }
-    const Md3Surface& surface = file.surfaces[part];
-    int window[4];
-    WindowFrames(model, window);
-    const Md3Vertex* frames[4];
-    for (int k = 0; k < 4; ++k)
-        frames[k] = Md3FrameVertices(surface, window[k]);
-    if (model->surfaceLayouts.size() != file.surfaces.size())
-        model->surfaceLayouts.resize(file.surfaces.size());
-    if (!model->surfaceLayouts[part])
-        model->surfaceLayouts[part] = Md3SurfaceLayout(surface);
-    const float scale[3] = {1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, translate[3] = {0, 0, 0};
-    BuildFromWindow(model, file, part, frames, surface.numVertices, scale, translate, model->surfaceLayouts[part],
-                    std::min(fraction, 1.0f), out, kept);
-}
-
-// Builds one part of the model's geometry; false for a model of no known type.
+// Builds one part of the model's geometry at the fraction, decoded (or
+// posed) once, then laid out or remeshed; false for a model with no drawn
+// form. kept, when given, is the model's own arrays, which keep decoding
+// work between draws.
 bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept)
 {
-    if (model->modelType == kModelMdl && MdlData(model))
-        BuildMdlGeometry(model, fraction, out, kept);
-    else if (model->modelType == kModelMd2 && Md2Data(model))
-        BuildMd2Geometry(model, fraction, out, kept);
-    else if (model->modelType == kModelMd3 && Md3Data(model))
-        BuildMd3Geometry(model, part, fraction, out, kept);
-    else
+    const DrawnModel* drawn = model->drawn.get();
+    if (!drawn)
         return false;
+    if (part >= static_cast<int>(drawn->parts.size())) {
+        out = FrameGeometry();  // a model of no parts draws nothing
+        return true;
+    }
+    const DrawnPart& drawnPart = drawn->parts[part];
+    int window[4];
+    WindowFrames(model, window);
+    bool commands = viewer.useGlCommands && drawnPart.commands;
+    bool remesh = !commands && viewer.remeshing;
+    bool normals = viewer.lightingEnabled || remesh;
+    PosePart(drawnPart, part, window, fraction, viewer.interpolationMethod, normals, model->computedNormals,
+             kept ? &kept->pose : nullptr, DecodedVertices());
+    const std::shared_ptr<const FrameLayout>& layout = commands ? drawnPart.commands : drawnPart.triangles;
+    if (remesh) {
+        RemeshTriangles(*layout, model->texturing, out);
+        return true;
+    }
+    out.layout = layout;
+    FillArrays(out, normals, model->texturing);
     return true;
 }
 
@@ -275,9 +134,10 @@ uint32_t PartTexture(const ModelObject* model, int part)
     if (!model->texturing || skin < 0 || skin >= model->numSkins)
         return 0;
     const SkinInfo& info = model->skins[skin];
-    if (model->modelType != kModelMd3)
+    int slot = part < static_cast<int>(model->drawn->parts.size()) ? model->drawn->parts[part].skinSlot : part;
+    if (slot < 0)
         return info.textureId;
-    return part < static_cast<int>(info.partTextures.size()) ? info.partTextures[part] : 0;
+    return slot < static_cast<int>(info.partTextures.size()) ? info.partTextures[slot] : 0;
 }
 
 }  // namespace
@@ -287,16 +147,13 @@ int WindowFrame(const ModelObject* model, int frame)
     return frame >= 0 && frame < model->numFrames ? frame : 0;
 }
 
-void DrawMD2Frame(ModelObject* model, float fraction)
+void DrawModelFrame(ModelObject* model, int part, float fraction)
 {
-    BuildMd2Geometry(model, fraction, scratch, nullptr);
-    DrawAndRelease(scratch, "DrawMD2Frame()");
-}
-
-void DrawMDLFrame(ModelObject* model, float fraction)
-{
-    BuildMdlGeometry(model, fraction, scratch, nullptr);
-    DrawAndRelease(scratch, "DrawMDLFrame()");
+    if (!BuildGeometry(model, part, fraction, scratch, nullptr)) {
+        ReportError("UpdateModelDisplayList: invalid model type");
+        return;
+    }
+    DrawAndRelease(scratch, model->drawn->drawName.c_str());
 }
 
 void UpdateModelDisplayList(ModelObject* model, float fraction)
@@ -305,15 +162,7 @@ void UpdateModelDisplayList(ModelObject* model, float fraction)
     model->shownFraction = fraction;
     for (int part = 0; part < PartCount(model); ++part) {
         glNewList(model->displayList + part, GL_COMPILE);
-        if (model->modelType == kModelMdl && MdlData(model))
-            DrawMDLFrame(model, fraction);
-        else if (model->modelType == kModelMd2 && Md2Data(model))
-            DrawMD2Frame(model, fraction);
-        else if (model->modelType == kModelMd3 && Md3Data(model)) {
-            BuildMd3Geometry(model, part, fraction, scratch, nullptr);
-            DrawAndRelease(scratch, "DrawMD3Frame()");
-        } else
-            ReportError("UpdateModelDisplayList: invalid model type");
+        DrawModelFrame(model, part, fraction);
         glEndList();
     }
 }
@@ -427,6 +276,12 @@ void ToggleDepthBuffer(float)
         glEnable(GL_DEPTH_TEST);
     else
         glDisable(GL_DEPTH_TEST);
+}
+
+void ToggleInterpolationMethod(float)
+{
+    viewer.interpolationMethod = viewer.interpolationMethod >= kInterpCubic ? 0 : viewer.interpolationMethod + 1;
+    UpdateAllDisplayLists();
 }
 
 void ToggleGlCommands(float)

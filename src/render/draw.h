@@ -17,8 +17,9 @@ void DrawModelGeometry(const ModelObject* model);
 // The bounds of the frame the model shows (its window at fraction 0, not
 // remeshed), in the model's own OpenGL axes; false when it has no vertices.
 bool ModelFrameBounds(ModelObject* model, float min[3], float max[3]);
-void DrawMD2Frame(ModelObject* model, float fraction);
-void DrawMDLFrame(ModelObject* model, float fraction);
+// Sends one part of the model's frame window at fraction (cut to 1) into
+// the list being compiled, or draws it at once.
+void DrawModelFrame(ModelObject* model, int part, float fraction);
 
 // The window frame the drawing reads for a window field: an index outside
 // the model's frames reads frame 0.
@@ -29,3 +30,4 @@ void ToggleTexturing(float unused = 0.0f);
 void ToggleRenderMode(float unused = 0.0f);
 void ToggleDepthBuffer(float unused = 0.0f);
 void ToggleGlCommands(float unused = 0.0f);
+void ToggleInterpolationMethod(float unused = 0.0f);

@@ -3,9 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "formats/frame_types.h"
 #include "geometry/frame_layout.h"
-#include "render/interpolate.h"
+#include "geometry/pose.h"
 
 // One frame ready for the GL, in flat arrays: positions and normals of the
 // layout's array vertices in OpenGL's axes; or, for remeshed geometry (no
@@ -18,11 +17,8 @@ struct FrameGeometry {
     std::vector<float> interleaved;
     bool sendNormals = false;
     bool sendTexCoords = false;
-    // The cubic terms of every value of the window these arrays were last
-    // decoded from: kept while the window stays and only t moves.
-    std::vector<CubicTerms> cubicTerms;
-    const void* cubicWindow[4] = {};
-    bool cubicNormals = false;
+    // The window these arrays were last decoded from, kept while only t moves.
+    PoseCache pose;
 };
 
 // Sends the geometry through client arrays: into the display list being

@@ -6,8 +6,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "formats/md2.h"
-#include "formats/mdl.h"
 #include "platform/error_log.h"
 #include "render/draw.h"
 #include "render/frame_arrays.h"
@@ -267,17 +265,17 @@ void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth)
 
 namespace {
 
-// Triangles that go through the remesher: every MDL triangle, and MD2
-// triangles unless the model is drawn from its GL commands.
+// Triangles that go through the remesher: those of every part but the
+// ones drawn from their GL commands.
 int64_t RemeshedTriangles()
 {
     int64_t total = 0;
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
-        if (const MdlFile* mdl = MdlData(model))
-            total += static_cast<int64_t>(mdl->triangles.size());
-        else if (const Md2File* md2 = Md2Data(model))
-            if (!viewer.useGlCommands || md2->glCommands.empty())
-                total += static_cast<int64_t>(md2->triangles.size());
+        if (!model->drawn)
+            continue;
+        for (const DrawnPart& part : model->drawn->parts)
+            if (!viewer.useGlCommands || !part.commands)
+                total += static_cast<int64_t>(part.corners.size() / 3);
     }
     return total;
 }

@@ -7,7 +7,7 @@
 
 #include "maths/placement.h"
 #include "render/draw.h"
-#include "render/interpolate.h"
+#include "geometry/interpolate.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -19,7 +19,7 @@ void Identity(float matrix[16])
 }
 
 // Blends one value of the window's four tags.
-float Blend(const Md3Tag* tags[4], const float* (*field)(const Md3Tag*), int index, float t)
+float Blend(const TagPlace* tags[4], const float* (*field)(const TagPlace*), int index, float t)
 {
     float p[4];
     for (int k = 0; k < 4; ++k)
@@ -27,8 +27,8 @@ float Blend(const Md3Tag* tags[4], const float* (*field)(const Md3Tag*), int ind
     return Interpolate(p, t, viewer.interpolationMethod);
 }
 
-const float* Origin(const Md3Tag* tag) { return tag->origin; }
-const float* Axes(const Md3Tag* tag) { return &tag->axis[0][0]; }
+const float* Origin(const TagPlace* tag) { return tag->origin; }
+const float* Axes(const TagPlace* tag) { return &tag->axis[0][0]; }
 
 // Blended axes are no longer unit or square; made so again, the first kept.
 void Orthonormalize(float axis[3][3])
@@ -44,13 +44,12 @@ void Orthonormalize(float axis[3][3])
 void TagMatrix(const ModelObject* model, const std::string& name, float matrix[16])
 {
     Identity(matrix);
-    const Md3File* file = Md3Data(model);
-    if (!file)
+    if (!model->drawn)
         return;
-    const Md3Tag* tags[4];
+    const TagPlace* tags[4];
     const int window[4] = {model->prevPrevFrame, model->prevFrame, model->currentFrame, model->nextFrame};
     for (int k = 0; k < 4; ++k)
-        if (!(tags[k] = FindMd3Tag(*file, WindowFrame(model, window[k]), name)))
+        if (!(tags[k] = FindTag(*model->drawn, WindowFrame(model, window[k]), name)))
             return;
     float t = std::min(model->shownFraction, 1.0f), origin[3], axis[3][3];
     for (int i = 0; i < 3; ++i)

@@ -2,7 +2,7 @@
 
 #include "model/model.h"
 
-// The named tag of an MD3 model where it was last drawn: its window's tags
+// The named tag of a model where it was last drawn: its window's tags
 // blended by the viewer's interpolation at the fraction shown, the axes made
 // orthonormal again, as a column-major matrix in OpenGL's axes. The identity
 // when the model has no such tag.

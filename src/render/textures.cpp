@@ -91,11 +91,11 @@ bool MakeSkinTextures(ModelObject* model)
     }
     for (int i = 0; i < model->numSkins; ++i) {
         SkinInfo& skin = model->skins[i];
-        if (model->modelType != kModelMd3) {
+        if (skin.partPictures.empty()) {
             skin.textureId = i < static_cast<int>(textures.size()) ? textures[i] : 0;
             continue;
         }
-        // An MD3 skin set: the surfaces share the pictures it names.
+        // A skin set: the parts share the pictures it names.
         skin.partTextures.clear();
         for (int32_t picture : skin.partPictures)
             skin.partTextures.push_back(picture >= 0 && picture < static_cast<int>(textures.size()) ? textures[picture]

@@ -29,7 +29,7 @@ void ReleaseFailedModel(std::unique_ptr<ModelObject>& model)
 // frame's display list. False after a report and the model's release.
 bool PrepareForDrawing(std::unique_ptr<ModelObject>& model)
 {
-    std::string tag = model->modelType == kModelMdl ? "InitMdlObject" : "InitMd2Object";
+    const std::string& tag = model->drawn->loaderName;
     CheckGLError((tag + "() before reading skins").c_str());
     if (!MakeSkinTextures(model.get())) {
         ReportError("%s: Couldn't read skin", tag.c_str());
@@ -59,18 +59,7 @@ void ReleaseModelData(ModelObject* model)
     if (!model->frameNames)
         ReportError("The model had no frame names to free!");
     model->frameNames.reset();
-    if (std::holds_alternative<std::monostate>(model->fileData)) {
-        ReportError("The model had no MDL file data to free!");
-    } else if (model->modelType == kModelMdl && MdlData(model)) {
-        if (!MdlData(model)->file.empty())
-            ReportError("Warning: the MDL file for the model being removed may still be open");
-    } else if (model->modelType == kModelMd2 && Md2Data(model)) {
-        if (!Md2Data(model)->file.empty())
-            ReportError("Warning: the MD2 file for the model being removed may still be open");
-    } else if (model->modelType != kModelMd3) {
-        ReportError("RemoveModel: Invalid model type");
-    }
-    model->fileData = std::monostate();
+    FreeModelFile(model);
     if (!model->customFrames)
         ReportError("The model had no custom frame space allocated to free!");
     model->customFrames.reset();
@@ -82,13 +71,13 @@ std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
     char chosen[kMaxPath];
     if (path && !PathFits("AddModel", path))
         return nullptr;
-    if (!path && !GetFileOpenName("Name of model (.mdl, .md2 or .md3): ", chosen))
+    if (!path && !GetFileOpenName(("Name of model (" + ModelExtensionsText() + "): ").c_str(), chosen))
         return nullptr;
     std::string whole = path ? path : chosen;
     if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
         return nullptr;
     if (!IsModelFileName(whole)) {
-        ReportError("AddModel: %s", kNotAModel);
+        ReportError("AddModel: %s", NotAModelText().c_str());
         return nullptr;
     }
     std::unique_ptr<ModelObject> model = LoadModelFile("AddModel", whole.c_str());

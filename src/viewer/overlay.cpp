@@ -66,8 +66,8 @@ void DrawModelLines(const ModelObject* model, int w)
     if (model->numSkins > 1)
         DrawBitmapText(10, 35, GLUT_BITMAP_9_BY_15, "skin: %.64s", model->skins[model->currentSkin].name);
     int picture = 0;
-    if (const MdlFile* mdl = MdlData(model))
-        if (const MdlFrameGroup* group = MdlFrameGroupOf(*mdl, model->currentFrame, &picture))
+    if (model->drawn)
+        if (const FrameGroup* group = FrameGroupOf(*model->drawn, model->currentFrame, &picture))
             DrawBitmapText(10, 50, GLUT_BITMAP_9_BY_15, "%s", FrameGroupLine(*group, picture).c_str());
     if (model->animMethod != 3)
         return;
@@ -83,7 +83,7 @@ void DrawModelLines(const ModelObject* model, int w)
 
 }  // namespace
 
-std::string FrameGroupLine(const MdlFrameGroup& group, int picture)
+std::string FrameGroupLine(const FrameGroup& group, int picture)
 {
     char text[64];
     snprintf(text, sizeof text, "frame group %d, picture %d of %d; intervals:", group.entry, picture + 1,

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "formats/mdl.h"
+#include "geometry/drawn_model.h"
 
 // printf-style bitmap text at (x, y), the baseline at y, y counted down
 // from the window's top edge. At most 255 characters are drawn.
@@ -10,7 +10,7 @@ void DrawBitmapText(float x, float y, void* font, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 // The status line of a frame that came from a frame group: the group, the
 // picture and the group's intervals, the picture's own in brackets.
-std::string FrameGroupLine(const MdlFrameGroup& group, int picture);
+std::string FrameGroupLine(const FrameGroup& group, int picture);
 
 void DrawHelp();
 void DrawStatusLines();

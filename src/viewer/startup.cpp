@@ -9,7 +9,9 @@
 #include "commands/dispatch.h"
 #include "commands/menus.h"
 #include "lighting/lights.h"
+#include "model/model_formats.h"
 #include "model/palettes.h"
+#include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/quit_signals.h"
 #include "render/textures.h"
@@ -72,6 +74,7 @@ int RunViewer(int argc, char** argv)
     SeedRandom();
     glutInit(&argc, argv);
     InitDefaults();
+    SetModelFileFilters(ModelFileFilters());
     LoadMDLPalette();
     LoadMD2Palette();
     InitWindow();

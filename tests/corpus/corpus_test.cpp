@@ -42,10 +42,8 @@ void Exercise(const std::string& path, const std::string& extraSkin, Tally& tall
         tally.textured += model->hasSkins;  // a skin found
         tally.dropped += reports.find("GL commands dropped") != std::string::npos;
         tally.flat += model->computedNormals != nullptr;  // lit by normals from its triangles
-        if (const Md2File* md2 = Md2Data(model))
-            tally.withCommands += !md2->glCommands.empty();
-        if (const MdlFile* mdl = MdlData(model))
-            tally.withGroups += !mdl->frameGroups.empty();
+        tally.withCommands += !model->drawn->parts.empty() && model->drawn->parts[0].commands;
+        tally.withGroups += !model->drawn->frameGroups.empty();
         AddSkin(extraSkin.c_str());
         RemoveSkin();
         viewer.interpolationMethod = 2;

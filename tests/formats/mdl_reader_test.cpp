@@ -97,7 +97,7 @@ TEST(MdlReader, EveryPictureOfAFrameGroupIsAFrameOfItsOwn)
         EXPECT_EQ(picture, 1);
         EXPECT_EQ(group->intervals, (std::vector<float>{0.1f, 0.25f, 0.5f}));
         EXPECT_EQ(MdlFrameGroupOf(*p.file, at == 0 ? 3 : 0, &picture), nullptr);
-        EXPECT_EQ(FrameGroupLine(*group, 2), "frame group " + std::to_string(at) +
+        EXPECT_EQ(FrameGroupLine({group->entry, group->firstFrame, group->intervals}, 2), "frame group " + std::to_string(at) +
                                                  ", picture 3 of 3; intervals: 0.10 0.25 [0.50]");
     }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "model/model_formats.h"
 #include "platform/chooser.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
@@ -85,6 +86,7 @@ TEST_F(Chooser, ZenityIsCalledWithoutAShellAndItsAnswerTaken)
     setenv("DISPLAY", ":0", 1);
 
     char buffer[kChooserBufferSize];
+    SetModelFileFilters(ModelFileFilters());  // as the viewer's start-up does
     ASSERT_EQ(SystemFileChooser(ChooserKind::kOpen, "Name of skin (.pcx): ; rm -rf x", buffer),
               ChooserResult::kChosen);
     EXPECT_STREQ(buffer, "/chosen/model file.md2");

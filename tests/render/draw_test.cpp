@@ -93,7 +93,7 @@ TEST_F(Drawing, TrianglesAndGlCommandsSendFileAxesAsYZX)
         ExpectVertexOfFrame(polygons[0][k], k, 0);
     ExpectVertexOfFrame(polygons[1][2], 3, 0);
     viewer.useGlCommands = true;
-    std::vector<FeedbackPolygon> fans = CaptureDrawing([model] { DrawMD2Frame(model, 0.0f); });
+    std::vector<FeedbackPolygon> fans = CaptureDrawing([model] { DrawModelFrame(model, 0, 0.0f); });
     ASSERT_EQ(fans.size(), 2u);
     ExpectVertexOfFrame(fans[1][1], 2, 0);
 }
@@ -181,7 +181,7 @@ TEST_F(Drawing, RemeshingSplitsEachTriangleIntoFourPerLevel)
     // With GL commands on, MD2 models are drawn whole while MDL models are split.
     ModelObject* md2 = Load(TinyMd2());
     viewer.remeshThreshold = 1;
-    EXPECT_EQ(CaptureDrawing([md2] { DrawMD2Frame(md2, 0.0f); }).size(), 2u);
+    EXPECT_EQ(CaptureDrawing([md2] { DrawModelFrame(md2, 0, 0.0f); }).size(), 2u);
     // An MD2 without usable GL commands is drawn from its triangles: split too.
     for (std::vector<int32_t> commands : {std::vector<int32_t>{}, std::vector<int32_t>{0}}) {
         writers::Md2Model bare = TinyMd2();

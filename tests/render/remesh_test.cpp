@@ -72,3 +72,18 @@ TEST_F(ViewerTest, ThresholdStaysWhereARebuildWouldDrawTooMuch)
     ToggleRemeshing();
     EXPECT_FALSE(viewer.remeshing);
 }
+
+// An MD3's surfaces are remeshed, so their triangles count towards the bound.
+TEST_F(ViewerTest, ThresholdCountsQuakeThreeSurfaces)
+{
+    writers::Md3Model md3;
+    md3.frameNames = {"a"};
+    md3.surfaces = {TinySurface("one", 1), TinySurface("two", 1)};  // four triangles: 4 ^ 10 of them is too many
+    ASSERT_NE(AddModel(dir.Write("a.md3", writers::WriteMd3(md3)).c_str()), nullptr);
+    ErrorCapture errors;
+    viewer.remeshing = true;
+    ChangeRemeshThreshold(8);  // from 1
+    ChangeRemeshThreshold(1);
+    EXPECT_EQ(viewer.remeshThreshold, 9);
+    EXPECT_TRUE(errors.Has("ChangeRemeshThreshold: a threshold of 10 would draw more than 4000000 triangles"));
+}

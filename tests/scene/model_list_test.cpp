@@ -100,3 +100,25 @@ TEST_F(ModelList, PathsUpToTheSystemLimitLoadAndLongerOnesAreRefused)
     EXPECT_TRUE(errors.Has("AddSkin: the path is 4101 characters long, past the system's limit of 4095"));
     EXPECT_EQ(viewer.currentModel->numSkins, 1);
 }
+
+// A load names itself by its format in its GL checks, MD3 included.
+TEST_F(ModelList, EveryFormatsLoadNamesItsOwnReader)
+{
+    writers::Md3Model md3;
+    md3.frameNames = {"a"};
+    md3.surfaces.push_back(TinySurface("quad", 1));
+    const struct {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        const char* loader;
+    } files[] = {{"a.md2", writers::WriteMd2(TinyMd2()), "InitMd2Object"},
+                 {"a.mdl", writers::WriteMdl(TinyMdl()), "InitMdlObject"},
+                 {"a.md3", writers::WriteMd3(md3), "InitMd3Object"}};
+    for (const auto& file : files) {
+        ErrorCapture errors;
+        glEnable(GL_TEXTURE_1D + 0x1000);  // an error left pending before the skins are read
+        ASSERT_NE(AddModel(dir.Write(file.name, file.bytes).c_str()), nullptr);
+        EXPECT_TRUE(errors.Has(std::string("OpenGL error detected in ") + file.loader + "() before reading skins"))
+            << errors.Text();
+    }
+}

@@ -32,7 +32,7 @@ std::array<float, 3> Placed(const ModelObject* model, const float point[3])
 ModelObject* Part(const char* surface)
 {
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
-        if (Md3Data(model) && Md3Data(model)->surfaces[0].name == surface)
+        if (!model->drawn->parts.empty() && model->drawn->parts[0].name == surface)
             return model;
     return nullptr;
 }

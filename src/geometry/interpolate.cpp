@@ -1,8 +1,6 @@
-#include "render/interpolate.h"
+#include "geometry/interpolate.h"
 
 #include "platform/error_log.h"
-#include "render/draw.h"
-#include "state/viewer_state.h"
 
 namespace {
 
@@ -24,20 +22,14 @@ InterpolationWeights WeightsFor(float t)
 float Interpolate(const float p[4], float t, uint8_t method)
 {
     switch (method) {
-    case kInterpNone:
+    case 0:
         return p[2];
-    case kInterpLinear:
+    case 1:
         return InterpolateLinear(p[2], p[3], InterpolationWeights{t, 0.0, 0.0});
-    case kInterpCubic:
+    case 2:
         return InterpolateCubic(p[0], p[1], p[2], p[3], WeightsFor(t));
     default:
         ReportError("Invalid interpolation method");
         return 0.0f;
     }
-}
-
-void ToggleInterpolationMethod(float)
-{
-    viewer.interpolationMethod = viewer.interpolationMethod >= kInterpCubic ? 0 : viewer.interpolationMethod + 1;
-    UpdateAllDisplayLists();
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "render/interpolate.h"
+#include "geometry/interpolate.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
 

@@ -44,6 +44,3 @@ inline float InterpolateCubic(float p0, float p1, float p2, float p3, const Inte
 {
     return EvaluateCubic(CubicTermsOf(p0, p1, p2, p3), w);
 }
-
-// Command handler.
-void ToggleInterpolationMethod(float unused = 0.0f);

@@ -1,4 +1,4 @@
-#include "geometry/frame_layout.h"
+#include "model/layouts.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -120,4 +120,24 @@ std::shared_ptr<const FrameLayout> Md3SurfaceLayout(const Md3Surface& surface)
     layout->texCoords = surface.texCoords;
     layout->indices = surface.triangles;
     return layout;
+}
+
+std::vector<uint32_t> TriangleCorners(const Md2File& file)
+{
+    std::vector<uint32_t> corners;
+    corners.reserve(3 * file.triangles.size());
+    for (const Md2Triangle& tri : file.triangles)
+        for (int16_t index : tri.vertexIndex)
+            corners.push_back(static_cast<uint16_t>(index));
+    return corners;
+}
+
+std::vector<uint32_t> TriangleCorners(const MdlFile& file)
+{
+    std::vector<uint32_t> corners;
+    corners.reserve(3 * file.triangles.size());
+    for (const MdlTriangle& tri : file.triangles)
+        for (int32_t index : tri.vertexIndex)
+            corners.push_back(static_cast<uint32_t>(index));
+    return corners;
 }
