@@ -4,6 +4,7 @@
 
 #include "formats/md2.h"
 #include "model/model_formats.h"
+#include "model/model_records.h"
 #include "render/draw.h"
 #include "state/viewer_state.h"
 

@@ -4,6 +4,7 @@
 
 #include "formats/md3.h"
 #include "model/model_formats.h"
+#include "model/model_records.h"
 #include "render/draw.h"
 #include "render/tags.h"
 #include "state/viewer_state.h"
