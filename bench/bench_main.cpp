@@ -28,6 +28,8 @@
 #include "render/remesh.h"
 #include "scene/browse.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
+#include "view/framing.h"
 #include "state/viewer_state.h"
 #include "support/corpus_files.h"
 #include "view/projection.h"
@@ -448,6 +450,89 @@ void BM_WritePng(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(pixels.size()));
 }
 BENCHMARK(BM_WritePng)->Unit(benchmark::kMillisecond);
+
+
+// Quake III shaders against one texture a surface: OpenArena's Sarge whole,
+// copied into a game of its own whose scripts give every one of its images
+// a shader of one or two stages (arg 1, 2; 0: none, the images alone), and
+// OpenArena's quad damage item as the game draws it (two environment-mapped
+// stages) or with its first stage's picture alone. Frames drawn a second.
+std::string SargeGame(int stages)
+{
+    namespace fs = std::filesystem;
+    fs::path game = fs::temp_directory_path() / ("tarnivel-bench-game-" + std::to_string(stages)) / "baseoa";
+    std::string pak = CorpusFolder(TARNIVEL_CORPUS_DEFAULT) + "/openarena/baseoa/pak0.pk3";
+    if (!fs::exists(pak))
+        return std::string();
+    fs::create_directories(game / "scripts");
+    std::error_code error;
+    fs::create_symlink(pak, game / "pak0.pk3", error);  // the game's own archive, scripts beside it
+    std::string folder = (game / "pak0.pk3").string() + "/models/players/sarge/", script, text;
+    for (const char* part : {"lower", "upper", "head"}) {
+        std::vector<uint8_t> bytes;
+        if (ReadGameFile(folder + part + "_default.skin", bytes, text) != GameFileResult::kOk)
+            return std::string();
+        std::string skin(bytes.begin(), bytes.end());
+        for (size_t at = skin.find(','); at != std::string::npos && stages > 0; at = skin.find(',', at + 1)) {
+            std::string image = skin.substr(at + 1, skin.find_first_of("\r\n", at) - at - 1);
+            if (image.size() < 5)
+                continue;
+            script += image.substr(0, image.size() - 4) + "\n{\n{\nmap " + image + "\nrgbGen lightingDiffuse\n}\n";
+            if (stages > 1)
+                script += "{\nmap " + image + "\nblendFunc add\ntcMod scroll 0.5 0\n}\n";
+            script += "}\n";
+        }
+    }
+    FILE* out = fopen((game / "scripts" / "bench.shader").c_str(), "w");
+    fputs(script.c_str(), out);
+    fclose(out);
+    return folder;
+}
+
+void DrawFrames(benchmark::State& state)
+{
+    for (auto _ : state) {
+        DrawSceneFrame();
+        glFinish();
+    }
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_ShadedPlayer(benchmark::State& state)
+{
+    OpenWindow();
+    std::string folder = SargeGame(static_cast<int>(state.range(0)));
+    if (folder.empty())
+        return state.SkipWithError("no OpenArena corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    ModelObject* legs = AddQ3Player(folder);
+    if (!legs)
+        return state.SkipWithError("sarge did not load");
+    viewer.lightingEnabled = true;
+    FrameModel(legs, 0.8f);
+    DrawFrames(state);
+    ReleaseAllModels();
+}
+BENCHMARK(BM_ShadedPlayer)->Arg(0)->Arg(1)->Arg(2)->ArgName("stages")->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+void BM_ShadedItem(benchmark::State& state)
+{
+    OpenWindow();
+    std::string item = CorpusFolder(TARNIVEL_CORPUS_DEFAULT) + "/openarena/baseoa/pak0.pk3/models/powerups/instant/quad.md3";
+    QuietReports quiet;
+    ModelObject* model = AddModel(item.c_str());
+    if (!model)
+        return state.SkipWithError("no OpenArena corpus: run tests/corpus/fetch-corpus.sh");
+    if (state.range(0) == 0)
+        for (int skin = 0; skin < model->numSkins; ++skin)
+            model->skins[skin].partShaders.clear();  // each surface its first stage's picture, lit
+    viewer.lightingEnabled = true;
+    FrameModel(model, 0.8f);
+    DrawFrames(state);
+    ReleaseAllModels();
+}
+BENCHMARK(BM_ShadedItem)->Arg(0)->Arg(1)->ArgName("shaders")->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 

@@ -44,6 +44,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < 25; ++i)
         config += std::to_string(i) + " 2 1 15\t// comment\n";
     put("md3_text", "animation.cfg", std::vector<uint8_t>(config.begin(), config.end()));
+    std::string script = SampleShaderScript();
+    put("shader", "sample.shader", std::vector<uint8_t>(script.begin(), script.end()));
     put("pcx", "256.pcx", TestPcx(16, 12));
     put("pcx", "16.pcx", TestPcx(9, 5, false));
     put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));

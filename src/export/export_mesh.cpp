@@ -125,5 +125,21 @@ bool SkinPng(const RgbImage& picture, std::string& png)
 {
     if (!picture.png.empty() && PngPixelsOnly(picture.png, png))
         return true;
-    return EncodePng(picture.rgb.data(), picture.width, picture.height, 3, png);
+    if (picture.alpha.empty())
+        return EncodePng(picture.rgb.data(), picture.width, picture.height, 3, png);
+    std::vector<uint8_t> rgba(4 * picture.alpha.size());
+    for (size_t i = 0; i < picture.alpha.size(); ++i) {
+        std::copy(&picture.rgb[3 * i], &picture.rgb[3 * i] + 3, &rgba[4 * i]);
+        rgba[4 * i + 3] = picture.alpha[i];
+    }
+    return EncodePng(rgba.data(), picture.width, picture.height, 4, png);
+}
+
+int PartShaderIndex(const ModelObject& model, int skin, int part)
+{
+    if (skin < 0 || skin >= model.numSkins)
+        return -1;
+    int slot = model.drawn->parts[part].skinSlot;
+    const std::vector<int32_t>& shaders = model.skins[skin].partShaders;
+    return slot >= 0 && slot < static_cast<int>(shaders.size()) ? shaders[slot] : -1;
 }

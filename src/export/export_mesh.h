@@ -34,6 +34,8 @@ void ExportFrame(const ModelObject& model, const ExportMesh& mesh, int part, int
 
 // The picture (an index into skinPictures) a part wears in a skin, or -1.
 int PartPicture(const ModelObject& model, int skin, int part);
+// The shader (an index into the model's shaders) a part wears in a skin, or -1.
+int PartShaderIndex(const ModelObject& model, int skin, int part);
 
 // The frame's name as stored, up to its NUL.
 std::string FrameNameOf(const ModelObject& model, int frame);
@@ -52,5 +54,5 @@ std::vector<FrameSequence> FrameSequences(const ModelObject& model, const Export
 std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, double fps);
 
 // A skin as the bytes of a PNG file: a PNG skin's own pixels, any other
-// encoded. Drawn opaque, a PNG's alpha shows nothing the viewer does not.
+// encoded, with the alpha a shader's picture keeps.
 bool SkinPng(const RgbImage& picture, std::string& png);

@@ -8,6 +8,7 @@
 
 #include "export/export_mesh.h"
 #include "export/export_model.h"
+#include "export/shader_materials.h"
 #include "formats/png_writer.h"
 #include "platform/atomic_file.h"
 
@@ -191,24 +192,42 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportM
         material.pbrMetallicRoughness.metallicFactor = 0.0;
         gltf.materials.push_back(material);
     }
+    auto shaderOf = [&](int skin, size_t part) { return PartShaderIndex(model, skin, mesh.parts[part].part); };
     bool bare = model.numSkins == 0;  // a part some skin gives no picture
     for (int skin = 0; skin < model.numSkins; ++skin)
         for (size_t part = 0; part < primitives.size(); ++part)
-            bare = bare || PartPicture(model, skin, mesh.parts[part].part) < 0;
+            bare = bare || (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) < 0);
     if (bare) {
         tinygltf::Material plain;
         plain.name = "plain";
         plain.pbrMetallicRoughness.metallicFactor = 0.0;
         gltf.materials.push_back(plain);
     }
+    // A material for each shader a part wears, after the pictures' own.
+    std::map<int, int> shaderMaterials;
+    bool transform = false;
+    for (int skin = 0; skin < model.numSkins; ++skin) {
+        for (size_t part = 0; part < primitives.size(); ++part) {
+            int shader = shaderOf(skin, part);
+            if (shader < 0 || shaderMaterials.count(shader))
+                continue;
+            shaderMaterials[shader] = static_cast<int>(gltf.materials.size());
+            gltf.materials.push_back(ShaderMaterial(model.shaders[shader], transform));
+        }
+    }
+    if (transform)
+        gltf.extensionsUsed.push_back("KHR_texture_transform");
     auto materialOf = [&](int skin, size_t part) {
+        int shader = shaderOf(skin, part);
+        if (shader >= 0)
+            return shaderMaterials[shader];
         int picture = PartPicture(model, skin, mesh.parts[part].part);
         return picture >= 0 ? picture : pictures;
     };
     // Materials take the name of the first skin that shows them.
     for (int skin = model.numSkins - 1; skin >= 0; --skin)
         for (size_t part = 0; part < primitives.size(); ++part)
-            if (PartPicture(model, skin, mesh.parts[part].part) >= 0)
+            if (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) >= 0)
                 gltf.materials[materialOf(skin, part)].name =
                     SkinName(model, skin) + (primitives.size() > 1 ? "_" + std::to_string(part) : "");
     for (size_t part = 0; part < primitives.size(); ++part)

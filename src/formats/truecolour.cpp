@@ -55,16 +55,18 @@ uint16_t Le16(const uint8_t* p)
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
-// Copies one TGA pixel (B G R [A]) to R G B.
-void PutTgaPixel(const uint8_t* source, uint8_t* out)
+// Copies one TGA pixel (B G R [A]) to R G B and, when asked, its alpha.
+void PutTgaPixel(const uint8_t* source, uint8_t* out, uint8_t* alpha)
 {
     out[0] = source[2];
     out[1] = source[1];
     out[2] = source[0];
+    if (alpha)
+        *alpha = source[3];
 }
 
 bool ReadTgaPixels(const uint8_t* data, size_t size, bool runLength, int bytesPerPixel,
-                   std::vector<uint8_t>& rgb)
+                   std::vector<uint8_t>& rgb, std::vector<uint8_t>& alpha)
 {
     size_t pixels = rgb.size() / 3, done = 0, at = 0;
     while (done < pixels) {
@@ -83,7 +85,8 @@ bool ReadTgaPixels(const uint8_t* data, size_t size, bool runLength, int bytesPe
         if (needed > size - at)
             return false;
         for (size_t i = 0; i < count; ++i)
-            PutTgaPixel(data + at + (run ? 0 : i * bytesPerPixel), &rgb[3 * (done + i)]);
+            PutTgaPixel(data + at + (run ? 0 : i * bytesPerPixel), &rgb[3 * (done + i)],
+                        alpha.empty() ? nullptr : &alpha[done + i]);
         at += needed;
         done += count;
     }
@@ -102,7 +105,7 @@ bool IsTrueColourExtension(const char* extension)
     return false;
 }
 
-bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image)
+bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
 {
     png_image png = {};
     png.version = PNG_IMAGE_VERSION;
@@ -112,13 +115,25 @@ bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image)
         png_image_free(&png);
         return false;
     }
-    png.format = PNG_FORMAT_RGB;
+    bool withAlpha = alpha && (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    png.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     image.width = static_cast<int>(png.width);
     image.height = static_cast<int>(png.height);
-    image.rgb.resize(PNG_IMAGE_SIZE(png));
-    if (!png_image_finish_read(&png, nullptr, image.rgb.data(), 0, nullptr)) {
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr)) {
         png_image_free(&png);
         return false;
+    }
+    if (!withAlpha) {
+        image.rgb = std::move(pixels);
+        return true;
+    }
+    size_t count = static_cast<size_t>(image.width) * image.height;
+    image.rgb.resize(3 * count);
+    image.alpha.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        std::copy(&pixels[4 * i], &pixels[4 * i] + 3, &image.rgb[3 * i]);
+        image.alpha[i] = pixels[4 * i + 3];
     }
     return true;
 }
@@ -138,7 +153,7 @@ bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image)
     return ok;
 }
 
-bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image)
+bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
 {
     if (size < 18)
         return false;
@@ -155,29 +170,32 @@ bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image)
     image.width = width;
     image.height = height;
     image.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-    if (!ReadTgaPixels(bytes + offset, size - offset, imageType == 10, depth / 8, image.rgb))
+    image.alpha.assign(alpha && depth == 32 ? static_cast<size_t>(width) * height : 0, 255);
+    if (!ReadTgaPixels(bytes + offset, size - offset, imageType == 10, depth / 8, image.rgb, image.alpha))
         return false;
     if (!topFirst) {
-        size_t rowBytes = static_cast<size_t>(width) * 3;
-        for (int r = 0; r < height / 2; ++r)
-            std::swap_ranges(image.rgb.begin() + r * rowBytes, image.rgb.begin() + (r + 1) * rowBytes,
-                             image.rgb.begin() + (height - 1 - r) * rowBytes);
+        for (std::vector<uint8_t>* plane : {&image.rgb, &image.alpha}) {
+            size_t rowBytes = plane->size() / height;
+            for (int r = 0; r < height / 2 && rowBytes; ++r)
+                std::swap_ranges(plane->begin() + r * rowBytes, plane->begin() + (r + 1) * rowBytes,
+                                 plane->begin() + (height - 1 - r) * rowBytes);
+        }
     }
     return true;
 }
 
-bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image)
+bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image, bool alpha)
 {
     if (!extension)
         return false;
     if (strcasecmp(extension, "png") == 0) {
-        if (!DecodePng(bytes, size, image))
+        if (!DecodePng(bytes, size, image, alpha))
             return false;
         image.png.assign(bytes, bytes + size);
         return true;
     }
     if (strcasecmp(extension, "tga") == 0)
-        return DecodeTga(bytes, size, image);
+        return DecodeTga(bytes, size, image, alpha);
     if (strcasecmp(extension, "jpg") == 0 || strcasecmp(extension, "jpeg") == 0)
         return DecodeJpeg(bytes, size, image);
     return false;

@@ -9,6 +9,7 @@ struct RgbImage {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgb;
+    std::vector<uint8_t> alpha;  // one a pixel when asked for and the file has an alpha channel, else empty
     std::vector<uint8_t> png;  // a PNG file's own bytes, for writers to keep rather than encode again
 };
 
@@ -18,9 +19,12 @@ constexpr int kMaxTrueColourSide = 8192;
 // png, tga, jpg and jpeg, in any case.
 bool IsTrueColourExtension(const char* extension);
 
-bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image);
+// With alpha, a file's alpha channel is kept beside its colours (as they
+// are, not laid over black as a picture without alpha shows them).
+bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha = false);
 bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image);
 // Uncompressed and run-length, 24 and 32 bits.
-bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image);
+bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha = false);
 // By extension.
-bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image);
+bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image,
+                      bool alpha = false);

@@ -13,12 +13,11 @@
 #include "geometry/normals.h"
 #include "model/format_loads.h"
 #include "model/layouts.h"
+#include "model/surface_looks.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
 namespace {
-
-const std::vector<std::string> kQuake3Bases = {"baseq3", "baseoa"};
 
 // The name with another extension; a dot in a folder name is no extension.
 std::string Stem(const std::string& name)
@@ -26,70 +25,6 @@ std::string Stem(const std::string& name)
     size_t dot = name.rfind('.'), slash = name.rfind('/');
     return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? name.substr(0, dot) : name;
 }
-
-// As the engines look: .tga, then .jpg, whatever the name's own extension;
-// PNG too. Along the game's search path, then beside the model.
-std::string FindImage(const std::string& shader, const std::string& modelPath)
-{
-    std::string name = shader;
-    std::replace(name.begin(), name.end(), '\\', '/');
-    if (name.empty())
-        return std::string();
-    std::vector<std::string> candidates;
-    for (const char* extension : {".tga", ".jpg", ".png"})
-        candidates.push_back(Stem(name) + extension);
-    std::vector<std::string> places = GameSearchPlaces(modelPath, kQuake3Bases, name);
-    for (const std::string& candidate : candidates) {
-        std::string found = FindInPlaces(places, candidate);
-        if (!found.empty())
-            return found;
-    }
-    for (const std::string& candidate : candidates) {
-        std::string found = FindGameFile(DirectoryOf(modelPath) + FileNameOf(candidate));
-        if (!found.empty())
-            return found;
-    }
-    return std::string();
-}
-
-// The pictures of one model, each image read once.
-class Pictures {
-public:
-    Pictures(ModelObject* model, const std::string& modelPath) : model_(model), modelPath_(modelPath) {}
-
-    // The picture of a shader or image name; -1, reported once, when there is none.
-    int32_t Of(const std::string& shader)
-    {
-        if (shader.empty())
-            return -1;
-        auto known = byName_.find(shader);
-        if (known != byName_.end())
-            return known->second;
-        int32_t index = Read(shader);
-        byName_[shader] = index;
-        return index;
-    }
-
-private:
-    int32_t Read(const std::string& shader)
-    {
-        std::string path = FindImage(shader, modelPath_);
-        std::vector<uint8_t> bytes;
-        std::string error;
-        RgbImage image;
-        if (path.empty() || ReadGameFile(path, bytes, error) != GameFileResult::kOk ||
-            !DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path.c_str()), image)) {
-            ReportError("InitMd3Object: no image for \"%s\" (.tga, .jpg or .png) of \"%s\"; it is drawn untextured",
-                        shader.c_str(), modelPath_.c_str());
-            return -1;
-        }
-        model_->skinPictures.push_back(std::move(image));
-        return static_cast<int32_t>(model_->skinPictures.size() - 1);
-    }
-    ModelObject* model_;
-    std::string modelPath_;
-    std::map<std::string, int32_t> byName_;
-};
 
 }  // namespace
 
@@ -120,9 +55,16 @@ SkinInfo& NewSkinSet(ModelObject* model, const std::string& name)
     return skin;
 }
 
+// A surface's look in a skin set: its picture, and its shader when it has one.
+void AddLook(SkinInfo& skin, const SurfaceLook& look)
+{
+    skin.partPictures.push_back(look.picture);
+    skin.partShaders.push_back(look.shader);
+}
+
 // One skin set a .skin file gives; false (after a report) when it cannot be read.
 bool ReadSkinSet(ModelObject* model, const Md3File& file, const std::string& name, const std::string& path,
-                 Pictures& pictures)
+                 SurfaceLooks& looks)
 {
     std::vector<uint8_t> bytes;
     std::vector<SkinFileEntry> entries;
@@ -137,11 +79,11 @@ bool ReadSkinSet(ModelObject* model, const Md3File& file, const std::string& nam
     }
     SkinInfo& skin = NewSkinSet(model, name);
     for (const Md3Surface& surface : file.surfaces) {
-        int32_t picture = -1;
+        SurfaceLook look;
         for (const SkinFileEntry& entry : entries)
             if (strcasecmp(entry.surface.c_str(), surface.name.c_str()) == 0)
-                picture = pictures.Of(entry.image);
-        skin.partPictures.push_back(picture);
+                look = looks.Of(entry.image);
+        AddLook(skin, look);
     }
     return true;
 }
@@ -168,17 +110,17 @@ std::unique_ptr<ModelObject> InitMd3Object(const char* path)
                std::min(file->frames[f].name.size(), sizeof model->frameNames[f].text));
     model->maxSkins = kMaxSkins;
     model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    Pictures pictures(model.get(), path);
+    SurfaceLooks looks(model.get(), path, "InitMd3Object");
     for (const auto& set : Md3SkinFiles(path))
         if (model->numSkins < kMaxSkins)
-            ReadSkinSet(model.get(), *file, set.first, set.second, pictures);
+            ReadSkinSet(model.get(), *file, set.first, set.second, looks);
     if (model->numSkins == 0) {
-        // No skin files: each surface wears its first shader's image.
+        // No skin files: each surface wears its first shader.
         SkinInfo& skin = NewSkinSet(model.get(), "shaders");
         for (const Md3Surface& surface : file->surfaces)
-            skin.partPictures.push_back(surface.shaders.empty() ? -1 : pictures.Of(surface.shaders[0]));
+            AddLook(skin, surface.shaders.empty() ? SurfaceLook{} : looks.Of(surface.shaders[0]));
     }
-    model->hasSkins = model->texturing = !model->skinPictures.empty();
+    model->hasSkins = model->texturing = !model->skinPictures.empty() || !model->shaders.empty();
     model->drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model->fileData = std::move(file);
     InitCommonModelFields(model.get());
@@ -222,6 +164,32 @@ DrawnModel ConvertRecord(const Md3File& file)
     return drawn;
 }
 
+namespace {
+
+// What each surface wears in the model's first skin set: its .skin file's
+// name, else its own shader name.
+std::vector<std::string> FirstSetNames(const Md3File& file, const std::string& path)
+{
+    std::vector<SkinFileEntry> entries;
+    std::vector<std::pair<std::string, std::string>> sets = Md3SkinFiles(path);
+    std::vector<uint8_t> bytes;
+    std::string error;
+    Reports quiet;
+    bool skinned = !sets.empty() && ReadGameFile(sets[0].second, bytes, error) == GameFileResult::kOk &&
+                   ReadSkinFile(std::string(bytes.begin(), bytes.end()), entries, quiet);
+    std::vector<std::string> names;
+    for (const Md3Surface& surface : file.surfaces) {
+        std::string name = skinned || surface.shaders.empty() ? std::string() : surface.shaders[0];
+        for (const SkinFileEntry& entry : entries)
+            if (strcasecmp(entry.surface.c_str(), surface.name.c_str()) == 0)
+                name = entry.image;
+        names.push_back(name);
+    }
+    return names;
+}
+
+}  // namespace
+
 bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                  Reports& reports)
 {
@@ -237,5 +205,8 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
         tags += (tags.empty() ? "" : ",") + file->tags[t].name;
     summary.columns.push_back(std::to_string(file->surfaces.size()) + " surfaces " + surfaces);
     summary.columns.push_back(std::to_string(file->numTags) + " tags " + tags);
+    LookCounts looks = CountLooks(FirstSetNames(*file, path), path);
+    summary.columns.push_back(std::to_string(looks.shaders) + " from shaders, " + std::to_string(looks.images) +
+                              " from images, " + std::to_string(looks.none) + " untextured");
     return true;
 }

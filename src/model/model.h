@@ -15,6 +15,26 @@
 
 enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2, kModelMd3 = 3 };
 
+struct ShaderScript;
+struct ShaderStage;
+
+// One pass of a surface's shader: its script stage, and the stage's images
+// as the model's pictures (indices into skinPictures; -1 is the white image),
+// one or animMap's in turn.
+struct ShaderPass {
+    const ShaderStage* stage;
+    std::vector<int32_t> pictures;
+};
+
+// A surface's look made from a shader script: the passes drawn one after
+// the other (stages without an image left out).
+struct ModelShader {
+    std::shared_ptr<const ShaderScript> script;
+    std::vector<ShaderPass> passes;
+    float sort = 3;        // the script's, or what its first stage makes it: opaque ones are drawn first
+    bool perVertex = false;  // stages or deforms worked out vertex by vertex at each draw
+};
+
 // The readers' records; only the model's own code looks inside them.
 struct MdlFile;
 struct Md2File;
@@ -32,6 +52,9 @@ struct SkinInfo {
     // none); empty when the skin is one picture, textureId.
     std::vector<int32_t> partPictures;
     std::vector<uint32_t> partTextures;
+    // Each part's shader by its skin slot (an index into the model's shaders),
+    // -1 where the part wears its picture alone, lit (or nothing).
+    std::vector<int32_t> partShaders;
 };
 
 struct ModelObject {
@@ -50,6 +73,11 @@ struct ModelObject {
     // A loaded model's skins as pictures, one per skin, until whoever draws
     // it makes them into textures.
     std::vector<RgbImage> skinPictures;
+    // The shaders its surfaces wear, and every picture's texture (with its
+    // alpha, for the shaders' passes), made with the skins' and kept till
+    // the model goes.
+    std::vector<ModelShader> shaders;
+    std::vector<uint32_t> pictureTextures;
     int32_t currentSkin = 0;
     int32_t animatedSkin = -1;  // the current skin group's picture due on the running clock
     char autoSkinName[kMaxPath] = {};

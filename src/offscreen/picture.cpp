@@ -39,6 +39,7 @@ void SetUpViewer(const PictureRequest& request)
     viewer.fieldOfView = request.fieldOfView;
     viewer.interpolationMethod = request.interpolation;
     viewer.textureSizeLimit = request.textureSizeLimit;
+    viewer.pictureAlpha = true;
     LoadMDLPalette();
     LoadMD2Palette();
     InitGL();
@@ -78,7 +79,8 @@ bool FindFrame(const ModelObject* model, const std::string& wanted, int* frame)
 // reported while it loaded, or skins its file names that were not found.
 std::string Shortcoming(const ModelObject* model, const GatheredReports& reports)
 {
-    std::string first = reports.FirstError();
+    // The game's scripts' own faults are no shortcoming of the model.
+    std::string first = reports.FirstError("ReadShaderScript: ");
     if (!first.empty())
         return first;
     if (model->drawn && model->drawn->externalSkins > 0 && model->numSkins == 0)

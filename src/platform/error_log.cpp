@@ -1,5 +1,7 @@
 #include "platform/error_log.h"
 
+#include <cstring>
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -70,7 +72,7 @@ GatheredReports::~GatheredReports()
         fclose(file_);
 }
 
-std::string GatheredReports::FirstError() const
+std::string GatheredReports::FirstError(const char* other) const
 {
     char line[1100];
     if (file_)
@@ -80,6 +82,8 @@ std::string GatheredReports::FirstError() const
         if (text.compare(0, 7, "Error: ") != 0)
             continue;
         text.erase(0, 7);
+        if (other && text.compare(0, strlen(other), other) == 0)
+            continue;
         while (!text.empty() && text.back() == '\n')
             text.pop_back();
         return text;

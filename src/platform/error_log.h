@@ -31,8 +31,9 @@ public:
     ~GatheredReports();
     GatheredReports(const GatheredReports&) = delete;
     GatheredReports& operator=(const GatheredReports&) = delete;
-    // The first error, without its "Error: "; empty when there was none.
-    std::string FirstError() const;
+    // The first error, without its "Error: " (and not one of those reported
+    // by other); empty when there was none.
+    std::string FirstError(const char* other = nullptr) const;
 
 private:
     FILE* saved_;

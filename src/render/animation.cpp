@@ -112,6 +112,7 @@ void AdvanceModelFrame(ModelObject* model, uint32_t elapsedMs)
 
 void AnimateModel(ModelObject* model, int32_t now)
 {
+    viewer.shaderTime = now / 1000.0;
     model->animatedSkin = SkinGroupPicture(model, now / 1000.0);
     uint32_t elapsed = static_cast<uint32_t>(now) - static_cast<uint32_t>(model->lastAdvanceTime);
     float period = FramePeriod(model);

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "formats/shader_script.h"
 #include "geometry/pose.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
 #include "render/frame_arrays.h"
 #include "render/remesh.h"
+#include "render/shader_draw.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -86,7 +88,8 @@ void RemeshTriangles(const FrameLayout& layout, bool texCoords, FrameGeometry& o
 // posed) once, then laid out or remeshed; false for a model with no drawn
 // form. kept, when given, is the model's own arrays, which keep decoding
 // work between draws.
-bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept)
+bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& out, FrameGeometry* kept,
+                   bool alwaysNormals = false)
 {
     const DrawnModel* drawn = model->drawn.get();
     if (!drawn)
@@ -100,7 +103,7 @@ bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& 
     WindowFrames(model, window);
     bool commands = viewer.useGlCommands && drawnPart.commands;
     bool remesh = !commands && viewer.remeshing;
-    bool normals = viewer.lightingEnabled || remesh;
+    bool sent = viewer.lightingEnabled || remesh, normals = sent || alwaysNormals;
     PosePart(drawnPart, part, window, fraction, viewer.interpolationMethod, normals, model->computedNormals,
              kept ? &kept->pose : nullptr, DecodedVertices());
     const std::shared_ptr<const FrameLayout>& layout = commands ? drawnPart.commands : drawnPart.triangles;
@@ -110,6 +113,7 @@ bool BuildGeometry(ModelObject* model, int part, float fraction, FrameGeometry& 
     }
     out.layout = layout;
     FillArrays(out, normals, model->texturing);
+    out.sendNormals = sent;
     return true;
 }
 
@@ -140,6 +144,48 @@ uint32_t PartTexture(const ModelObject* model, int part)
     return slot < static_cast<int>(info.partTextures.size()) ? info.partTextures[slot] : 0;
 }
 
+// The arrays of the parts whose shaders work on their vertices at each
+// draw, kept beside their lists.
+void KeepVertices(ModelObject* model, float fraction)
+{
+    for (int part = 0; part < PartCount(model); ++part) {
+        if (!PartNeedsVertices(model, part))
+            continue;
+        model->frameArrays.resize(PartCount(model));
+        model->frameArrays[part] = std::make_shared<FrameGeometry>();
+        BuildGeometry(model, part, fraction, *model->frameArrays[part], nullptr, true);
+    }
+}
+
+const FrameGeometry* PartVertices(const ModelObject* model, int part)
+{
+    return part < static_cast<int>(model->frameArrays.size()) ? model->frameArrays[part].get() : nullptr;
+}
+
+// One part with its texture or its shader; what compiled it is drawn again
+// for each of a shader's passes.
+void DrawPart(const ModelObject* model, int part)
+{
+    auto geometry = [model, part] {
+        if (model->drawnFromArrays && PartVertices(model, part))
+            DrawFrameGeometry(*PartVertices(model, part));
+        else
+            glCallList(model->displayList + part);
+    };
+    const ModelShader* shader = PartShader(model, part);
+    if (shader && shader->script->noDraw)
+        return;
+    if (shader && model->texturing && viewer.renderMode == kRenderSolid)
+        return DrawShadedPart(model, *shader, geometry, PartVertices(model, part));
+    if (uint32_t texture = PartTexture(model, part)) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    geometry();
+}
+
 }  // namespace
 
 int WindowFrame(const ModelObject* model, int frame)
@@ -165,6 +211,7 @@ void UpdateModelDisplayList(ModelObject* model, float fraction)
         DrawModelFrame(model, part, fraction);
         glEndList();
     }
+    KeepVertices(model, fraction);
 }
 
 void UpdateModelFrameArrays(ModelObject* model, float fraction)
@@ -175,7 +222,7 @@ void UpdateModelFrameArrays(ModelObject* model, float fraction)
         if (!model->frameArrays[part])
             model->frameArrays[part] = std::make_shared<FrameGeometry>();
         FrameGeometry& arrays = *model->frameArrays[part];
-        if (!BuildGeometry(model, part, fraction, arrays, &arrays))
+        if (!BuildGeometry(model, part, fraction, arrays, &arrays, PartNeedsVertices(model, part)))
             return UpdateModelDisplayList(model, fraction);  // reports the invalid type
     }
     model->shownFraction = fraction;
@@ -184,18 +231,32 @@ void UpdateModelFrameArrays(ModelObject* model, float fraction)
 
 void DrawModelGeometry(const ModelObject* model)
 {
-    for (int part = 0; part < PartCount(model); ++part) {
-        if (uint32_t texture = PartTexture(model, part)) {
-            glEnable(GL_TEXTURE_2D);
-            glBindTexture(GL_TEXTURE_2D, texture);
-        } else {
-            glDisable(GL_TEXTURE_2D);
-        }
-        if (model->drawnFromArrays && part < static_cast<int>(model->frameArrays.size()))
-            DrawFrameGeometry(*model->frameArrays[part]);
-        else
-            glCallList(model->displayList + part);
-    }
+    for (int part = 0; part < PartCount(model); ++part)
+        DrawPart(model, part);
+}
+
+void DrawOpaqueParts(const ModelObject* model)
+{
+    for (int part = 0; part < PartCount(model); ++part)
+        if (PartIsOpaque(model, part))
+            DrawPart(model, part);
+}
+
+void DrawModelPart(const ModelObject* model, int part)
+{
+    DrawPart(model, part);
+}
+
+std::vector<ModelPart> BlendedParts()
+{
+    std::vector<ModelPart> parts;
+    for (const ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
+        for (int part = 0; part < PartCount(model); ++part)
+            if (!PartIsOpaque(model, part))
+                parts.push_back({model, part, PartSort(model, part)});
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const ModelPart& a, const ModelPart& b) { return a.sort < b.sort; });
+    return parts;
 }
 
 bool ModelFrameBounds(ModelObject* model, float min[3], float max[3])
@@ -229,6 +290,7 @@ void SettleStillModels()
             glEndList();
         }
         LeaveArrays(model);
+        KeepVertices(model, model->shownFraction);
     }
 }
 

@@ -23,21 +23,22 @@ void InitTextureEnvironment()
 namespace {
 
 // The image made smaller by a whole factor, each texel the mean of its block.
-std::vector<uint8_t> Reduced(const uint8_t* rgb, int width, int height, int factor, int* newWidth, int* newHeight)
+std::vector<uint8_t> Reduced(const uint8_t* pixels, int width, int height, int channels, int factor, int* newWidth,
+                             int* newHeight)
 {
     int w = *newWidth = (width + factor - 1) / factor, h = *newHeight = (height + factor - 1) / factor;
-    std::vector<uint8_t> out(static_cast<size_t>(w) * h * 3);
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h * channels);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            unsigned sum[3] = {0, 0, 0}, count = 0;
+            unsigned sum[4] = {0, 0, 0, 0}, count = 0;
             for (int dy = 0; dy < factor && y * factor + dy < height; ++dy) {
-                const uint8_t* row = rgb + (static_cast<size_t>(y * factor + dy) * width + x * factor) * 3;
+                const uint8_t* row = pixels + (static_cast<size_t>(y * factor + dy) * width + x * factor) * channels;
                 for (int dx = 0; dx < factor && x * factor + dx < width; ++dx, ++count)
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += row[3 * dx + c];
+                    for (int c = 0; c < channels; ++c)
+                        sum[c] += row[channels * dx + c];
             }
-            for (int c = 0; c < 3; ++c)
-                out[(static_cast<size_t>(y) * w + x) * 3 + c] = static_cast<uint8_t>(sum[c] / count);
+            for (int c = 0; c < channels; ++c)
+                out[(static_cast<size_t>(y) * w + x) * channels + c] = static_cast<uint8_t>(sum[c] / count);
         }
     }
     return out;
@@ -45,14 +46,16 @@ std::vector<uint8_t> Reduced(const uint8_t* rgb, int width, int height, int fact
 
 }  // namespace
 
-uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
+namespace {
+
+uint32_t CreateTexture(const uint8_t* pixels, int width, int height, int channels)
 {
     std::vector<uint8_t> reduced;
     int limit = viewer.textureSizeLimit;
     if (limit > 0 && (width > limit || height > limit)) {
         int factor = (std::max(width, height) + limit - 1) / limit;
-        reduced = Reduced(rgb, width, height, factor, &width, &height);
-        rgb = reduced.data();
+        reduced = Reduced(pixels, width, height, channels, factor, &width, &height);
+        pixels = reduced.data();
     }
     glEnable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -64,10 +67,29 @@ uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, viewer.textureFilter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, viewer.textureFilter);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, pixels);
     glDisable(GL_TEXTURE_2D);
     CheckGLError("CreateTextureFromSkin()");
     return texture;
+}
+
+}  // namespace
+
+uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height)
+{
+    return CreateTexture(rgb, width, height, 3);
+}
+
+uint32_t CreateTextureFromImage(const RgbImage& image)
+{
+    if (image.alpha.empty())
+        return CreateTexture(image.rgb.data(), image.width, image.height, 3);
+    std::vector<uint8_t> rgba(4 * image.alpha.size());
+    for (size_t i = 0; i < image.alpha.size(); ++i) {
+        std::copy(&image.rgb[3 * i], &image.rgb[3 * i] + 3, &rgba[4 * i]);
+        rgba[4 * i + 3] = image.alpha[i];
+    }
+    return CreateTexture(rgba.data(), image.width, image.height, 4);
 }
 
 uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, int width, int height,
@@ -83,9 +105,10 @@ bool MakeSkinTextures(ModelObject* model)
 {
     std::vector<RgbImage> pictures = std::move(model->skinPictures);
     model->skinPictures.clear();
-    std::vector<uint32_t> textures;
+    std::vector<uint32_t>& textures = model->pictureTextures;
+    textures.clear();
     for (const RgbImage& picture : pictures) {
-        textures.push_back(CreateTextureFromRgb(picture.rgb.data(), picture.width, picture.height));
+        textures.push_back(CreateTextureFromImage(picture));
         if (textures.back() == 0)
             return false;
     }

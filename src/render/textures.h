@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "formats/truecolour.h"
 #include "model/model.h"
 
 // Start-up: filter, environment mode, unpack alignment and environment colour.
@@ -10,6 +11,8 @@ void InitTextureEnvironment();
 // Makes a mipmapped texture from R G B pixels, row after row, with the
 // viewer's filter (and size limit, for thumbnails); 0 on failure.
 uint32_t CreateTextureFromRgb(const uint8_t* rgb, int width, int height);
+// The same from a picture, with its alpha when it has one.
+uint32_t CreateTextureFromImage(const RgbImage& image);
 // The same from palette indices; indices at or past paletteEntries come out black.
 uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, int width, int height,
                                int paletteEntries = 256);

@@ -61,20 +61,34 @@ void LoadSkin(float)
 
 namespace {
 
-// Deletes the skin's textures that no other skin of the model uses (an MD3's
-// skin sets share their pictures).
+bool UsedByShaders(const ModelObject* model, uint32_t texture)
+{
+    for (const ModelShader& shader : model->shaders)
+        for (const ShaderPass& pass : shader.passes)
+            for (int32_t picture : pass.pictures)
+                if (picture >= 0 && picture < static_cast<int>(model->pictureTextures.size()) &&
+                    model->pictureTextures[picture] == texture)
+                    return true;
+    return false;
+}
+
+// Deletes the skin's textures that no other skin of the model uses (skin
+// sets share their pictures) and no shader draws with.
 void DeleteOwnTextures(ModelObject* model, int skin)
 {
     std::vector<uint32_t> textures = model->skins[skin].partTextures;
     textures.push_back(model->skins[skin].textureId);
     for (uint32_t texture : textures) {
-        bool shared = false;
+        bool shared = UsedByShaders(model, texture);
         for (int other = 0; other < model->numSkins && !shared; ++other) {
             const std::vector<uint32_t>& parts = model->skins[other].partTextures;
             shared = other != skin && std::find(parts.begin(), parts.end(), texture) != parts.end();
         }
-        if (!shared)
-            glDeleteTextures(1, &texture);
+        if (shared)
+            continue;
+        glDeleteTextures(1, &texture);
+        // The name may be given to another texture from now on.
+        std::replace(model->pictureTextures.begin(), model->pictureTextures.end(), texture, 0u);
     }
 }
 
@@ -128,6 +142,9 @@ bool DeleteSkinTextures(ModelObject* model)
         if (!parts.empty())
             glDeleteTextures(static_cast<GLsizei>(parts.size()), parts.data());  // a name twice is ignored
     }
+    if (!model->pictureTextures.empty())
+        glDeleteTextures(static_cast<GLsizei>(model->pictureTextures.size()), model->pictureTextures.data());
+    model->pictureTextures.clear();
     model->hasSkins = model->texturing = false;
     model->numSkins = 0;
     model->currentSkin = 0;

@@ -50,6 +50,8 @@ void InitDefaults()
     viewer.farDistance = 500.0f;
     viewer.textureSizeLimit = 0;
     viewer.screenshotNumber = 0;
+    viewer.shaderTime = 0.0;
+    viewer.pictureAlpha = false;
 
     // A directory too long for the buffer is not read at all.
     char cwd[kMaxPath];

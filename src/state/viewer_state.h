@@ -67,6 +67,8 @@ struct ViewerState {
     int32_t captureFramesLeft;
     int32_t captureStepMs;
     char captureBaseName[kMaxPath];
+    double shaderTime;  // seconds on the animation clock, which shaders' stages run on
+    bool pictureAlpha;  // the frame buffer's alpha is a picture's: what the models cover
 };
 
 extern ViewerState viewer;

@@ -19,7 +19,8 @@
 
 namespace {
 
-void DrawModel(const ModelObject* model)
+// A model's opaque parts, or one part of it, where it stands and in its material.
+void DrawModel(const ModelObject* model, int part)
 {
     glPushMatrix();
     ApplyModelPlacement(model);
@@ -27,7 +28,10 @@ void DrawModel(const ModelObject* model)
         ApplyMaterial(model->materialIndex);
     else
         glColor3f(1, 1, 1);
-    DrawModelGeometry(model);  // each part with its texture
+    if (part < 0)
+        DrawOpaqueParts(model);  // each part with its texture, or its shader's passes
+    else
+        DrawModelPart(model, part);
     glPopMatrix();
 }
 
@@ -45,7 +49,9 @@ void DrawScene(float eyeOffset)
         }
     }
     for (const ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
-        DrawModel(model);
+        DrawModel(model, -1);
+    for (const ModelPart& blended : BlendedParts())
+        DrawModel(blended.model, blended.part);
     glPopMatrix();
 }
 

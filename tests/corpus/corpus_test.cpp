@@ -25,6 +25,7 @@ namespace {
 
 struct Tally {
     int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0, flat = 0;
+    int fromShaders = 0, fromImages = 0, untextured = 0;  // surfaces, in the first skin set
 };
 
 // Loads, skins, redraws every way and removes one model.
@@ -44,6 +45,12 @@ void Exercise(const std::string& path, const std::string& extraSkin, Tally& tall
         tally.flat += model->computedNormals != nullptr;  // lit by normals from its triangles
         tally.withCommands += !model->drawn->parts.empty() && model->drawn->parts[0].commands;
         tally.withGroups += !model->drawn->frameGroups.empty();
+        for (size_t part = 0; model->numSkins > 0 && part < model->drawn->parts.size(); ++part) {
+            const SkinInfo& skin = model->skins[0];
+            bool shader = part < skin.partShaders.size() && skin.partShaders[part] >= 0;
+            bool image = part < skin.partPictures.size() && skin.partPictures[part] >= 0;
+            tally.fromShaders += shader, tally.fromImages += !shader && image, tally.untextured += !shader && !image;
+        }
         AddSkin(extraSkin.c_str());
         RemoveSkin();
         viewer.interpolationMethod = 2;
@@ -117,7 +124,11 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
     printf("corpus: %zu MD3 models of OpenArena: %d loaded, %d refused; %d with their skins found; "
            "%d of %d players assembled\n",
            models.size(), tally.loaded, tally.refused, tally.textured, players, playerFolders);
+    printf("corpus: their %d surfaces: %d drawn from a shader, %d from an image, %d untextured\n",
+           tally.fromShaders + tally.fromImages + tally.untextured, tally.fromShaders, tally.fromImages,
+           tally.untextured);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_GE(tally.fromShaders + tally.fromImages, 4 * (tally.fromShaders + tally.fromImages + tally.untextured) / 5);
     EXPECT_EQ(players, playerFolders);
     EXPECT_GE(players, 2);
 }

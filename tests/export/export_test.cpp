@@ -16,6 +16,7 @@
 #include "scene/model_list.h"
 #include "support/feedback.h"
 #include "support/gl_context.h"
+#include "support/image_files.h"
 #include "support/programs.h"
 
 namespace {
@@ -159,4 +160,54 @@ TEST_F(ViewerTest, ExportsAreValidGltfAndOtherReadersReadThem)
                                "/tests/export/validate-gltf.js" + files + " 2>&1; echo status $?");
     EXPECT_EQ(Occurrences(report, ": 0 errors, 0 warnings"), 6) << report;
     EXPECT_NE(report.find("status 0"), std::string::npos) << report;
+}
+
+// A surface's material comes from its shader's first stage that adds no light.
+TEST(ShaderExport, MaterialsFollowTheShadersStages)
+{
+    TempDir dir;
+    std::vector<uint8_t> rgb(64 * 3, 100), alpha(64, 255);
+    dir.Write("game/baseq3/textures/a.tga", EncodeTga(8, 8, rgb, 32, false, alpha));
+    const std::string script =
+        "masked { cull none\n{ map textures/a.tga\nalphaFunc GE128 } }\n"
+        "blended { { map textures/a.tga\nblendFunc blend } }\n"
+        "glow { { map textures/a.tga\nblendFunc add }\n{ map textures/a.tga\nblendFunc add } }\n"
+        "scaled { { map textures/a.tga\ntcMod scale 2 3\ntcMod transform 1 0 0 1 0.5 0 } }\n"
+        "scrolled { { map textures/a.tga\ntcMod scroll 1 0 } }\n";
+    dir.Write("game/baseq3/scripts/t.shader", std::vector<uint8_t>(script.begin(), script.end()));
+    writers::Md3Model md3 = FlatQuad("masked");
+    for (const char* name : {"blended", "glow", "scaled", "scrolled"})
+        md3.surfaces.push_back(FlatQuad(name).surfaces[0]);
+    std::string path = dir.Write("game/baseq3/models/m.md3", writers::WriteMd3(md3));
+    std::unique_ptr<ModelObject> model = LoadModelFile("test", path.c_str());
+    ASSERT_NE(model, nullptr);
+    ExportRequest request;
+    request.output = dir.Path("m.glb");
+    std::string error;
+    ASSERT_TRUE(ExportModel(*model, request, error)) << error;
+    tinygltf::Model gltf;
+    tinygltf::TinyGLTF loader;
+    std::string warning;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
+    auto material = [&](int part) -> const tinygltf::Material& {
+        return gltf.materials[gltf.meshes[0].primitives[part].material];
+    };
+    EXPECT_EQ(material(0).name, "masked");
+    EXPECT_EQ(material(0).alphaMode, "MASK");
+    EXPECT_EQ(material(0).alphaCutoff, 0.5);
+    EXPECT_TRUE(material(0).doubleSided);
+    EXPECT_EQ(material(1).alphaMode, "BLEND");
+    EXPECT_FALSE(material(1).doubleSided);
+    EXPECT_GE(material(2).emissiveTexture.index, 0);
+    EXPECT_EQ(material(2).pbrMetallicRoughness.baseColorTexture.index, -1);
+    const tinygltf::Value& transform =
+        material(3).pbrMetallicRoughness.baseColorTexture.extensions.at("KHR_texture_transform");
+    EXPECT_EQ(transform.Get("scale").Get(1).GetNumberAsDouble(), 3.0);
+    EXPECT_EQ(transform.Get("offset").Get(0).GetNumberAsDouble(), 0.5);
+    EXPECT_TRUE(material(4).pbrMetallicRoughness.baseColorTexture.extensions.empty());  // it moves with time
+    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json"))
+        GTEST_SKIP() << "no gltf-validator here (tests/export/fetch-validator.sh fetches it)";
+    std::string report = RunCommand("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
+                                    "/tests/export/validate-gltf.js '" + request.output + "' 2>&1");
+    EXPECT_NE(report.find(": 0 errors, 0 warnings"), std::string::npos) << report;
 }

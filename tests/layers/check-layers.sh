@@ -13,7 +13,7 @@ declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done
 
 # The headers of formats/ that read no model file: the only ones above model/.
-not_model_readers=" animation_cfg.h frame_types.h palette.h pcx.h png_writer.h reports.h skin_file.h truecolour.h vertex_normals.h "
+not_model_readers=" animation_cfg.h frame_types.h palette.h pcx.h png_writer.h reports.h shader_script.h skin_file.h truecolour.h vertex_normals.h "
 format_words='\b(modelType|ModelType|kModel(Mdl|Md2|Md3)|(Mdl|Md2|Md3)(Data|File)|fileData)\b'
 
 faults=0

@@ -183,3 +183,22 @@ TEST_F(Offscreen, AFailedRenderWritesNothingAndSaysSoInOneLine)
           Arguments{TARNIVEL_BINARY, "--render", "out.png"}})
         EXPECT_EQ(RunWithoutDisplay(arguments, dir.path()).status, 2) << arguments[2];
 }
+
+// A shader's picture keeps in its alpha what the model covers: its holes
+// let the background through, the rest is opaque.
+TEST_F(Offscreen, ShadedSurfacesCoverWhatTheyDraw)
+{
+    std::vector<uint8_t> rgb(64 * 3, 200), alpha;
+    for (int i = 0; i < 64; ++i)
+        alpha.push_back(i % 8 < 4 ? 0 : 255);
+    dir.Write("game/baseq3/textures/holes.tga", EncodeTga(8, 8, rgb, 32, false, alpha));
+    std::string script = "quad { { map textures/holes.tga\nalphaFunc GE128 } }\n";
+    dir.Write("game/baseq3/scripts/t.shader", std::vector<uint8_t>(script.begin(), script.end()));
+    modelPath = dir.Write("game/baseq3/models/quad.md3", writers::WriteMd3(FlatQuad("quad")));
+    ASSERT_EQ(Render({"--size", "64x64"}).status, 0);
+    PngImage image;
+    ASSERT_TRUE(ReadPngFile(dir.Path("out.png"), image));
+    EXPECT_EQ(PixelAt(image, 28, 32)[3], 0);  // a hole
+    EXPECT_EQ(PixelAt(image, 36, 32)[3], 255);
+    EXPECT_EQ(PixelAt(image, 36, 32)[0], 200);
+}

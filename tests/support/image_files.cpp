@@ -88,7 +88,7 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t
 }
 
 std::vector<uint8_t> EncodeTga(int width, int height, const std::vector<uint8_t>& rgb, int bits,
-                               bool runLength)
+                               bool runLength, const std::vector<uint8_t>& alpha)
 {
     std::vector<uint8_t> out = {0, 0, uint8_t(runLength ? 10 : 2), 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width),
                                 uint8_t(width >> 8), uint8_t(height), uint8_t(height >> 8), uint8_t(bits), 0};
@@ -96,14 +96,14 @@ std::vector<uint8_t> EncodeTga(int width, int height, const std::vector<uint8_t>
         const uint8_t* row = &rgb[static_cast<size_t>(y) * width * 3];
         for (int x = 0, count = 1; x < width; x += count, count = 1) {
             // Each row opens with a raw packet, then runs of equal pixels: both kinds are read.
-            while (runLength && x > 0 && x + count < width && count < 128 &&
+            while (runLength && alpha.empty() && x > 0 && x + count < width && count < 128 &&
                    memcmp(row + 3 * x, row + 3 * (x + count), 3) == 0)
                 ++count;
             if (runLength)
                 out.push_back(static_cast<uint8_t>(x == 0 ? 0 : 0x80 | (count - 1)));
             out.insert(out.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
             if (bits == 32)
-                out.push_back(255);
+                out.push_back(alpha.empty() ? 255 : alpha[static_cast<size_t>(y) * width + x]);
         }
     }
     return out;

@@ -25,6 +25,7 @@ int CountPixels(const PngImage& image, const std::function<bool(const uint8_t*)>
 // True-colour skin fixtures from R G B pixels, top row first.
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb);
 std::vector<uint8_t> EncodeJpeg(int width, int height, const std::vector<uint8_t>& rgb);
-// 24 or 32 bits, raw or run-length, stored bottom row first as most TGAs are.
+// 24 or 32 bits, raw or run-length, stored bottom row first as most TGAs
+// are; alpha, one a pixel, for 32 bits (else opaque).
 std::vector<uint8_t> EncodeTga(int width, int height, const std::vector<uint8_t>& rgb, int bits,
-                               bool runLength);
+                               bool runLength, const std::vector<uint8_t>& alpha = {});

@@ -152,6 +152,40 @@ writers::Md3Surface TinySurface(const std::string& name, int frames, const std::
     return surface;
 }
 
+std::string SampleShaderScript()
+{
+    return
+        "// a comment\nTextures\\Base\\Glow.TGA /* across\nlines */\n{\n  qer_editorimage x.tga\n"
+        "  q3map_surfacelight 100\n  surfaceparm nodraw\n  cull twosided\n  sort additive\n"
+        "  deformVertexes wave 100 sin 0 2 0 1\n  tessSize 64\n"
+        "  { map $lightmap\n blendFunc filter }\n"
+        "  { animMap 2.5 a.tga b.tga\n blendFunc GL_ONE GL_ONE_MINUS_SRC_ALPHA\n alphaFunc GE128\n depthWrite\n"
+        "    rgbGen wave triangle 0.5 0.5 0 1\n alphaGen const 0.25\n tcGen vector ( 1 0 0 ) ( 0 1 0 )\n"
+        "    tcMod scroll 1 -2\n tcMod rotate 30 { nested block } }\n"
+        "  { clampmap \"spaced name.tga\"\n depthFunc equal\n rgbGen lightingDiffuse\n tcGen environment }\n"
+        "}\nsecond { { map c.jpg } }\n";
+}
+
+writers::Md3Model FlatQuad(const std::string& shader, bool facingAway)
+{
+    writers::Md3Model model;
+    model.frameNames = {"quad"};
+    writers::Md3Surface surface;
+    surface.name = "quad";
+    surface.shaders = {shader};
+    surface.triangles = facingAway ? std::vector<std::array<int32_t, 3>>{{0, 1, 2}, {0, 2, 3}}
+                                   : std::vector<std::array<int32_t, 3>>{{0, 2, 1}, {0, 3, 2}};
+    surface.texCoords = {{0, 1}, {1, 1}, {1, 0}, {0, 0}};
+    const int16_t y[4] = {-20, 20, 20, -20}, z[4] = {-20, -20, 20, 20};
+    std::vector<writers::Md3Vertex> vertices;
+    for (int v = 0; v < 4; ++v)  // normal (1, 0, 0): latitude 0, longitude a quarter turn
+        vertices.push_back({0, int16_t(64 * y[v]), int16_t(64 * z[v]), uint16_t(64)});
+    surface.frames = {vertices};
+    model.surfaces = {surface};
+    model.tags = {{}};
+    return model;
+}
+
 namespace {
 
 writers::Md3Model PlayerPart(const std::string& surface, int frames, const char* tag)

@@ -57,6 +57,16 @@ std::vector<uint8_t> TestPcx(int width, int height, bool palette256 = true);
 // (64 (10v + 4f), 64 Y[v], 64 Z[v]) (so (10v + 4f, Y[v], Z[v]) units) with Y
 // and Z as TinyMd2's, normal v * 257 (latitude and longitude v).
 writers::Md3Surface TinySurface(const std::string& name, int frames, const std::string& shader = "");
+// A shader script of two shaders that uses most of what a script can say:
+// comments, editor keywords, deforms, sort, cull, a lightmap stage, animMap,
+// blends, tests, colour and texture coordinate generators.
+std::string SampleShaderScript();
+
+// A flat square MD3 of one surface ("quad", wearing the shader), 40 units a
+// side in the file's y-z plane, its front to +x (where a model is seen
+// from), or away from it; texture coordinates run 0 to 1 across it.
+writers::Md3Model FlatQuad(const std::string& shader, bool facingAway = false);
+
 // A Quake III player in a folder: lower.md3 (3 frames, tag_torso at
 // (0, 0, 10 + f) turned f quarter turns about z), upper.md3 (3 frames,
 // tag_head at (0, 0, 8)), head.md3 (1 frame), their _default and _red
