@@ -112,8 +112,10 @@ std::string GameFolderOf(const std::string& modelPath, const std::string& hintFo
             continue;
         size_t end = dir.find('/', at + 1);
         std::string part = dir.substr(at + 1, end - at - 1);
+        // Quake III keeps players in models/players: that game's folder is above models.
+        bool inModels = at >= 7 && strncasecmp(dir.c_str() + at - 7, "/models", 7) == 0;
         for (const char* prefix : {"progs", "models", "players", hintFolder.c_str()})
-            if (prefix[0] && strcasecmp(part.c_str(), prefix) == 0)
+            if (prefix[0] && strcasecmp(part.c_str(), prefix) == 0 && !(inModels && strcmp(prefix, "players") == 0))
                 return dir.substr(0, at + 1);
     }
     return std::string();

@@ -12,14 +12,16 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tarnivel [MODEL...]\n"
+    "usage: tarnivel [[--weapon NAME|PATH] MODEL...]\n"
     "       tarnivel --list PATH\n"
-    "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N] [--background NAME]\n"
-    "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] MODEL\n"
-    "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N] [--fps N]\n"
-    "                [--interpolation none|linear] [--scale S] MODEL\n"
+    "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N|NAME] [--background NAME]\n"
+    "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
+    "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
+    "                [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] MODEL\n"
     "  MODEL  a .mdl, .md2 or .md3 file, a Quake III player folder, an archive (.pak, .pk3, .zip)\n"
     "         to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
+    "  --weapon NAME|PATH  a Quake III player holds the weapon: models/weapons2/NAME/NAME.md3 of its\n"
+    "               game, or a weapon's .md3; a player is exported whole, its skin set by --skin NAME\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"
     "               its path, format, frames, vertices, triangles and skins\n"
     "  --render OUT.png  draws the model with no window (no display server needed), framed from\n"

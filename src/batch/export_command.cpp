@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "export/player_export.h"
 #include "model/load.h"
+#include "model/q3_player_files.h"
 #include "model/palettes.h"
 #include "platform/error_log.h"
 
@@ -16,6 +18,22 @@ int RunExport(const ExportCommand& request)
     LoadMD2Palette();
     std::unique_ptr<ModelObject> model;
     std::string error;
+    if (IsQ3PlayerFolder(request.model)) {
+        bool written;
+        {
+            GatheredReports reports;
+            written = ExportQ3Player(request.model, request.weapon, request, error);
+            if (!written && error.empty())
+                error = reports.FirstError();
+        }
+        if (!written)
+            fprintf(stderr, "tarnivel: %s: %s\n", request.model.c_str(), error.c_str());
+        return written ? 0 : 1;
+    }
+    if (!request.weapon.empty()) {
+        fprintf(stderr, "tarnivel: %s: --weapon is held by Quake III players only\n", request.model.c_str());
+        return 1;
+    }
     {
         GatheredReports reports;
         model = LoadModelFile("tarnivel", request.model.c_str());

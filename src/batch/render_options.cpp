@@ -82,6 +82,15 @@ bool ParsePositive(const char* text, double high, double* value)
     return true;
 }
 
+// A skin by number, or a skin set by name (a player's "red").
+bool ParseSkin(const char* value, int* skin, std::string& name)
+{
+    if (isdigit(static_cast<unsigned char>(value[0])))
+        return ParseNumber(value, 0, 31, skin);
+    name = value;
+    return !name.empty();
+}
+
 // The options of --export, each with its value; false with the fault in error.
 bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error)
 {
@@ -92,7 +101,9 @@ bool ParseExportOption(const char* option, const char* value, ExportCommand& req
     else if (strcmp(option, "--frame") == 0)
         ok = value[0] != '\0', request.frame = value;
     else if (strcmp(option, "--skin") == 0)
-        ok = ParseNumber(value, 0, 31, &request.skin);
+        ok = ParseSkin(value, &request.skin, request.skinName);
+    else if (strcmp(option, "--weapon") == 0)
+        ok = value[0] != '\0', request.weapon = value;
     else if (strcmp(option, "--fps") == 0)
         ok = ParsePositive(value, 1000, &request.fps);
     else if (strcmp(option, "--interpolation") == 0) {
@@ -119,7 +130,9 @@ bool ParseOption(const char* option, const char* value, PictureRequest& request,
     else if (strcmp(option, "--frame") == 0)
         ok = value[0] != '\0', request.frame = value;
     else if (strcmp(option, "--skin") == 0)
-        ok = ParseNumber(value, 0, 31, &request.skin);
+        ok = ParseSkin(value, &request.skin, request.skinName);
+    else if (strcmp(option, "--weapon") == 0)
+        ok = value[0] != '\0', request.weapon = value;
     else if (strcmp(option, "--background") == 0)
         ok = ParseBackground(value, &request.background);
     else if (strcmp(option, "--interpolation") == 0)

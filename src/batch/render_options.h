@@ -15,6 +15,7 @@ bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::str
 //   [--fps N] [--interpolation none|linear] [--scale S]
 struct ExportCommand : ExportRequest {
     std::string model;
+    std::string weapon;  // a Quake III player's weapon
 };
 bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::string& error);
 

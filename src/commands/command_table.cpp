@@ -131,6 +131,8 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"Previous Legs Animation", 'Y', 0, ChangeLegsAnimation, -1.0f},
     {"Next Torso Animation", 'u', 0, ChangeTorsoAnimation, 1.0f},
     {"Previous Torso Animation", 'U', 0, ChangeTorsoAnimation, -1.0f},
+    {"Load Q3 Weapon", 0, 0, LoadQ3Weapon, 0.0f},
+    {"No Weapon", 0, 0, RemoveQ3Weapon, 0.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
 

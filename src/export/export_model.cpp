@@ -21,8 +21,16 @@ bool IsExportName(const std::string& path)
            strcasecmp(extension, "obj") == 0;
 }
 
-bool ExportModel(const ModelObject& model, const ExportRequest& request, std::string& error)
+bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::string& error)
 {
+    ExportRequest request = asked;
+    for (int skin = 0; !request.skinName.empty() && skin < model.numSkins; ++skin)
+        if (request.skinName == model.skins[skin].name)
+            request.skin = skin, request.skinName.clear();
+    if (!request.skinName.empty()) {
+        error = "the model has no skin \"" + request.skinName + "\"";
+        return false;
+    }
     const char* extension = ExtensionOf(request.output);
     if (request.skin >= 0 && request.skin >= model.numSkins) {
         error = "the model has no skin " + std::to_string(request.skin) + " (it has " +

@@ -11,6 +11,7 @@ struct ExportRequest {
     int lastFrame = -1;
     std::string frame;          // .obj: a frame number or name; empty: the first
     int skin = -1;              // -1: the first
+    std::string skinName;       // or a skin set by name ("red")
     double fps = 10.0;          // the viewer's clock: ten frames a second
     bool step = false;          // --interpolation none: frames held, not blended
     float scale = 0.0254f;      // metres a game unit: an inch

@@ -43,9 +43,9 @@ bool FixedTransform(const ShaderStage& stage, tinygltf::Value::Object& extension
     return true;
 }
 
-void SetTexture(tinygltf::TextureInfo& info, const ShaderPass& pass, bool& transform)
+void SetTexture(tinygltf::TextureInfo& info, const ShaderPass& pass, int firstTexture, bool& transform)
 {
-    info.index = pass.pictures.empty() ? -1 : pass.pictures[0];
+    info.index = pass.pictures.empty() || pass.pictures[0] < 0 ? -1 : firstTexture + pass.pictures[0];
     tinygltf::Value::Object extension;
     if (info.index >= 0 && FixedTransform(*pass.stage, extension)) {
         info.extensions["KHR_texture_transform"] = tinygltf::Value(extension);
@@ -55,7 +55,7 @@ void SetTexture(tinygltf::TextureInfo& info, const ShaderPass& pass, bool& trans
 
 }  // namespace
 
-tinygltf::Material ShaderMaterial(const ModelShader& shader, bool& transform)
+tinygltf::Material ShaderMaterial(const ModelShader& shader, int firstTexture, bool& transform)
 {
     tinygltf::Material material;
     material.name = shader.script->name;
@@ -71,13 +71,13 @@ tinygltf::Material ShaderMaterial(const ModelShader& shader, bool& transform)
             return material;
         material.pbrMetallicRoughness.baseColorFactor = {0, 0, 0, 1};
         material.emissiveFactor = {1, 1, 1};
-        SetTexture(material.emissiveTexture, shader.passes[0], transform);
+        SetTexture(material.emissiveTexture, shader.passes[0], firstTexture, transform);
         return material;
     }
     const ShaderStage& stage = *base->stage;
     if (stage.rgbGen == ColourGen::kConst)
         material.pbrMetallicRoughness.baseColorFactor = {stage.rgbConst[0], stage.rgbConst[1], stage.rgbConst[2], 1};
-    SetTexture(material.pbrMetallicRoughness.baseColorTexture, *base, transform);
+    SetTexture(material.pbrMetallicRoughness.baseColorTexture, *base, firstTexture, transform);
     if (stage.alphaTest == AlphaTest::kAtLeastHalf || stage.alphaTest == AlphaTest::kGreaterThanZero) {
         material.alphaMode = "MASK";
         material.alphaCutoff = stage.alphaTest == AlphaTest::kAtLeastHalf ? 0.5 : 1.0 / 255;

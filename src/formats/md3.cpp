@@ -1,5 +1,6 @@
 #include "formats/md3.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -10,9 +11,6 @@ namespace {
 constexpr int kFrameSize = 56;
 constexpr int kTagSize = 112;
 constexpr int kShaderSize = 68;
-// No real tag reaches this far, or has an axis longer than this.
-constexpr float kLargestTagOrigin = 1e6f;
-constexpr float kLargestTagAxis = 16.0f;
 
 struct Md3Header {
     int32_t ident, version;
@@ -88,16 +86,29 @@ bool ReadFrames(const std::vector<uint8_t>& bytes, const Md3Header& h, Md3File& 
     return true;
 }
 
+// The engines use any finite tag as it is (axes of any length are made
+// square and unit where it is used).
 bool TagIsSound(const Md3Tag& tag)
 {
     for (int i = 0; i < 3; ++i) {
-        if (!std::isfinite(tag.origin[i]) || std::fabs(tag.origin[i]) > kLargestTagOrigin)
+        if (!std::isfinite(tag.origin[i]))
             return false;
         for (int k = 0; k < 3; ++k)
-            if (!std::isfinite(tag.axis[i][k]) || std::fabs(tag.axis[i][k]) > kLargestTagAxis)
+            if (!std::isfinite(tag.axis[i][k]))
                 return false;
     }
     return true;
+}
+
+// The tags of the names in refused left out of every frame.
+void LeaveOutTags(Md3File& file, const std::vector<bool>& refused)
+{
+    std::vector<Md3Tag> kept;
+    for (size_t i = 0; i < file.tags.size(); ++i)
+        if (!refused[i % file.numTags])
+            kept.push_back(std::move(file.tags[i]));
+    file.numTags -= static_cast<int32_t>(std::count(refused.begin(), refused.end(), true));
+    file.tags = std::move(kept);
 }
 
 bool ReadTags(const std::vector<uint8_t>& bytes, const Md3Header& h, Md3File& file, Reports& reports)
@@ -108,6 +119,7 @@ bool ReadTags(const std::vector<uint8_t>& bytes, const Md3Header& h, Md3File& fi
     ByteReader reader{bytes.data(), bytes.size(), static_cast<size_t>(h.ofsTags)};
     file.numTags = h.numTags;
     file.tags.resize(static_cast<size_t>(count));
+    std::vector<bool> refused(h.numTags, false);
     for (size_t i = 0; i < file.tags.size(); ++i) {
         Md3Tag& tag = file.tags[i];
         char name[kMd3NameSize];
@@ -115,13 +127,15 @@ bool ReadTags(const std::vector<uint8_t>& bytes, const Md3Header& h, Md3File& fi
         tag.name = Name(name, sizeof name);
         ReadFloats(reader, tag.origin, 3);
         ReadFloats(reader, &tag.axis[0][0], 9);
-        if (!TagIsSound(tag)) {
-            AddReport(reports, "ReadMd3: tag \"%s\" of frame %zu has an origin or axis that is not a finite, "
-                               "sensible number",
+        if (!TagIsSound(tag) && !refused[i % h.numTags]) {
+            refused[i % h.numTags] = true;
+            AddReport(reports, "ReadMd3: tag \"%s\" of frame %zu has an origin or axis that is not a finite "
+                               "number; the tag is left out",
                       tag.name.c_str(), i / h.numTags);
-            return false;
         }
     }
+    if (std::find(refused.begin(), refused.end(), true) != refused.end())
+        LeaveOutTags(file, refused);
     return true;
 }
 

@@ -17,13 +17,18 @@ constexpr int kMd3HeaderSize = 108;
 constexpr int kMd3SurfaceHeaderSize = 108;
 constexpr int kMd3NameSize = 64;
 
-// The engines' own limits.
+// The engines' own limits: ioquake3's for frames, tags, surfaces and
+// shaders. A surface's vertices and triangles are bounded by DarkPlaces,
+// which sets no limit of its own (the file's size bounds them): games on it
+// ship surfaces past ioquake3's 4096 vertices and 8192 triangles.
 constexpr int32_t kMd3MaxFrames = 1024;
 constexpr int32_t kMd3MaxTags = 16;
 constexpr int32_t kMd3MaxSurfaces = 32;
 constexpr int32_t kMd3MaxShaders = 256;
-constexpr int32_t kMd3MaxVertices = 4096;
-constexpr int32_t kMd3MaxTriangles = 8192;
+constexpr int32_t kMd3MaxVertices = 1 << 20;
+constexpr int32_t kMd3MaxTriangles = 1 << 21;
+constexpr int32_t kIoquake3MaxVertices = 4096;
+constexpr int32_t kIoquake3MaxTriangles = 8192;
 
 using Md3Vertex = ShortVertex;
 
@@ -73,5 +78,6 @@ inline const Md3Vertex* Md3FrameVertices(const Md3Surface& surface, int frame)
 const Md3Tag* FindMd3Tag(const Md3File& file, int frame, const std::string& name);
 
 // Reads a whole file's bytes, checking every count, offset and size against
-// the file and the engines' limits. Null after a report naming the fault.
+// the file and the engines' limits. Null after a report naming the fault; a
+// tag with a number that is not finite is left out, with a report.
 std::unique_ptr<Md3File> ReadMd3(const std::vector<uint8_t>& bytes, Reports& reports);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "maths/placement.h"
+
 const FrameGroup* FrameGroupOf(const DrawnModel& model, int frame, int* picture)
 {
     for (const FrameGroup& group : model.frameGroups) {
@@ -49,4 +51,12 @@ int64_t TriangleCount(const DrawnModel& model)
     for (const DrawnPart& part : model.parts)
         total += static_cast<int64_t>(part.corners.size() / 3);
     return total;
+}
+
+void OrthonormalizeTag(float axis[3][3])
+{
+    VectorNormalize(axis[0]);
+    VectorCross(axis[0], axis[1], axis[2]);
+    VectorNormalize(axis[2]);
+    VectorCross(axis[2], axis[0], axis[1]);
 }

@@ -85,6 +85,10 @@ const FrameGroup* FrameGroupOf(const DrawnModel& model, int frame, int* picture)
 // the engines match them); null when the model has none.
 const TagPlace* FindTag(const DrawnModel& model, int frame, const std::string& name);
 
+// A tag's axes made unit and square again, the first kept: blended axes
+// are no longer so, and some files' are of any length.
+void OrthonormalizeTag(float axis[3][3]);
+
 // True when some frame of some part gives no normals.
 bool SomeFrameLacksNormals(const DrawnModel& model);
 int64_t VertexCount(const DrawnModel& model);

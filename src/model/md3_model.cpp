@@ -205,6 +205,13 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
         tags += (tags.empty() ? "" : ",") + file->tags[t].name;
     summary.columns.push_back(std::to_string(file->surfaces.size()) + " surfaces " + surfaces);
     summary.columns.push_back(std::to_string(file->numTags) + " tags " + tags);
+    int large = 0;
+    for (const Md3Surface& surface : file->surfaces)
+        large += surface.numVertices > kIoquake3MaxVertices ||
+                 static_cast<int>(surface.triangles.size() / 3) > kIoquake3MaxTriangles;
+    if (large)
+        summary.columns.push_back(std::to_string(large) + " surfaces past ioquake3's 4096 vertices or 8192 "
+                                  "triangles (DarkPlaces draws them)");
     LookCounts looks = CountLooks(FirstSetNames(*file, path), path);
     summary.columns.push_back(std::to_string(looks.shaders) + " from shaders, " + std::to_string(looks.images) +
                               " from images, " + std::to_string(looks.none) + " untextured");

@@ -98,6 +98,15 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std
         error = reports.FirstError();
         return nullptr;
     }
+    if (!request.weapon.empty() && !PlayerLegs(model)) {
+        error = "--weapon is held by Quake III players only";
+        return nullptr;
+    }
+    if (!request.weapon.empty() && !GiveQ3Weapon(model, request.weapon)) {
+        error = reports.FirstError();
+        return nullptr;
+    }
+    model = viewer.currentModel;
     warning = Shortcoming(model, reports);
     int frame = 0;
     if (!FindFrame(model, request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame, &frame)) {
@@ -110,6 +119,10 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std
         return nullptr;
     }
     model->currentSkin = request.skin >= 0 ? request.skin : 0;
+    if (!request.skinName.empty() && !WearSkinNamed(model, request.skinName)) {
+        error = "the model has no skin \"" + request.skinName + "\"";
+        return nullptr;
+    }
     // A player stands in its idle animation unless a frame is asked for.
     bool ownFrames = PlayerLegs(model) && request.frame.empty() && request.firstFrame < 0;
     if (!ownFrames) {

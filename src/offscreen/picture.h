@@ -12,6 +12,8 @@ struct PictureRequest {
     int height = 480;
     std::string frame;  // a frame number or name; empty: the first frame
     int skin = -1;      // -1: the first
+    std::string skinName;  // or a skin set by name ("red")
+    std::string weapon;    // a Quake III player's weapon: a name of its game's, or a path
     int background = -1;  // a BG Color index; -1: transparent
     uint8_t interpolation = 0;
     int firstFrame = -1;  // --frames A-B; -1: one picture

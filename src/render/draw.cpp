@@ -12,6 +12,7 @@
 #include "render/frame_arrays.h"
 #include "render/remesh.h"
 #include "render/shader_draw.h"
+#include "render/tags.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -251,7 +252,7 @@ std::vector<ModelPart> BlendedParts()
 {
     std::vector<ModelPart> parts;
     for (const ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
-        for (int part = 0; part < PartCount(model); ++part)
+        for (int part = 0; ModelShown(model) && part < PartCount(model); ++part)
             if (!PartIsOpaque(model, part))
                 parts.push_back({model, part, PartSort(model, part)});
     std::stable_sort(parts.begin(), parts.end(),

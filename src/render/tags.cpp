@@ -30,14 +30,6 @@ float Blend(const TagPlace* tags[4], const float* (*field)(const TagPlace*), int
 const float* Origin(const TagPlace* tag) { return tag->origin; }
 const float* Axes(const TagPlace* tag) { return &tag->axis[0][0]; }
 
-// Blended axes are no longer unit or square; made so again, the first kept.
-void Orthonormalize(float axis[3][3])
-{
-    VectorNormalize(axis[0]);
-    VectorCross(axis[0], axis[1], axis[2]);
-    VectorNormalize(axis[2]);
-    VectorCross(axis[2], axis[0], axis[1]);
-}
 
 }  // namespace
 
@@ -56,7 +48,7 @@ void TagMatrix(const ModelObject* model, const std::string& name, float matrix[1
         origin[i] = Blend(tags, Origin, i, t);
     for (int i = 0; i < 9; ++i)
         axis[i / 3][i % 3] = Blend(tags, Axes, i, t);
-    Orthonormalize(axis);
+    OrthonormalizeTag(axis);  // blended, long or short axes made unit and square
     // The file's x, y and z are OpenGL's z, x and y: the file axis j is
     // OpenGL's (j + 2) % 3.
     for (int column = 0; column < 3; ++column)
@@ -115,7 +107,7 @@ bool AssemblyBounds(ModelObject* root, float min[3], float max[3])
     bool found = false;
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
         float low[3], high[3], matrix[16];
-        if (RootModel(model) != root || !ModelFrameBounds(model, low, high))
+        if (RootModel(model) != root || !ModelShown(model) || !ModelFrameBounds(model, low, high))
             continue;
         ChainMatrix(model, matrix);
         for (int corner = 0; corner < 8; ++corner) {
@@ -130,6 +122,16 @@ bool AssemblyBounds(ModelObject* root, float min[3], float max[3])
         }
     }
     return found;
+}
+
+bool ModelShown(const ModelObject* model)
+{
+    if (model->attachTag != "tag_flash")
+        return true;
+    for (const ModelObject* part = model->attachedTo; part; part = part->attachedTo)
+        if (part->sequence >= 0 && part->sequence < static_cast<int>(part->sequences.size()))
+            return part->sequences[part->sequence].name.compare(0, 12, "TORSO_ATTACK") == 0;
+    return false;
 }
 
 const ModelObject* RootModel(const ModelObject* model)

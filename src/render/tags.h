@@ -12,6 +12,10 @@ void TagMatrix(const ModelObject* model, const std::string& name, float matrix[1
 // or for a part hanging on another model's tag, that model's place and tag.
 void ApplyModelPlacement(const ModelObject* model);
 
+// False for a weapon's flash while the torso carrying it is not attacking:
+// it shows only then.
+bool ModelShown(const ModelObject* model);
+
 // The model that carries this one, through every tag; the model itself
 // when it hangs on none.
 const ModelObject* RootModel(const ModelObject* model);

@@ -10,7 +10,10 @@
 #include "model/load.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
+#include "model/q3_player_files.h"
+#include "render/tags.h"
 #include "scene/model_list.h"
+#include "scene/q3_player.h"
 #include "state/viewer_state.h"
 #include "view/framing.h"
 
@@ -31,6 +34,59 @@ int PlaceOf(const std::vector<std::string>& files, const std::string& path)
     return -1;
 }
 
+std::string Trimmed(const std::string& folder)
+{
+    return folder.size() > 1 && folder.back() == '/' ? folder.substr(0, folder.size() - 1) : folder;
+}
+
+// What the current model is among what browsing steps through: a player its
+// folder among the player folders beside it, then the model files there;
+// any other model its file among the model files of its folder.
+struct Place {
+    std::vector<std::string> entries;
+    std::string entry;
+    std::string folder;
+};
+
+Place PlaceOfModel(const ModelObject* model)
+{
+    Place place;
+    std::string player = PlayerFolder(model);
+    if (player.empty()) {
+        place.entries = ModelFilesBeside(model->path);
+        place.entry = model->path;
+        place.folder = DirectoryOf(model->path);
+        return place;
+    }
+    place.folder = DirectoryOf(Trimmed(player));
+    place.entries = PlayerFoldersIn(place.folder);
+    std::sort(place.entries.begin(), place.entries.end(),
+              [](const std::string& a, const std::string& b) { return ByName(Trimmed(a), Trimmed(b)); });
+    const std::vector<std::string>& files = ModelFilesBeside(place.folder + "any");
+    place.entries.insert(place.entries.end(), files.begin(), files.end());
+    place.entry = player;
+    return place;
+}
+
+// The entry in place of the model: a model file where the model was, or,
+// from or to a player, the new one added and the old removed whole; its
+// placement and material kept. Null, the old left as it was, after the
+// reports of a load that fails.
+ModelObject* ReplaceWith(ModelObject* model, const std::string& entry)
+{
+    if (PlayerFolder(model).empty() && !IsQ3PlayerFolder(entry))
+        return ReplaceModel(model, entry.c_str());
+    ModelObject* old = const_cast<ModelObject*>(RootModel(model));
+    ModelObject* added = AddModelOrPlayer(entry);
+    if (!added)
+        return nullptr;
+    added->placement = old->placement;
+    added->materialIndex = old->materialIndex;
+    RemovePlayerOf(old);
+    viewer.currentModel = added;
+    return added;
+}
+
 // The current model replaced by files[at] or, going by step, the next file
 // that loads: never the current one.
 void Browse(const char* who, int (*target)(int current, int count), int step)
@@ -38,9 +94,10 @@ void Browse(const char* who, int (*target)(int current, int count), int step)
     ModelObject* model = viewer.currentModel;
     if (!model)
         return;
-    const std::vector<std::string>& files = ModelFilesBeside(model->path);
-    std::string folder = DirectoryOf(model->path);
-    int count = static_cast<int>(files.size()), current = PlaceOf(files, model->path);
+    Place place = PlaceOfModel(model);
+    const std::vector<std::string>& files = place.entries;
+    const std::string& folder = place.folder;
+    int count = static_cast<int>(files.size()), current = PlaceOf(files, place.entry);
     if (count == 0 || (count == 1 && current == 0)) {
         ReportError("%s: \"%s\" holds no other model", who, folder.c_str());
         return;
@@ -51,10 +108,11 @@ void Browse(const char* who, int (*target)(int current, int count), int step)
     for (int tries = 0; tries < count; ++tries, at = (at + step + count) % count) {
         if (at == current)
             continue;
-        if (ModelObject* next = ReplaceModel(model, files[at].c_str())) {
+        if (ModelObject* next = ReplaceWith(model, files[at])) {
             FrameModel(next, 0.8f);
             return;
         }
+        ReportError("%s: \"%s\" does not load and is passed over", who, files[at].c_str());
     }
     ReportError("%s: no other model of \"%s\" loads", who, folder.c_str());
 }
@@ -100,11 +158,11 @@ std::string WindowTitle(const ModelObject* model)
 {
     if (!model)
         return "Tarnivel";
-    std::string title = FileNameOf(model->path);
-    const std::vector<std::string>& files = ModelFilesBeside(model->path);
-    int place = PlaceOf(files, model->path);
-    if (place >= 0)
-        title += " (" + std::to_string(place + 1) + "/" + std::to_string(files.size()) + ")";
+    Place place = PlaceOfModel(model);
+    std::string title = FileNameOf(Trimmed(place.entry));
+    int at = PlaceOf(place.entries, place.entry);
+    if (at >= 0)
+        title += " (" + std::to_string(at + 1) + "/" + std::to_string(place.entries.size()) + ")";
     return title + " - Tarnivel";
 }
 

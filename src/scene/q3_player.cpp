@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "archive/game_files.h"
-#include "formats/animation_cfg.h"
 #include "model/archive_choice.h"
 #include "model/load.h"
 #include "platform/chooser.h"
@@ -16,15 +15,6 @@
 #include "state/viewer_state.h"
 
 namespace {
-
-const char* const kParts[] = {"lower.md3", "upper.md3", "head.md3", "animation.cfg"};
-
-std::string AsFolder(std::string path)
-{
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path;
-}
 
 void ShowAnimation(ModelObject* part, int index)
 {
@@ -43,79 +33,90 @@ int AnimationNamed(const ModelObject* part, const char* name)
     return 0;
 }
 
-// The animations one part plays; false after a report when one runs past its frames.
-bool GiveAnimations(ModelObject* part, const std::vector<PlayerAnimation>& all, bool (*plays)(const std::string&),
-                    const char* file)
+void Hang(ModelObject* part, ModelObject* on, const char* tag)
 {
-    for (const PlayerAnimation& animation : all) {
-        if (!plays(animation.name))
-            continue;
-        if (animation.first < 0 || animation.count < 1 || animation.first + animation.count > part->numFrames) {
-            ReportError("LoadQ3Player: %s (frames %d to %d) runs past the %d frames of %s", animation.name.c_str(),
-                        animation.first, animation.first + animation.count - 1, part->numFrames, file);
-            return false;
-        }
-        part->sequences.push_back(animation);
-    }
-    return true;
+    part->attachedTo = on;
+    part->attachTag = tag;
 }
 
-bool ReadAnimations(const std::string& folder, std::vector<PlayerAnimation>& animations)
+bool HasTag(const ModelObject* model, const char* tag)
 {
-    std::vector<uint8_t> bytes;
-    std::string error;
-    Reports reports;
-    if (ReadGameFile(folder + "animation.cfg", bytes, error) != GameFileResult::kOk) {
-        ReportError("LoadQ3Player: Couldn't open the animation file \"%sanimation.cfg\"", folder.c_str());
-        return false;
-    }
-    bool read = ReadAnimationConfig(std::string(bytes.begin(), bytes.end()), animations, reports);
-    ReportAll(reports);
-    return read;
+    return model->drawn && FindTag(*model->drawn, 0, tag);
 }
 
-void RemovePlayer(ModelObject* legs)
+ModelObject* HangingOn(const ModelObject* model, const char* tag)
 {
-    viewer.currentModel = legs;
+    for (ModelObject* part = viewer.modelList.get(); part; part = part->next.get())
+        if (part->attachedTo == model && part->attachTag == tag)
+            return part;
+    return nullptr;
+}
+
+void RemoveAndKeepCurrent(ModelObject* model, ModelObject* current)
+{
+    viewer.currentModel = model;
     RemoveModel();  // and the parts hanging on it
+    viewer.currentModel = current ? current : viewer.modelList.get();
+}
+
+// A part of the weapon beside its model, hung on the weapon's tag; left off,
+// with a report, when the weapon has no such tag.
+void AddWeaponPart(ModelObject* gun, const std::string& gunPath, const char* suffix, const char* tag)
+{
+    std::string path = WeaponPartPath(gunPath, suffix);
+    if (path.empty())
+        return;
+    if (!HasTag(gun, tag)) {
+        ReportError("LoadQ3Weapon: \"%s\" has no %s; its %s is left off", gunPath.c_str(), tag, suffix + 1);
+        return;
+    }
+    if (ModelObject* part = AddModel(path.c_str()))
+        Hang(part, gun, tag);
 }
 
 }  // namespace
 
-bool IsQ3PlayerFolder(const std::string& path)
+namespace {
+
+// One part of the player, or null after a report: the rest is drawn without it.
+ModelObject* AddPart(const std::string& folder, const char* file)
 {
-    std::string folder = AsFolder(path);
-    for (const char* part : kParts)
-        if (FindGameFile(folder + part).empty())
-            return false;
-    return true;
+    if (FindGameFile(folder + file).empty()) {
+        ReportError("LoadQ3Player: \"%s\" has no %s; the rest of the player is drawn", folder.c_str(), file);
+        return nullptr;
+    }
+    ModelObject* part = AddModel((folder + file).c_str());
+    if (!part)
+        ReportError("LoadQ3Player: %s%s does not load; the rest of the player is drawn", folder.c_str(), file);
+    return part;
 }
+
+}  // namespace
 
 ModelObject* AddQ3Player(const std::string& path)
 {
     std::string folder = AsFolder(path);
     std::vector<PlayerAnimation> animations;
-    if (!ReadAnimations(folder, animations))
+    if (!ReadPlayerAnimations(folder, animations))
         return nullptr;
-    ModelObject* legs = AddModel((folder + "lower.md3").c_str());
-    if (!legs)
-        return nullptr;
-    ModelObject* torso = AddModel((folder + "upper.md3").c_str());
-    ModelObject* head = torso ? AddModel((folder + "head.md3").c_str()) : nullptr;
-    if (torso) {
-        torso->attachedTo = legs, torso->attachTag = "tag_torso";
-        if (head)
-            head->attachedTo = torso, head->attachTag = "tag_head";
-    }
-    if (!head || !GiveAnimations(legs, animations, IsLegsAnimation, "lower.md3") ||
-        !GiveAnimations(torso, animations, IsTorsoAnimation, "upper.md3")) {
-        RemovePlayer(legs);
-        return nullptr;
-    }
-    ShowAnimation(legs, AnimationNamed(legs, "LEGS_IDLE"));
-    ShowAnimation(torso, AnimationNamed(torso, "TORSO_STAND"));
-    viewer.currentModel = legs;
-    return legs;
+    ModelObject* legs = AddPart(folder, "lower.md3");
+    ModelObject* torso = AddPart(folder, "upper.md3");
+    ModelObject* head = AddPart(folder, "head.md3");
+    if (torso && legs)
+        Hang(torso, legs, "tag_torso");
+    if (head && torso)
+        Hang(head, torso, "tag_head");
+    if (legs)
+        legs->sequences = PartAnimations(animations, true, legs->numFrames, "lower.md3");
+    if (torso)
+        torso->sequences = PartAnimations(animations, false, torso->numFrames, "upper.md3");
+    for (ModelObject* part : {legs, torso})
+        if (part && !part->sequences.empty())
+            ShowAnimation(part, AnimationNamed(part, part == legs ? "LEGS_IDLE" : "TORSO_STAND"));
+    ModelObject* root = legs ? legs : torso ? torso : head;
+    if (root)
+        viewer.currentModel = root;
+    return root;
 }
 
 ModelObject* AddModelOrPlayer(const std::string& path)
@@ -140,6 +141,56 @@ ModelObject* PlayerTorso(const ModelObject* model)
     return nullptr;
 }
 
+std::string PlayerFolder(const ModelObject* model)
+{
+    ModelObject* legs = PlayerLegs(model);
+    return legs ? DirectoryOf(legs->path) : std::string();
+}
+
+ModelObject* PlayerWeapon(const ModelObject* model)
+{
+    ModelObject* torso = PlayerTorso(model);
+    return torso ? HangingOn(torso, "tag_weapon") : nullptr;
+}
+
+void TakeQ3Weapon(ModelObject* player)
+{
+    if (ModelObject* gun = PlayerWeapon(player))
+        RemoveAndKeepCurrent(gun, PlayerLegs(player));
+}
+
+bool GiveQ3Weapon(ModelObject* player, const std::string& weapon)
+{
+    ModelObject* legs = PlayerLegs(player);
+    ModelObject* torso = PlayerTorso(player);
+    if (!legs || !torso) {
+        ReportError("LoadQ3Weapon: a weapon is held by a Quake III player, and the current model is none");
+        return false;
+    }
+    std::string path = WeaponModelPath("LoadQ3Weapon", PlayerFolder(legs), weapon);
+    if (path.empty())
+        return false;
+    TakeQ3Weapon(legs);
+    ModelObject* gun = AddModel(path.c_str());
+    if (!gun) {
+        viewer.currentModel = legs;
+        return false;
+    }
+    if (!HasTag(torso, "tag_weapon"))
+        ReportError("LoadQ3Weapon: \"%s\" has no tag_weapon; the weapon is held at the torso's origin",
+                    torso->path.c_str());
+    Hang(gun, torso, "tag_weapon");
+    AddWeaponPart(gun, path, "_barrel", "tag_barrel");
+    AddWeaponPart(gun, path, "_flash", "tag_flash");
+    viewer.currentModel = legs;
+    return true;
+}
+
+void RemovePlayerOf(ModelObject* model)
+{
+    RemoveAndKeepCurrent(const_cast<ModelObject*>(RootModel(model)), nullptr);
+}
+
 void LoadQ3Player(float)
 {
     char chosen[kChooserBufferSize];
@@ -156,6 +207,29 @@ void LoadQ3Player(float)
         return;
     }
     AddQ3Player(folder);
+}
+
+void LoadQ3Weapon(float)
+{
+    ModelObject* legs = PlayerLegs(viewer.currentModel);
+    if (!legs) {
+        ReportError("LoadQ3Weapon: a weapon is held by a Quake III player, and the current model is none");
+        return;
+    }
+    std::vector<std::string> weapons = GameWeapons(PlayerFolder(legs));
+    if (weapons.empty()) {
+        ReportError("LoadQ3Weapon: the game of \"%s\" has no models/weapons2/NAME/NAME.md3",
+                    PlayerFolder(legs).c_str());
+        return;
+    }
+    std::string chosen;
+    if (memberChooser("Weapon to hold: ", weapons, chosen) == ChooserResult::kChosen)
+        GiveQ3Weapon(legs, chosen);
+}
+
+void RemoveQ3Weapon(float)
+{
+    TakeQ3Weapon(viewer.currentModel);
 }
 
 namespace {

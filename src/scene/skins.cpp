@@ -109,14 +109,11 @@ void RemoveSkin(float)
         model->hasSkins = model->texturing = false;
 }
 
-void NextSkin(float)
+namespace {
+
+// A player's parts wear the skin set of the model's name together.
+void MatchPlayerSkins(const ModelObject* model)
 {
-    ModelObject* model = viewer.currentModel;
-    if (!model)
-        return;
-    if (++model->currentSkin >= model->numSkins)
-        model->currentSkin = 0;
-    // A player's parts wear the skin set of the same name together.
     ModelObject* legs = PlayerLegs(model);
     for (ModelObject* part = viewer.modelList.get(); legs && part; part = part->next.get()) {
         if (part == model || RootModel(part) != legs)
@@ -125,6 +122,30 @@ void NextSkin(float)
             if (strcmp(part->skins[i].name, model->skins[model->currentSkin].name) == 0)
                 part->currentSkin = i;
     }
+}
+
+}  // namespace
+
+void NextSkin(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model)
+        return;
+    if (++model->currentSkin >= model->numSkins)
+        model->currentSkin = 0;
+    MatchPlayerSkins(model);
+}
+
+bool WearSkinNamed(ModelObject* model, const std::string& name)
+{
+    for (int i = 0; i < model->numSkins; ++i) {
+        if (name != model->skins[i].name)
+            continue;
+        model->currentSkin = i;
+        MatchPlayerSkins(model);
+        return true;
+    }
+    return false;
 }
 
 namespace {

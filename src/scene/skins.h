@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "model/model.h"
 
 // Adds a skin image (asking for the file when path is null) to the current
@@ -14,3 +16,7 @@ void ClearSkinInfos(ModelObject* model);
 void LoadSkin(float unused = 0.0f);
 void RemoveSkin(float unused = 0.0f);
 void NextSkin(float unused = 0.0f);
+
+// The skin (a player's skin set, for all its parts) of that name; false when
+// the model has none such.
+bool WearSkinNamed(ModelObject* model, const std::string& name);

@@ -49,7 +49,8 @@ void DrawScene(float eyeOffset)
         }
     }
     for (const ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
-        DrawModel(model, -1);
+        if (ModelShown(model))
+            DrawModel(model, -1);
     for (const ModelPart& blended : BlendedParts())
         DrawModel(blended.model, blended.part);
     glPopMatrix();

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "model/model.h"
+#include "scene/q3_player.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -25,36 +26,40 @@ struct HelpLine {
     int y;
     const char* left;
     const char* right;
+    const char* later;  // a key added since, in a column of its own
 };
 
 const HelpLine kHelpLines[] = {
-    {50, "h - Togle Help", "d - Togle Display of status info"},
-    {75, "l - Togle Lighting", "b - Togle Texturing"},
-    {90, "s - Change Skin", "f - Togle texture Filter (nearest/linear)"},
-    {105, "w - Change rendering method (solid/wireframe/points)", nullptr},
-    {120, "b - Toggle depth buffer", nullptr},
-    {135, "m - Toggle Re-Meshing", "~ - Toggle Red-Blue Stereo Viewing"},
-    {150, "z/x - Decrease/Increase remeshing recursion depth", nullptr},
-    {175, "Space  - Start/Stop Animation", nullptr},
-    {190, "i      - Change Interpolation method (none/linear/cubic)", nullptr},
-    {205, "a      - Change Animation method (none/all/sequence/custom)", nullptr},
-    {230, "Return - Add a frame to the custom frames sequence", nullptr},
-    {245, "Delete - Delete a  frame from the custom frames sequence", nullptr},
-    {260, "r      - Generate a Random set of frames for the custom frames sequence", nullptr},
-    {275, "c      - Clear all frames in the custom frames sequence", nullptr},
-    {300, "o      - Toggle view mode", "v             - Toggle the control target"},
-    {315, "Arrows - Rotate the target", "Left Button   - Rotate the target"},
-    {330, "</>    - Target back/forward", "Middle Button - Translate the target"},
-    {345, "g      - Toggle auto-straightening of target", nullptr},
-    {360, "-/+    - Rewind/Advance a frame", nullptr},
-    {375, "j/k    - Decrease/Increase light level", nullptr},
-    {390, "[/]    - Slow down/Speed up the animation", nullptr},
-    {405, "(/)    - Decrease/Increase field of view", nullptr},
-    {420, "1/2    - Decrease/Increase rb stereo eye spacing", nullptr},
-    {435, "3/4    - Decrease/Increase rb stereo focal distance", nullptr},
-    {450, "\"      - Return animation speed to default (10fps)", nullptr},
-    {465, "Shift  - Hold down to increase magnitude of changes", nullptr},
+    {50, "h - Togle Help", "d - Togle Display of status info", nullptr},
+    {75, "l - Togle Lighting", "b - Togle Texturing", nullptr},
+    {90, "s - Change Skin", "f - Togle texture Filter (nearest/linear)", nullptr},
+    {105, "w - Change rendering method (solid/wireframe/points)", nullptr, nullptr},
+    {120, "b - Toggle depth buffer", nullptr, "n   Next Model"},
+    {135, "m - Toggle Re-Meshing", "~ - Toggle Red-Blue Stereo Viewing", nullptr},
+    {150, "z/x - Decrease/Increase remeshing recursion depth", nullptr, "q   GL Commands (MD2)"},
+    {175, "Space  - Start/Stop Animation", nullptr, "F   Frame Current Model"},
+    {190, "i      - Change Interpolation method (none/linear/cubic)", nullptr, nullptr},
+    {205, "a      - Change Animation method (none/all/sequence/custom)", nullptr, nullptr},
+    {230, "Return - Add a frame to the custom frames sequence", nullptr, "e   Export Model"},
+    {245, "Delete - Delete a  frame from the custom frames sequence", nullptr, nullptr},
+    {260, "r      - Generate a Random set of frames for the custom frames sequence", nullptr, nullptr},
+    {275, "c      - Clear all frames in the custom frames sequence", nullptr, nullptr},
+    {300, "o      - Toggle view mode", "v             - Toggle the control target", nullptr},
+    {315, "Arrows - Rotate the target", "Left Button   - Rotate the target", nullptr},
+    {330, "</>    - Target back/forward", "Middle Button - Translate the target", nullptr},
+    {345, "g      - Toggle auto-straightening of target", nullptr, "* /  Screen Shot, Capture"},
+    {360, "-/+    - Rewind/Advance a frame", nullptr, "+/_  Next/Prev Sequence"},
+    {375, "j/k    - Decrease/Increase light level", nullptr, "y/Y  Legs Animation"},
+    {390, "[/]    - Slow down/Speed up the animation", nullptr, "u/U  Torso Animation"},
+    {405, "(/)    - Decrease/Increase field of view", nullptr, "PgDn/PgUp Home/End Files"},
+    {420, "1/2    - Decrease/Increase rb stereo eye spacing", nullptr, "Esc  Quit"},
+    {435, "3/4    - Decrease/Increase rb stereo focal distance", nullptr, nullptr},
+    {450, "\"      - Return animation speed to default (10fps)", nullptr, nullptr},
+    {465, "Shift  - Hold down to increase magnitude of changes", nullptr, nullptr},
 };
+
+// Where the keys added since the first page stand: right of its longest short lines.
+constexpr int kLaterKeysX = 440;
 
 void DrawModelLines(const ModelObject* model, int w)
 {
@@ -69,6 +74,9 @@ void DrawModelLines(const ModelObject* model, int w)
     if (model->drawn)
         if (const FrameGroup* group = FrameGroupOf(*model->drawn, model->currentFrame, &picture))
             DrawBitmapText(10, 50, GLUT_BITMAP_9_BY_15, "%s", FrameGroupLine(*group, picture).c_str());
+    std::string animations = PlayerAnimationsLine(model);
+    if (!animations.empty())
+        DrawBitmapText(10, 50, GLUT_BITMAP_9_BY_15, "%s", animations.c_str());
     if (model->animMethod != 3)
         return;
     DrawBitmapText(w - 123, 25, GLUT_BITMAP_8_BY_13, "Custom Sequence:");
@@ -82,6 +90,17 @@ void DrawModelLines(const ModelObject* model, int w)
 }
 
 }  // namespace
+
+std::string PlayerAnimationsLine(const ModelObject* model)
+{
+    std::string line;
+    for (const ModelObject* part : {PlayerLegs(model), PlayerTorso(model)}) {
+        if (!part || part->sequence < 0 || part->sequence >= static_cast<int>(part->sequences.size()))
+            continue;
+        line += (line.empty() ? "" : "   ") + part->sequences[part->sequence].name;
+    }
+    return line;
+}
 
 std::string FrameGroupLine(const FrameGroup& group, int picture)
 {
@@ -125,6 +144,8 @@ void DrawHelp()
             DrawBitmapText(30, line.y, GLUT_BITMAP_8_BY_13, "%-30s %-30s", line.left, line.right);
         else
             DrawBitmapText(30, line.y, GLUT_BITMAP_8_BY_13, "%s", line.left);
+        if (line.later)
+            DrawBitmapText(kLaterKeysX, line.y, GLUT_BITMAP_8_BY_13, "%s", line.later);
     }
 }
 

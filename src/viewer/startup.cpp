@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <ctime>
 
 #include "commands/dispatch.h"
@@ -83,9 +85,18 @@ int RunViewer(int argc, char** argv)
     InitTextureEnvironment();
     CreateMenus();
     CheckGLError("main()");
-    // Model files named on the command line, the last one current.
-    for (int i = 1; i < argc; ++i)
-        AddModelOrPlayer(argv[i]);
+    // Model files named on the command line, the last one current; players
+    // after "--weapon NAME" hold that weapon.
+    std::string weapon;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--weapon") == 0 && i + 1 < argc) {
+            weapon = argv[++i];
+            continue;
+        }
+        ModelObject* model = AddModelOrPlayer(argv[i]);
+        if (model && !weapon.empty() && PlayerLegs(model))
+            GiveQ3Weapon(model, weapon);
+    }
     UpdateMaterialMenu();
     UpdateWindowTitle();
     glutMainLoop();

@@ -24,6 +24,12 @@ trap 'rm -rf "$out"' EXIT
 for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3; do
     [ -e "$place" ] && "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
 done >"$out/models"
+# Quake III players whole, a machine gun in hand.
+grep '/models/players/[^/]*/lower\.md3$' "$out/models" | sed 's|/lower\.md3$||' | while IFS= read -r player; do
+    pk3=${player%%.pk3/*}.pk3
+    unzip -l "$pk3" "${player#"$pk3"/}/animation.cfg" >/dev/null 2>&1 && echo "$player"
+done >"$out/players"
+cat "$out/players" >>"$out/models"
 total=$(wc -l <"$out/models")
 made=0 valid=0 n=0
 validate() {  # the batch written so far: validated, counted and removed
@@ -41,7 +47,9 @@ while IFS= read -r model; do
             made=$((made + 1)) && echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
         rm -f "$out/$n.png"
     else
-        "$build/tarnivel" --export "$out/$n.glb" "$model" 2>>"$out/errors" && made=$((made + 1))
+        weapon=()
+        grep -qxF "$model" "$out/players" && weapon=(--weapon machinegun)
+        "$build/tarnivel" --export "$out/$n.glb" "${weapon[@]}" "$model" 2>>"$out/errors" && made=$((made + 1))
         [ $((n % 25)) -eq 0 ] && validate
     fi
 done <"$out/models"
@@ -50,7 +58,8 @@ if [ "$mode" = thumbnails ]; then
     echo "thumbnails: $made of $total corpus models made with no X server, median ${median:-?} s per picture (256 pixels)"
 else
     validate
-    echo "exports: $valid of $total corpus models exported to .glb and valid ($made written)"
+    echo "exports: $valid of $total corpus models exported to .glb and valid ($made written;" \
+        "$(wc -l <"$out/players") of them whole players with a weapon)"
     made=$valid
 fi
 if [ "$made" -ne "$total" ] || [ "$total" -eq 0 ]; then

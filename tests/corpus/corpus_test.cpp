@@ -107,7 +107,7 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
         GTEST_SKIP() << "no OpenArena archives (openarena-data could not be downloaded here)";
     std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
     Tally tally;
-    int players = 0, playerFolders = 0;
+    int players = 0, playerFolders = 0, armed = 0;
     for (const std::string& path : models) {
         Exercise(path, skin, tally);
         std::string player = path.substr(0, path.rfind('/') + 1);
@@ -117,18 +117,20 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
         testing::internal::CaptureStdout();
         if (ModelObject* legs = AddModelOrPlayer(player)) {
             players += PlayerTorso(legs) != nullptr;
-            RemoveModel();
+            armed += GiveQ3Weapon(legs, "machinegun") && PlayerWeapon(legs) != nullptr;
+            RemovePlayerOf(legs);
         }
         testing::internal::GetCapturedStdout();
     }
     printf("corpus: %zu MD3 models of OpenArena: %d loaded, %d refused; %d with their skins found; "
-           "%d of %d players assembled\n",
-           models.size(), tally.loaded, tally.refused, tally.textured, players, playerFolders);
+           "%d of %d players assembled, %d with a machine gun in hand\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, players, playerFolders, armed);
     printf("corpus: their %d surfaces: %d drawn from a shader, %d from an image, %d untextured\n",
            tally.fromShaders + tally.fromImages + tally.untextured, tally.fromShaders, tally.fromImages,
            tally.untextured);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
     EXPECT_GE(tally.fromShaders + tally.fromImages, 4 * (tally.fromShaders + tally.fromImages + tally.untextured) / 5);
     EXPECT_EQ(players, playerFolders);
+    EXPECT_EQ(armed, playerFolders);
     EXPECT_GE(players, 2);
 }

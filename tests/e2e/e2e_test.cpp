@@ -1,13 +1,17 @@
 // The real viewer, as a person uses it: started in a folder, driven by keys
 // and the mouse under Xvfb, judged by what the screen shows and the files
 // it writes.
+#include <GL/freeglut.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include "e2e/viewer_session.h"
+#include "offscreen/egl_context.h"
 #include "support/image_files.h"
 #include "support/programs.h"
 #include "support/test_files.h"
+#include "viewer/overlay.h"
 
 namespace {
 
@@ -264,6 +268,8 @@ TEST_F(EndToEnd, PageKeysBrowseTheModelsOfAFolderAndOfAnArchiveFolder)
         EXPECT_EQ(viewer.Title(step.second), step.second) << step.first;
     }
     EXPECT_EQ(Occurrences(viewer.Output(), "OpenMdlFile: Couldn't read in the mdl header"), 2);
+    EXPECT_EQ(Occurrences(viewer.Output(), "Error: NextModelFile: \"" + models.Path("b.mdl") +
+                                               "\" does not load and is passed over"), 1);
     // Still animating: the picture moves on by itself (three frames loop, so
     // some picture of the next few differs from the first whatever the timing).
     PngImage before, after;
@@ -275,6 +281,103 @@ TEST_F(EndToEnd, PageKeysBrowseTheModelsOfAFolderAndOfAnArchiveFolder)
         moved = ImageDifference(before, after);
     }
     EXPECT_GT(moved, 0.01);
+    viewer.Key("Escape");
+    EXPECT_EQ(viewer.WaitForExit(), 0);
+}
+
+namespace {
+
+// Pixels of one colour in a band of the window, as the window shows them or
+// as the same text drawn here with the viewer's own text drawing shows it.
+using Mask = std::vector<bool>;
+
+Mask Band(const PngImage& image, int x0, int y0, int x1, int y1, int channel)
+{
+    Mask mask;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* p = PixelAt(image, x, y);
+            mask.push_back(p[channel] > 200 && p[(channel + 1) % 3] < 40 && p[(channel + 2) % 3] < 40);
+        }
+    return mask;
+}
+
+// Drawn off-screen: a window of the test's own would lie over the viewer's.
+Mask Drawn(const std::vector<std::pair<int, std::string>>& lines, int x, int x0, int y0, int x1, int y1, int channel)
+{
+    static OffscreenContext context;
+    if (!context.context) {
+        int argc = 1;
+        char name[] = "tarnivel_e2e_tests";
+        char* argv[] = {name, nullptr};
+        glutInit(&argc, argv);  // the bitmap fonts, with no window
+        std::string error;
+        if (!CreateOffscreenContext(640, 480, context, error))
+            ADD_FAILURE() << error;
+    }
+    glViewport(0, 0, 640, 480);
+    glDisable(GL_DEPTH_TEST), glDisable(GL_LIGHTING), glDisable(GL_TEXTURE_2D), glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 640, 480, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(channel == 0, channel == 1, channel == 2);
+    for (const auto& line : lines)
+        DrawBitmapText(x, line.first, channel == 0 ? GLUT_BITMAP_9_BY_15 : GLUT_BITMAP_8_BY_13, "%s",
+                       line.second.c_str());
+    std::vector<uint8_t> rgb(640 * 480 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 640, 480, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    Mask mask;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* p = &rgb[3 * ((479 - y) * 640 + x)];
+            mask.push_back(p[channel] > 200);
+        }
+    return mask;
+}
+
+// The text as drawn here is what the window shows, give or take a row
+// (the window's own rounding of where a line's baseline falls).
+bool ShownWithin(const PngImage& image, const Mask& drawn, int x0, int y0, int x1, int y1, int channel)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        if (Band(image, x0, y0 + dy, x1, y1 + dy, channel) == drawn)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+// A Quake III player is one thing to a user: its folder in the title,
+// browsed among the players beside it, its animations on the status line,
+// and every key on the help page.
+TEST_F(EndToEnd, APlayerIsNamedBrowsedAndItsAnimationsShown)
+{
+    TempDir game;
+    for (const char* player : {"tiny", "other"})
+        WriteTinyPlayer(game, std::string("baseq3/models/players/") + player);
+    WriteTinyWeapon(game, "baseq3/models/weapons2/gun");
+    ViewerSession viewer(dir.path(), {"--weapon", "gun", game.Path("baseq3/models/players/tiny")});
+    ASSERT_TRUE(viewer.WaitForWindow("tiny (2/2) - Tarnivel")) << viewer.Output();
+    PngImage image;
+    ASSERT_TRUE(viewer.Screenshot(image));  // the help page
+    const std::vector<std::pair<int, std::string>> later = {
+        {120, "n   Next Model"}, {175, "F   Frame Current Model"}, {230, "e   Export Model"},
+        {375, "y/Y  Legs Animation"}, {390, "u/U  Torso Animation"}, {405, "PgDn/PgUp Home/End Files"}};
+    for (const auto& line : later)
+        EXPECT_TRUE(ShownWithin(image, Drawn({line}, 440, 440, line.first - 11, 640, line.first + 3, 2), 440,
+                                line.first - 11, 640, line.first + 3, 2))
+            << line.second;
+    viewer.Key("h u");  // the status lines; the torso's next animation
+    Settle();
+    ASSERT_TRUE(viewer.Screenshot(image));
+    EXPECT_TRUE(ShownWithin(image, Drawn({{50, "LEGS_IDLE   TORSO_STAND2"}}, 10, 0, 36, 400, 54, 0), 0, 36, 400, 54, 0));
+    viewer.Key("Next");
+    EXPECT_EQ(viewer.Title("other (1/2) - Tarnivel"), "other (1/2) - Tarnivel");
     viewer.Key("Escape");
     EXPECT_EQ(viewer.WaitForExit(), 0);
 }

@@ -73,19 +73,29 @@ TEST(Md3Reader, ReadsEverySectionAndRefusesHostileFilesWithTheirFault)
         {Patched(md3::kOfsTags, -4), "the model: the tags (offset -4"},
         {Patched(md3::kOfsSurfaces, static_cast<int32_t>(good.size()) - 20), "surface 0: the header"},
         {Patched(surface, 0x4F504449), "surface 0 is not a surface because its tag is: 4F504449"},
-        {Patched(second + md3::kSurfaceNumVerts, 4097), "surface 1 has 4097 vertices, outside 0 to 4096"},
-        {Patched(second + md3::kSurfaceNumTriangles, -2), "surface 1 has -2 triangles, outside 0 to 8192"},
+        {Patched(second + md3::kSurfaceNumVerts, (1 << 20) + 1), "surface 1 has 1048577 vertices, outside 0 to 1048576"},
+        {Patched(second + md3::kSurfaceNumTriangles, -2), "surface 1 has -2 triangles, outside 0 to 2097152"},
         {Patched(second + md3::kSurfaceOfsEnd, 1 << 20), "surface 1 ends at 1048576, past the"},
         {Patched(second + md3::kSurfaceOfsTriangles, 1 << 20), "surface 1: the triangles (offset 1048576"},
         {Patched(second + 108 + 4, 4), "triangle 0 of surface 1 uses vertex 4 but the surface has 4"},
-        {PatchedFloat(md3::kFirstSurface + 56 * 3 + 64 + 12 + 4, NAN), "tag \"tag_weapon\" of frame 0 has an origin"},
-        {PatchedFloat(md3::kFirstSurface + 56 * 3 + 112 + 64 + 12, 1e9f), "of frame 1 has an origin or axis"},
         {PatchedFloat(surface + 108 + 68 + 24 + 4, INFINITY), "surface 0 has a texture coordinate that is not"},
         {cut, "surface 1 ends at"},
         {std::vector<uint8_t>(good.begin(), good.begin() + 100), "Couldn't read in the md3 header"},
     };
     for (const auto& c : cases)
         EXPECT_NE(Fault(c.bytes).find(c.fault), std::string::npos) << c.fault << ": " << Fault(c.bytes);
+    // A tag of numbers that are not finite is left out, the model kept; one
+    // of long axes is used.
+    for (float value : {NAN, INFINITY, 30.0f}) {
+        reports.clear();
+        file = ReadMd3(PatchedFloat(md3::kFirstSurface + 56 * 3 + 112 + 64 + 12 + 4, value), reports);
+        ASSERT_NE(file, nullptr);
+        EXPECT_EQ(FindMd3Tag(*file, 2, "tag_weapon") == nullptr, value != 30.0f);
+        ASSERT_EQ(reports.size(), value != 30.0f ? 1u : 0u);
+        if (value != 30.0f)
+            EXPECT_EQ(reports[0], "ReadMd3: tag \"tag_weapon\" of frame 1 has an origin or axis that is not a "
+                                  "finite number; the tag is left out");
+    }
     // Every truncation is refused, never read past.
     for (size_t size = 0; size < good.size(); size += 7)
         EXPECT_NE(Fault(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<long>(size))), "read") << size;

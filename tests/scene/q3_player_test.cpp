@@ -1,6 +1,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/tags.h"
@@ -9,6 +11,7 @@
 #include "scene/skins.h"
 #include "state/viewer_state.h"
 #include "support/feedback.h"
+#include "viewer/display.h"
 #include "support/gl_context.h"
 
 namespace {
@@ -93,15 +96,79 @@ TEST_F(ViewerTest, APlayerHangsItsPartsOnTheirTagsAndAnimatesLegsAndTorsoApart)
     EXPECT_EQ(viewer.modelList, nullptr);
 }
 
-TEST_F(ViewerTest, APlayerWhoseAnimationsRunPastItsFramesIsNotLoaded)
+// Where a model's point (OpenGL axes) is sent once placed, read in feedback mode.
+std::array<float, 3> Sent(const ModelObject* model, int vertex)
+{
+    std::vector<FeedbackPolygon> sent = CaptureDrawing([model] {
+        ApplyModelPlacement(model);
+        glCallList(model->displayList);
+    });
+    const FeedbackVertex& v = sent.at(vertex / 3)[vertex % 3];
+    return {v.position[0], v.position[1], v.position[2]};
+}
+
+size_t PolygonsDrawn()
+{
+    return CaptureDrawing([] { DrawSceneFrame(); }).size();
+}
+
+TEST_F(ViewerTest, APlayerHoldsItsWeaponAndItsFlashOnlyWhileAttacking)
+{
+    WriteTinyPlayer(dir, "game/baseq3/models/players/tiny");
+    WriteTinyWeapon(dir, "game/baseq3/models/weapons2/gun");
+    ModelObject* legs = AddModelOrPlayer(dir.Path("game/baseq3/models/players/tiny"));
+    ASSERT_NE(legs, nullptr);
+    legs->placement = Placement{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    EXPECT_EQ(GameWeapons(PlayerFolder(legs)), std::vector<std::string>{"gun"});
+    ASSERT_TRUE(GiveQ3Weapon(legs, "gun"));
+    ModelObject *gun = PlayerWeapon(legs), *barrel = Part("barrel"), *flash = Part("flash");
+    ASSERT_TRUE(gun && barrel && flash);
+    // Legs frame 1: tag_torso at (0, 0, 11) turned a quarter about z, so the
+    // torso's tag_weapon at (5, 0, 2) stands at (0, 5, 13), the gun's
+    // tag_barrel 3 further along the torso's x. Vertex 0 of each tiny
+    // surface is its origin; OpenGL's axes are the file's y, z, x.
+    const struct {
+        const ModelObject* model;
+        std::array<float, 3> expected;
+    } cases[] = {{gun, {5, 13, 0}}, {barrel, {8, 13, 0}}, {flash, {11, 13, 0}}};
+    for (const auto& c : cases)
+        for (int a = 0; a < 3; ++a)
+            EXPECT_NEAR(Sent(c.model, 0)[a], c.expected[a], 1e-3) << c.model->path << " axis " << a;
+    size_t standing = PolygonsDrawn();
+    ModelObject* torso = PlayerTorso(legs);
+    while (torso->sequences[torso->sequence].name != "TORSO_ATTACK")
+        ChangeTorsoAnimation(1);
+    EXPECT_EQ(PolygonsDrawn(), standing + 2);  // the flash's quad
+    RemoveQ3Weapon();
+    EXPECT_EQ(PlayerWeapon(legs), nullptr);
+    EXPECT_EQ(PolygonsDrawn(), standing - 4);
+}
+
+// Real players as the engines take them: sequences past a part's frames
+// stop at its last, missing or broken parts and weapons are reported and
+// the rest drawn.
+TEST_F(ViewerTest, FaultyPlayersAndWeaponsAreReportedAndTheRestDrawn)
 {
     std::string config;
     for (int i = 0; i < 25; ++i)
         config += i == 14 ? "1 9 0 10\n" : "0 1 0 10\n";
-    WriteTinyPlayer(dir, "bad", config);
+    WriteTinyPlayer(dir, "game/baseq3/models/players/bad", config);
+    dir.Write("game/baseq3/models/players/bad/head.md3", {1, 2, 3});
+    WriteTinyWeapon(dir, "game/baseq3/models/weapons2/bare", false);
+    dir.Write("game/baseq3/models/weapons2/empty/readme.txt", {'x'});
     ErrorCapture errors;
-    EXPECT_EQ(AddModelOrPlayer(dir.Path("bad")), nullptr);
-    EXPECT_TRUE(errors.Has("LoadQ3Player: LEGS_WALK (frames 1 to 9) runs past the 3 frames of lower.md3"))
-        << errors.Text();
-    EXPECT_EQ(viewer.modelList, nullptr);
+    ModelObject* legs = AddModelOrPlayer(dir.Path("game/baseq3/models/players/bad"));
+    ASSERT_NE(legs, nullptr);
+    EXPECT_TRUE(errors.Has("LoadQ3Player: LEGS_WALK (frames 1 to 9) runs past the 3 frames of lower.md3; it stops "
+                           "at frame 2"));
+    EXPECT_TRUE(errors.Has("head.md3 does not load; the rest of the player is drawn"));
+    for (const PlayerAnimation& walk : legs->sequences)
+        if (walk.name == "LEGS_WALK")
+            EXPECT_EQ(walk.first + walk.count, 3);
+    ASSERT_NE(PlayerTorso(legs), nullptr);
+    EXPECT_FALSE(GiveQ3Weapon(legs, "empty"));
+    EXPECT_TRUE(errors.Has("LoadQ3Weapon: no weapon \"empty\""));
+    EXPECT_TRUE(GiveQ3Weapon(legs, "bare"));
+    EXPECT_TRUE(errors.Has("has no tag_barrel; its barrel is left off"));
+    EXPECT_TRUE(errors.Has("has no tag_flash; its flash is left off"));
 }

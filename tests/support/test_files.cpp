@@ -188,18 +188,20 @@ writers::Md3Model FlatQuad(const std::string& shader, bool facingAway)
 
 namespace {
 
-writers::Md3Model PlayerPart(const std::string& surface, int frames, const char* tag)
+writers::Md3Model PlayerPart(const std::string& surface, int frames, std::vector<const char*> tagNames)
 {
     writers::Md3Model model;
     model.surfaces.push_back(TinySurface(surface, frames));
     for (int f = 0; f < frames; ++f) {
         model.frameNames.push_back("frame" + std::to_string(f));
         std::vector<writers::Md3Tag> tags;
-        if (tag) {
+        for (const char* tag : tagNames) {
             writers::Md3Tag t;
             t.name = tag;
             bool legs = std::string(tag) == "tag_torso";
             t.origin[2] = legs ? 10.0f + f : 8.0f;
+            if (std::string(tag) == "tag_weapon")
+                t.origin[0] = 5, t.origin[2] = 2;
             if (legs) {  // f quarter turns about z
                 float c = f % 2 ? 0.0f : (f % 4 ? -1.0f : 1.0f), s = f % 2 ? (f % 4 == 1 ? 1.0f : -1.0f) : 0.0f;
                 float axis[3][3] = {{c, s, 0}, {-s, c, 0}, {0, 0, 1}};
@@ -216,9 +218,9 @@ writers::Md3Model PlayerPart(const std::string& surface, int frames, const char*
 
 void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::string& config)
 {
-    dir.Write(folder + "/lower.md3", writers::WriteMd3(PlayerPart("l_legs", 3, "tag_torso")));
-    dir.Write(folder + "/upper.md3", writers::WriteMd3(PlayerPart("u_torso", 3, "tag_head")));
-    dir.Write(folder + "/head.md3", writers::WriteMd3(PlayerPart("h_head", 1, nullptr)));
+    dir.Write(folder + "/lower.md3", writers::WriteMd3(PlayerPart("l_legs", 3, {"tag_torso"})));
+    dir.Write(folder + "/upper.md3", writers::WriteMd3(PlayerPart("u_torso", 3, {"tag_head", "tag_weapon"})));
+    dir.Write(folder + "/head.md3", writers::WriteMd3(PlayerPart("h_head", 1, {})));
     for (const char* part : {"lower", "upper", "head"})
         for (const char* set : {"default", "red"}) {
             std::string surface = std::string(part) == "lower" ? "l_legs" : std::string(part) == "upper" ? "u_torso"
@@ -233,4 +235,28 @@ void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::s
             cfg += i < 6 ? "0 1 0 10\n" : i == 22 ? "1 2 2 20\n" : "1 2 0 10\n";
     }
     dir.Write(folder + "/animation.cfg", std::vector<uint8_t>(cfg.begin(), cfg.end()));
+}
+
+void WriteTinyWeapon(const TempDir& dir, const std::string& folder, bool tags)
+{
+    std::string name = folder.substr(folder.rfind('/') + 1);
+    writers::Md3Model gun;
+    gun.frameNames = {"gun"};
+    gun.surfaces = {TinySurface("gun", 1)};
+    gun.tags.resize(1);
+    for (const char* tag : {"tag_barrel", "tag_flash"}) {
+        writers::Md3Tag t;
+        t.name = tag;
+        t.origin[0] = std::string(tag) == "tag_barrel" ? 3.0f : 6.0f;
+        if (tags)
+            gun.tags[0].push_back(t);
+    }
+    dir.Write(folder + "/" + name + ".md3", writers::WriteMd3(gun));
+    for (const char* part : {"barrel", "flash"}) {
+        writers::Md3Model piece;
+        piece.frameNames = {part};
+        piece.surfaces = {TinySurface(part, 1)};
+        piece.tags.resize(1);
+        dir.Write(folder + "/" + name + "_" + part + ".md3", writers::WriteMd3(piece));
+    }
 }

@@ -69,6 +69,11 @@ writers::Md3Model FlatQuad(const std::string& shader, bool facingAway = false);
 
 // A Quake III player in a folder: lower.md3 (3 frames, tag_torso at
 // (0, 0, 10 + f) turned f quarter turns about z), upper.md3 (3 frames,
-// tag_head at (0, 0, 8)), head.md3 (1 frame), their _default and _red
+// tag_head at (0, 0, 8), tag_weapon at (5, 0, 2)), head.md3 (1 frame), their _default and _red
 // .skin files, and an animation.cfg (which may be given).
 void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::string& config = "");
+
+// A weapon in its folder (.../weapons2/NAME): NAME.md3 (surface "gun", with
+// tags: tag_barrel at (3, 0, 0) and tag_flash at (6, 0, 0)), NAME_barrel.md3
+// and NAME_flash.md3 (surfaces "barrel" and "flash").
+void WriteTinyWeapon(const TempDir& dir, const std::string& folder, bool tags = true);

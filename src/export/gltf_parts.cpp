@@ -1,0 +1,178 @@
+#include "export/gltf_parts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "export/shader_materials.h"
+#include "formats/png_writer.h"
+
+namespace {
+
+// a - base, in place.
+std::vector<float>& Subtract(std::vector<float>& a, const std::vector<float>& base)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        a[i] -= base[i];
+    return a;
+}
+
+}  // namespace
+
+tinygltf::Primitive MeshPrimitive(const ModelObject& model, const ExportMesh& mesh, int part, BufferWriter& buffer)
+{
+    const ExportPart& exported = mesh.parts[part];
+    tinygltf::Primitive primitive;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    std::vector<float> base, baseNormals, positions, normals;
+    ExportFrame(model, mesh, part, mesh.frames[0], base, baseNormals);
+    primitive.attributes["POSITION"] = buffer.Accessor(base, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
+    primitive.attributes["NORMAL"] = buffer.Accessor(baseNormals, TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
+    primitive.attributes["TEXCOORD_0"] =
+        buffer.Accessor(exported.layout->texCoords, TINYGLTF_TYPE_VEC2, 2, kArrayBuffer, false);
+    primitive.indices = buffer.Indices(exported.indices);
+    for (int frame : mesh.frames) {
+        ExportFrame(model, mesh, part, frame, positions, normals);
+        std::map<std::string, int> target;
+        target["POSITION"] = buffer.Accessor(Subtract(positions, base), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, true);
+        target["NORMAL"] = buffer.Accessor(Subtract(normals, baseNormals), TINYGLTF_TYPE_VEC3, 3, kArrayBuffer, false);
+        primitive.targets.push_back(target);
+    }
+    return primitive;
+}
+
+void AddAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const std::string& name,
+                  const std::vector<float>& times, size_t first, size_t count, size_t targets, bool step, int node)
+{
+    std::vector<float> input(times.begin() + first, times.begin() + first + count);
+    for (float& t : input)
+        t -= times[first];
+    tinygltf::AnimationSampler sampler;
+    sampler.input = buffer.Accessor(input, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+    sampler.output = buffer.OneHotWeights(count, targets, first);
+    sampler.interpolation = step ? "STEP" : "LINEAR";
+    tinygltf::AnimationChannel channel;
+    channel.sampler = 0;
+    channel.target_node = node;
+    channel.target_path = "weights";
+    tinygltf::Animation animation;
+    animation.name = name;
+    animation.samplers.push_back(sampler);
+    animation.channels.push_back(channel);
+    gltf.animations.push_back(animation);
+}
+
+std::string SkinName(const ModelObject& model, int skin)
+{
+    return std::string(model.skins[skin].name, strnlen(model.skins[skin].name, sizeof model.skins[skin].name));
+}
+
+// One material per picture, the game's look: its pixels sampled nearest
+// when magnified, matte; a plain one for parts without a picture; one a
+// shader.
+bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportMesh& mesh, int shown,
+                  BufferWriter& buffer, std::vector<tinygltf::Primitive>& primitives,
+                  const std::vector<int>& variantOf, std::string& error)
+{
+    int pictures = static_cast<int>(model.skinPictures.size());
+    int firstImage = static_cast<int>(gltf.images.size()), firstMaterial = static_cast<int>(gltf.materials.size());
+    for (int i = 0; i < pictures; ++i) {
+        std::string png;
+        if (!SkinPng(model.skinPictures[i], png)) {
+            error = "skin picture " + std::to_string(i) + " cannot be made a PNG";
+            return false;
+        }
+        if (gltf.samplers.empty()) {
+            tinygltf::Sampler sampler;
+            sampler.magFilter = TINYGLTF_TEXTURE_FILTER_NEAREST;
+            sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+            gltf.samplers.push_back(sampler);
+        }
+        tinygltf::Image image;
+        image.mimeType = "image/png";
+        image.bufferView = buffer.View(png.data(), png.size(), 0);
+        gltf.images.push_back(image);
+        tinygltf::Texture texture;
+        texture.sampler = 0;
+        texture.source = firstImage + i;
+        gltf.textures.push_back(texture);
+        tinygltf::Material material;
+        material.pbrMetallicRoughness.baseColorTexture.index = firstImage + i;
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        gltf.materials.push_back(material);
+    }
+    auto shaderOf = [&](int skin, size_t part) { return PartShaderIndex(model, skin, mesh.parts[part].part); };
+    bool bare = model.numSkins == 0;  // a part some skin gives no picture
+    for (int skin = 0; skin < model.numSkins; ++skin)
+        for (size_t part = 0; part < primitives.size(); ++part)
+            bare = bare || (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) < 0);
+    if (bare) {
+        tinygltf::Material plain;
+        plain.name = "plain";
+        plain.pbrMetallicRoughness.metallicFactor = 0.0;
+        gltf.materials.push_back(plain);
+    }
+    // A material for each shader a part wears, after the pictures' own.
+    std::map<int, int> shaderMaterials;
+    bool transform = false;
+    for (int skin = 0; skin < model.numSkins; ++skin) {
+        for (size_t part = 0; part < primitives.size(); ++part) {
+            int shader = shaderOf(skin, part);
+            if (shader < 0 || shaderMaterials.count(shader))
+                continue;
+            shaderMaterials[shader] = static_cast<int>(gltf.materials.size());
+            gltf.materials.push_back(ShaderMaterial(model.shaders[shader], firstImage, transform));
+        }
+    }
+    if (transform && std::find(gltf.extensionsUsed.begin(), gltf.extensionsUsed.end(), "KHR_texture_transform") ==
+                         gltf.extensionsUsed.end())
+        gltf.extensionsUsed.push_back("KHR_texture_transform");
+    auto materialOf = [&](int skin, size_t part) {
+        int shader = shaderOf(skin, part);
+        if (shader >= 0)
+            return shaderMaterials[shader];
+        int picture = PartPicture(model, skin, mesh.parts[part].part);
+        return firstMaterial + (picture >= 0 ? picture : pictures);
+    };
+    // Materials take the name of the first skin that shows them.
+    for (int skin = model.numSkins - 1; skin >= 0; --skin)
+        for (size_t part = 0; part < primitives.size(); ++part)
+            if (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) >= 0)
+                gltf.materials[materialOf(skin, part)].name =
+                    SkinName(model, skin) + (primitives.size() > 1 ? "_" + std::to_string(part) : "");
+    for (size_t part = 0; part < primitives.size(); ++part)
+        primitives[part].material = materialOf(std::max(shown, 0), part);
+    if (variantOf.empty())
+        return true;
+    for (size_t part = 0; part < primitives.size(); ++part) {
+        std::map<int, tinygltf::Value::Array> byMaterial;
+        for (int skin = 0; skin < model.numSkins; ++skin)
+            byMaterial[materialOf(skin, part)].push_back(tinygltf::Value(variantOf[skin]));
+        tinygltf::Value::Array mappings;
+        for (const auto& entry : byMaterial) {
+            tinygltf::Value::Object mapping;
+            mapping["material"] = tinygltf::Value(entry.first);
+            mapping["variants"] = tinygltf::Value(entry.second);
+            mappings.push_back(tinygltf::Value(mapping));
+        }
+        tinygltf::Value::Object onPrimitive;
+        onPrimitive["mappings"] = tinygltf::Value(mappings);
+        primitives[part].extensions["KHR_materials_variants"] = tinygltf::Value(onPrimitive);
+    }
+    return true;
+}
+
+
+void AddVariants(tinygltf::Model& gltf, const std::vector<std::string>& names)
+{
+    tinygltf::Value::Array variants;
+    for (const std::string& name : names) {
+        tinygltf::Value::Object variant;
+        variant["name"] = tinygltf::Value(name);
+        variants.push_back(tinygltf::Value(variant));
+    }
+    tinygltf::Value::Object root;
+    root["variants"] = tinygltf::Value(variants);
+    gltf.extensions["KHR_materials_variants"] = tinygltf::Value(root);
+    gltf.extensionsUsed.push_back("KHR_materials_variants");
+}

@@ -1,0 +1,347 @@
+#include "export/player_export.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "export/gltf_parts.h"
+#include "model/load.h"
+#include "model/q3_player_files.h"
+#include "platform/atomic_file.h"
+#include "platform/paths.h"
+
+namespace {
+
+const PlayerAnimation* Find(const std::vector<PlayerAnimation>& animations, const char* name)
+{
+    for (const PlayerAnimation& animation : animations)
+        if (animation.name == name)
+            return &animation;
+    return nullptr;
+}
+
+// A tag where the viewer uses it (its axes unit and square) as a glTF
+// translation and rotation: Quake's x, y, z are glTF's z, x, y.
+void TagTransform(const TagPlace& tag, float scale, double translation[3], double rotation[4])
+{
+    float axis[3][3];
+    std::copy(&tag.axis[0][0], &tag.axis[0][0] + 9, &axis[0][0]);
+    OrthonormalizeTag(axis);
+    double m[3][3];  // glTF rows and columns
+    for (int r = 0; r < 3; ++r) {
+        translation[r] = tag.origin[(r + 1) % 3] * static_cast<double>(scale);
+        for (int c = 0; c < 3; ++c)
+            m[r][c] = axis[(c + 1) % 3][(r + 1) % 3];
+    }
+    double trace = m[0][0] + m[1][1] + m[2][2], x, y, z, w;
+    if (trace > 0) {
+        double s = 2 * std::sqrt(trace + 1);
+        w = s / 4, x = (m[2][1] - m[1][2]) / s, y = (m[0][2] - m[2][0]) / s, z = (m[1][0] - m[0][1]) / s;
+    } else if (m[0][0] > m[1][1] && m[0][0] > m[2][2]) {
+        double s = 2 * std::sqrt(1 + m[0][0] - m[1][1] - m[2][2]);
+        w = (m[2][1] - m[1][2]) / s, x = s / 4, y = (m[0][1] + m[1][0]) / s, z = (m[0][2] + m[2][0]) / s;
+    } else if (m[1][1] > m[2][2]) {
+        double s = 2 * std::sqrt(1 + m[1][1] - m[0][0] - m[2][2]);
+        w = (m[0][2] - m[2][0]) / s, x = (m[0][1] + m[1][0]) / s, y = s / 4, z = (m[1][2] + m[2][1]) / s;
+    } else {
+        double s = 2 * std::sqrt(1 + m[2][2] - m[0][0] - m[1][1]);
+        w = (m[1][0] - m[0][1]) / s, x = (m[0][2] + m[2][0]) / s, y = (m[1][2] + m[2][1]) / s, z = s / 4;
+    }
+    double length = std::sqrt(x * x + y * y + z * z + w * w);
+    const double q[4] = {x / length, y / length, z / length, w / length};
+    std::copy(q, q + 4, rotation);
+}
+
+// The parent's tag at a frame; the identity when it has none.
+TagPlace TagAt(const ModelObject& parent, int frame, const std::string& name)
+{
+    if (const TagPlace* tag = FindTag(*parent.drawn, frame, name))
+        return *tag;
+    TagPlace identity{name, {0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+    return identity;
+}
+
+class AnimationWriter {
+public:
+    AnimationWriter(tinygltf::Model& gltf, BufferWriter& buffer, const std::string& name, bool step)
+        : gltf_(gltf), buffer_(buffer), step_(step)
+    {
+        animation_.name = name;
+    }
+
+    // Keys at the frames of the sequence, a frame a 1/fps seconds.
+    int Times(const PlayerAnimation& sequence, double fps)
+    {
+        std::vector<float> times;
+        for (int k = 0; k < sequence.count; ++k)
+            times.push_back(static_cast<float>(k / fps));
+        return buffer_.Accessor(times, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+    }
+
+    void Channel(int node, const char* path, int input, int output, bool step)
+    {
+        tinygltf::AnimationSampler sampler;
+        sampler.input = input;
+        sampler.output = output;
+        sampler.interpolation = step ? "STEP" : "LINEAR";
+        animation_.samplers.push_back(sampler);
+        tinygltf::AnimationChannel channel;
+        channel.sampler = static_cast<int>(animation_.samplers.size() - 1);
+        channel.target_node = node;
+        channel.target_path = path;
+        animation_.channels.push_back(channel);
+    }
+
+    void Weights(int node, const PlayerAnimation& sequence, int input, size_t targets)
+    {
+        Channel(node, "weights", input, buffer_.OneHotWeights(sequence.count, targets, sequence.first), step_);
+    }
+
+    // The node moved by the parent's tag at each frame of the sequence.
+    void Tags(int node, const ModelObject& parent, const std::string& tag, const PlayerAnimation& sequence,
+              int input, float scale)
+    {
+        std::vector<float> translations, rotations;
+        for (int k = 0; k < sequence.count; ++k) {
+            double t[3], r[4];
+            TagTransform(TagAt(parent, sequence.first + k, tag), scale, t, r);
+            translations.insert(translations.end(), t, t + 3);
+            rotations.insert(rotations.end(), r, r + 4);
+        }
+        Channel(node, "translation", input, buffer_.Accessor(translations, TINYGLTF_TYPE_VEC3, 3, 0, false), step_);
+        Channel(node, "rotation", input, buffer_.Accessor(rotations, TINYGLTF_TYPE_VEC4, 4, 0, false), step_);
+    }
+
+    // Shown (scale 1) or hidden (scale 0) through the sequence.
+    void Shown(int node, bool shown, const PlayerAnimation& sequence, int input)
+    {
+        std::vector<float> scales;
+        for (int k = 0; k < sequence.count; ++k)
+            scales.insert(scales.end(), 3, shown ? 1.0f : 0.0f);
+        Channel(node, "scale", input, buffer_.Accessor(scales, TINYGLTF_TYPE_VEC3, 3, 0, false), true);
+    }
+
+    void Finish()
+    {
+        if (!animation_.channels.empty())
+            gltf_.animations.push_back(animation_);
+    }
+
+private:
+    tinygltf::Model& gltf_;
+    BufferWriter& buffer_;
+    bool step_;
+    tinygltf::Animation animation_;
+};
+
+struct PieceNode {
+    int node = -1;
+    size_t targets = 0;  // frames as morph targets; 0 for a piece of no mesh
+};
+
+int SkinNamed(const ModelObject& model, const std::string& name)
+{
+    for (int skin = 0; skin < model.numSkins; ++skin)
+        if (SkinName(model, skin) == name)
+            return skin;
+    return -1;
+}
+
+bool AddPieces(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& player, const ExportRequest& request,
+               std::vector<PieceNode>& nodes, std::string& error)
+{
+    std::vector<std::string> variants;  // the skin sets of the parts that have more than one
+    for (const PlayerPiece& piece : player.pieces)
+        for (int skin = 0; piece.model->numSkins > 1 && skin < piece.model->numSkins; ++skin)
+            if (std::find(variants.begin(), variants.end(), SkinName(*piece.model, skin)) == variants.end())
+                variants.push_back(SkinName(*piece.model, skin));
+    const ModelObject& legs = *player.pieces[0].model;
+    std::string shown = request.skinName.empty() ? (legs.numSkins ? SkinName(legs, 0) : "") : request.skinName;
+    if (!request.skinName.empty() && SkinNamed(legs, shown) < 0) {
+        error = "the player has no skin \"" + shown + "\"";
+        return false;
+    }
+    for (const PlayerPiece& piece : player.pieces) {
+        const ModelObject& model = *piece.model;
+        ExportMesh mesh;
+        if (!MakeExportMesh(model, -1, -1, request.scale, mesh, error))
+            return false;
+        std::vector<tinygltf::Primitive> primitives;
+        for (size_t part = 0; part < mesh.parts.size(); ++part)
+            primitives.push_back(MeshPrimitive(model, mesh, static_cast<int>(part), buffer));
+        std::vector<int> variantOf;
+        for (int skin = 0; model.numSkins > 1 && skin < model.numSkins; ++skin)
+            variantOf.push_back(static_cast<int>(
+                std::find(variants.begin(), variants.end(), SkinName(model, skin)) - variants.begin()));
+        if (!AddMaterials(gltf, model, mesh, std::max(0, SkinNamed(model, shown)), buffer, primitives, variantOf,
+                          error))
+            return false;
+        tinygltf::Node node;
+        std::string file = FileNameOf(model.path);
+        node.name = file.substr(0, file.rfind('.'));
+        PieceNode placed;
+        if (!primitives.empty()) {
+            tinygltf::Mesh gltfMesh;
+            gltfMesh.name = node.name;
+            gltfMesh.primitives = primitives;
+            gltfMesh.weights.assign(mesh.frames.size(), 0.0);
+            tinygltf::Value::Array names;
+            for (int frame : mesh.frames)
+                names.push_back(tinygltf::Value(FrameNameOf(model, frame)));
+            tinygltf::Value::Object extras;
+            extras["targetNames"] = tinygltf::Value(names);
+            gltfMesh.extras = tinygltf::Value(extras);
+            gltf.meshes.push_back(gltfMesh);
+            node.mesh = static_cast<int>(gltf.meshes.size() - 1);
+            placed.targets = mesh.frames.size();
+        }
+        if (piece.parent >= 0) {
+            double t[3], r[4];
+            TagTransform(TagAt(*player.pieces[piece.parent].model, 0, piece.tag), request.scale, t, r);
+            node.translation.assign(t, t + 3);
+            node.rotation.assign(r, r + 4);
+            if (piece.tag == "tag_flash")
+                node.scale = {0, 0, 0};  // shown only while the torso attacks
+        }
+        gltf.nodes.push_back(node);
+        placed.node = static_cast<int>(gltf.nodes.size() - 1);
+        if (piece.parent >= 0)
+            gltf.nodes[nodes[piece.parent].node].children.push_back(placed.node);
+        nodes.push_back(placed);
+    }
+    if (!variants.empty())
+        AddVariants(gltf, variants);
+    return true;
+}
+
+// One animation a sequence: the legs' or the torso's frames (BOTH_ ones
+// both), and the parts hanging on the tags of what moves.
+void AddPlayerAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& player,
+                         const ExportRequest& request, const std::vector<PieceNode>& nodes)
+{
+    for (const char* name : kPlayerAnimationNames) {
+        const PlayerAnimation* moving[2] = {Find(player.legs, name), Find(player.torso, name)};
+        AnimationWriter animation(gltf, buffer, name, request.step);
+        for (int mover = 0; mover < 2; ++mover) {
+            const PlayerAnimation* sequence = moving[mover];
+            if (!sequence || sequence->count < 1 || mover >= static_cast<int>(player.pieces.size()))
+                continue;
+            int input = animation.Times(*sequence, sequence->fps > 0 ? sequence->fps : request.fps);
+            if (nodes[mover].targets)
+                animation.Weights(nodes[mover].node, *sequence, input, nodes[mover].targets);
+            for (size_t p = 0; p < player.pieces.size(); ++p) {
+                if (player.pieces[p].parent != mover)
+                    continue;
+                animation.Tags(nodes[p].node, *player.pieces[mover].model, player.pieces[p].tag, *sequence, input,
+                               request.scale);
+            }
+            for (size_t p = 0; p < player.pieces.size() && mover == 1; ++p)
+                if (player.pieces[p].tag == "tag_flash")
+                    animation.Shown(nodes[p].node, std::string(name).compare(0, 12, "TORSO_ATTACK") == 0, *sequence,
+                                    input);
+        }
+        animation.Finish();
+    }
+}
+
+}  // namespace
+
+bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, bool binary, std::string& error)
+{
+    tinygltf::Model gltf;
+    gltf.asset.version = "2.0";
+    gltf.asset.generator = "Tarnivel";
+    BufferWriter buffer(gltf);
+    std::vector<PieceNode> nodes;
+    if (!AddPieces(gltf, buffer, player, request, nodes, error))
+        return false;
+    AddPlayerAnimations(gltf, buffer, player, request, nodes);
+    tinygltf::Scene scene;
+    scene.name = player.name;
+    scene.nodes.push_back(0);
+    gltf.scenes.push_back(scene);
+    gltf.defaultScene = 0;
+    if (gltf.buffers[0].data.empty())
+        gltf.buffers.clear();
+    std::string temporary = CreateTemporaryBeside(request.output, error);
+    if (temporary.empty())
+        return false;
+    tinygltf::TinyGLTF writer;
+    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
+    if (!written)
+        error = "cannot be written";
+    return MoveIntoPlace(temporary, request.output, written, error);
+}
+
+namespace {
+
+// A part read again with its skins as pictures; null with the fault in error.
+const ModelObject* Read(const std::string& path, std::vector<std::unique_ptr<ModelObject>>& models,
+                        std::string& error)
+{
+    std::unique_ptr<ModelObject> model = LoadModelFile("ExportModel", path.c_str());
+    if (!model) {
+        error = path + " cannot be read";
+        return nullptr;
+    }
+    models.push_back(std::move(model));
+    return models.back().get();
+}
+
+bool HasTag(const ModelObject* model, const char* tag)
+{
+    return FindTag(*model->drawn, 0, tag) != nullptr;
+}
+
+}  // namespace
+
+bool ExportQ3Player(const std::string& path, const std::string& weapon, const ExportRequest& request,
+                    std::string& error)
+{
+    const char* extension = ExtractExtension(request.output.c_str());
+    bool binary = extension && strcasecmp(extension, "glb") == 0;
+    if (!binary && !(extension && strcasecmp(extension, "gltf") == 0)) {
+        error = "a player is written as .glb or .gltf";
+        return false;
+    }
+    std::string folder = AsFolder(path);
+    std::vector<std::unique_ptr<ModelObject>> models;
+    PlayerExport player;
+    player.name = FileNameOf(folder.substr(0, folder.size() - 1));
+    const char* parts[3][2] = {{"lower.md3", ""}, {"upper.md3", "tag_torso"}, {"head.md3", "tag_head"}};
+    for (int p = 0; p < 3; ++p) {
+        const ModelObject* model = Read(folder + parts[p][0], models, error);
+        if (!model)
+            return false;
+        player.pieces.push_back({model, p - 1, parts[p][1]});
+    }
+    std::vector<PlayerAnimation> all;
+    if (!ReadPlayerAnimations(folder, all)) {
+        error = folder + "animation.cfg cannot be read";
+        return false;
+    }
+    player.legs = PartAnimations(all, true, player.pieces[0].model->numFrames, "lower.md3");
+    player.torso = PartAnimations(all, false, player.pieces[1].model->numFrames, "upper.md3");
+    if (!weapon.empty()) {
+        std::string gunPath = WeaponModelPath("ExportModel", folder, weapon);
+        const ModelObject* gun = gunPath.empty() ? nullptr : Read(gunPath, models, error);
+        if (!gun) {
+            error = error.empty() ? "no weapon \"" + weapon + "\"" : error;
+            return false;
+        }
+        player.pieces.push_back({gun, 1, "tag_weapon"});
+        const char* extras[2][2] = {{"_barrel", "tag_barrel"}, {"_flash", "tag_flash"}};
+        for (const auto& extra : extras) {
+            std::string partPath = WeaponPartPath(gunPath, extra[0]);
+            if (partPath.empty() || !HasTag(gun, extra[1]))
+                continue;
+            if (const ModelObject* part = Read(partPath, models, error))
+                player.pieces.push_back({part, 3, extra[1]});
+            else
+                return false;
+        }
+    }
+    return WritePlayerGltf(player, request, binary, error);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// A Quake III player whole as one glTF scene: the legs, the torso on their
+// tag_torso, the head on the torso's tag_head (and a weapon on its
+// tag_weapon, the weapon's barrel and flash on its own tags), each a mesh
+// whose frames are morph targets, moved by the tags frame by frame; an
+// animation for each sequence of animation.cfg, moving only the parts it
+// moves.
+#include <string>
+#include <vector>
+
+#include "export/export_model.h"
+#include "formats/animation_cfg.h"
+#include "model/model.h"
+
+struct PlayerPiece {
+    const ModelObject* model;
+    int parent;       // the piece it hangs on; -1 for the legs
+    std::string tag;  // the parent's tag it hangs on
+};
+
+struct PlayerExport {
+    std::string name;
+    std::vector<PlayerPiece> pieces;  // the legs and the torso first
+    std::vector<PlayerAnimation> legs, torso;
+};
+
+// Writes the player; false with the fault in error, and no file.
+bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, bool binary, std::string& error);
+
+// Reads the player folder's parts, animations and (when weapon is given)
+// the weapon, with no OpenGL, and writes them; false, with the fault in
+// error and no file written, when a part cannot be read.
+bool ExportQ3Player(const std::string& folder, const std::string& weapon, const ExportRequest& request,
+                    std::string& error);

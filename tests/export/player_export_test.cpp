@@ -1,0 +1,120 @@
+// A Quake III player exported whole, read back and checked against what the
+// viewer draws, then by the Khronos validator and Blender.
+#include <gtest/gtest.h>
+#include <tiny_gltf.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "export/player_export.h"
+#include "render/draw.h"
+#include "render/tags.h"
+#include "scene/q3_player.h"
+#include "support/gl_context.h"
+#include "support/programs.h"
+
+namespace {
+
+template <typename T>
+std::vector<T> Values(const tinygltf::Model& gltf, int index)
+{
+    const tinygltf::Accessor& accessor = gltf.accessors[index];
+    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
+    std::vector<T> values(accessor.count * tinygltf::GetNumComponentsInType(accessor.type));
+    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset + accessor.byteOffset,
+           values.size() * sizeof(T));
+    return values;
+}
+
+const tinygltf::Animation* Animation(const tinygltf::Model& gltf, const std::string& name)
+{
+    for (const tinygltf::Animation& animation : gltf.animations)
+        if (animation.name == name)
+            return &animation;
+    return nullptr;
+}
+
+// The sampler of the animation's channel on the node's path.
+const tinygltf::AnimationSampler* Sampler(const tinygltf::Animation& animation, int node, const std::string& path)
+{
+    for (const tinygltf::AnimationChannel& channel : animation.channels)
+        if (channel.target_node == node && channel.target_path == path)
+            return &animation.samplers[channel.sampler];
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
+{
+    std::string folder = dir.Path("game/baseq3/models/players/tiny");
+    WriteTinyPlayer(dir, "game/baseq3/models/players/tiny");
+    WriteTinyWeapon(dir, "game/baseq3/models/weapons2/gun");
+    ExportRequest request;
+    request.output = dir.Path("tiny.glb");
+    request.skinName = "red";
+    request.scale = 1.0f;
+    std::string error;
+    ASSERT_TRUE(ExportQ3Player(folder, "gun", request, error)) << error;
+    tinygltf::Model gltf;
+    tinygltf::TinyGLTF loader;
+    std::string warning;
+    ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
+    const std::vector<std::string> names = {"lower", "upper", "head", "gun", "gun_barrel", "gun_flash"};
+    const std::vector<std::vector<int>> children = {{1}, {2, 3}, {}, {4, 5}, {}, {}};
+    ASSERT_EQ(gltf.nodes.size(), names.size());
+    for (size_t n = 0; n < names.size(); ++n) {
+        EXPECT_EQ(gltf.nodes[n].name, names[n]);
+        EXPECT_EQ(gltf.nodes[n].children, children[n]) << names[n];
+    }
+    EXPECT_EQ(gltf.animations.size(), 25u);  // one a sequence of animation.cfg
+    EXPECT_EQ(gltf.extensions.count("KHR_materials_variants"), 1u);
+
+    // LEGS_IDLE plays frames 1 and 2 at 20 a second: the torso's node keys
+    // are the legs' tag_torso as the viewer uses it at those frames.
+    const tinygltf::Animation* idle = Animation(gltf, "LEGS_IDLE");
+    ASSERT_NE(idle, nullptr);
+    EXPECT_EQ(Sampler(*idle, 2, "translation"), nullptr);  // the head moves with the torso's sequences only
+    const tinygltf::AnimationSampler* moved = Sampler(*idle, 1, "translation");
+    const tinygltf::AnimationSampler* turned = Sampler(*idle, 1, "rotation");
+    ASSERT_TRUE(moved && turned);
+    EXPECT_EQ(Values<float>(gltf, moved->input), (std::vector<float>{0, 0.05f}));
+    std::vector<float> translations = Values<float>(gltf, moved->output), rotations = Values<float>(gltf, turned->output);
+    ModelObject* legs = AddModelOrPlayer(folder);
+    ASSERT_NE(legs, nullptr);
+    for (int k = 0; k < 2; ++k) {
+        legs->prevPrevFrame = legs->prevFrame = legs->currentFrame = legs->nextFrame = 1 + k;
+        UpdateModelDisplayList(legs, 0.0f);
+        float m[16];
+        TagMatrix(legs, "tag_torso", m);  // OpenGL's axes are glTF's
+        const float* q = &rotations[4 * k];
+        float x = q[0], y = q[1], z = q[2], w = q[3];
+        const float fromQuaternion[9] = {1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w),
+                                         2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w),
+                                         2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y)};
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_NEAR(translations[3 * k + c], m[12 + c], 1e-5) << "frame " << 1 + k;
+            for (int r = 0; r < 3; ++r)
+                EXPECT_NEAR(fromQuaternion[3 * c + r], m[4 * c + r], 1e-5) << "frame " << 1 + k;
+        }
+    }
+    // The flash shows in the torso's attacks only.
+    const tinygltf::AnimationSampler* flash = Sampler(*Animation(gltf, "TORSO_ATTACK"), 5, "scale");
+    ASSERT_NE(flash, nullptr);
+    EXPECT_EQ(Values<float>(gltf, flash->output)[0], 1.0f);
+    EXPECT_EQ(Values<float>(gltf, Sampler(*Animation(gltf, "TORSO_STAND"), 5, "scale")->output)[0], 0.0f);
+
+    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json"))
+        GTEST_SKIP() << "no gltf-validator here (tests/export/fetch-validator.sh fetches it)";
+    std::string report = RunCommand("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
+                                    "/tests/export/validate-gltf.js '" + request.output + "' 2>&1");
+    EXPECT_NE(report.find(": 0 errors, 0 warnings"), std::string::npos) << report;
+    if (RunCommand("command -v blender").empty())
+        GTEST_SKIP() << "no blender here";
+    std::string blender = RunCommand("blender -b --python-exit-code 1 --python " TARNIVEL_SOURCE
+                                     "/tests/export/blender-import.py -- '" + request.output + "' 2>&1");
+    EXPECT_NE(blender.find("object head MESH parent upper"), std::string::npos) << blender;
+    EXPECT_NE(blender.find("object gun_barrel MESH parent gun"), std::string::npos) << blender;
+    EXPECT_NE(blender.find("object upper MESH parent lower shape keys 4"), std::string::npos) << blender;
+    EXPECT_NE(blender.find("action LEGS_IDLE_upper"), std::string::npos) << blender;
+}
