@@ -285,6 +285,50 @@ void BM_TenBodies(benchmark::State& state)
 BENCHMARK(BM_TenBodies)->Arg(0)->Arg(1)->Arg(2)->ArgName("interpolation")->Unit(benchmark::kMillisecond)
     ->MinTime(3.0)->UseRealTime();
 
+// Red Eclipse's male player: 3110 vertices on 78 joints, 67 animations.
+std::string SkeletalBenchModel()
+{
+    for (const std::string& path : CorpusSkeletalModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT)))
+        if (path.size() >= 18 && path.compare(path.size() - 18, 18, "RE_Player_male.iqm") == 0)
+            return path;
+    return std::string();
+}
+
+// Ten animating, linearly interpolated models through the whole display
+// path, as vertices drawn a second: the ufoai body (vertex-animated) and
+// the Red Eclipse player (skinned from blended joints) side by side.
+void BM_TenAnimated(benchmark::State& state)
+{
+    OpenWindow();
+    std::string path = state.range(0) ? SkeletalBenchModel() : BenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    for (int i = 0; i < 10; ++i)
+        AddModel(path.c_str());
+    int64_t vertices = VertexCount(*viewer.modelList->drawn);
+    viewer.interpolationMethod = 1;
+    viewer.remeshing = false;
+    viewer.useGlCommands = true;
+    viewer.showOverlay = true;
+    viewer.showHelp = false;
+    viewer.animating = true;
+    SetProjection();
+    for (auto _ : state) {
+        Idle();
+        Display();
+        glFinish();
+    }
+    viewer.animating = false;
+    for (int i = 0; i < 10; ++i)
+        RemoveModel();
+    state.counters["vertices"] = static_cast<double>(vertices);
+    state.counters["vertices_per_second"] = benchmark::Counter(
+        static_cast<double>(state.iterations() * 10 * vertices), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TenAnimated)->Arg(0)->Arg(1)->ArgName("skeletal")->Unit(benchmark::kMillisecond)->MinTime(3.0)
+    ->UseRealTime();
+
 // Decoding the body into arrays, by interpolation method: the tick's share.
 void BM_DecodeArrays(benchmark::State& state)
 {
@@ -411,6 +455,22 @@ void BM_ExportProcess(benchmark::State& state)
     std::filesystem::remove(output);
 }
 BENCHMARK(BM_ExportProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+// tarnivel --export player.glb: the Red Eclipse player with its skeleton
+// and its 67 animations read from their files, the whole process.
+void BM_SkeletalExportProcess(benchmark::State& state)
+{
+    std::string model = SkeletalBenchModel();
+    if (model.empty())
+        return state.SkipWithError("no Red Eclipse corpus: run tests/corpus/fetch-corpus.sh");
+    std::string output = std::filesystem::temp_directory_path() / "tarnivel-bench-player.glb";
+    for (auto _ : state)
+        if (!RunWithoutDisplay({TARNIVEL_BINARY, "--export", output, model}))
+            return state.SkipWithError("the export failed");
+    state.counters["megabytes"] = static_cast<double>(std::filesystem::file_size(output)) / 1e6;
+    std::filesystem::remove(output);
+}
+BENCHMARK(BM_SkeletalExportProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 // Page Down in the soldiers' folder of 0models.pk3: the next body read,
 // made ready, framed and drawn (the folder's listing is kept).

@@ -46,6 +46,16 @@ int main(int argc, char** argv)
     put("md3_text", "animation.cfg", std::vector<uint8_t>(config.begin(), config.end()));
     std::string script = SampleShaderScript();
     put("shader", "sample.shader", std::vector<uint8_t>(script.begin(), script.end()));
+    writers::SkeletalModel arm = TwoBoneArm();
+    put("iqm", "arm.iqm", writers::WriteIqm(arm));
+    writers::SkeletalModel animations = arm;
+    animations.meshes.clear();
+    put("iqm", "animations.iqm", writers::WriteIqm(animations));
+    std::string mesh = writers::WriteMd5Mesh(arm);
+    put("md5", "arm.md5mesh", std::vector<uint8_t>(mesh.begin(), mesh.end()));
+    arm.joints[0].name = "root", arm.joints[1].name = "child";
+    std::string anim = "anim" + writers::WriteMd5Anim(arm, arm.animations[0]);
+    put("md5", "raise.md5anim", std::vector<uint8_t>(anim.begin(), anim.end()));
     put("pcx", "256.pcx", TestPcx(16, 12));
     put("pcx", "16.pcx", TestPcx(9, 5, false));
     put("palette", "palette.lmp", std::vector<uint8_t>(768, 7));

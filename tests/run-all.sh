@@ -121,7 +121,7 @@ if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAR
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
     mkdir -p build-fuzz/artifacts
-    for target in md2 mdl md3 md3_text shader pcx palette skin_image archive; do
+    for target in md2 mdl md3 md3_text shader iqm md5 pcx palette skin_image archive; do
         log="build-fuzz/fuzz-$target.log"
         mkdir -p "build-fuzz/corpus-$target"
         build-fuzz/fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \

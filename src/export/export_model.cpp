@@ -37,10 +37,11 @@ bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::stri
                 std::to_string(model.numSkins) + ")";
         return false;
     }
-    if (strcasecmp(extension, "glb") == 0)
-        return WriteGltf(model, request, true, error);
-    if (strcasecmp(extension, "gltf") == 0)
-        return WriteGltf(model, request, false, error);
+    bool skeletal = model.drawn->skeleton != nullptr;
+    if (strcasecmp(extension, "glb") == 0 || strcasecmp(extension, "gltf") == 0) {
+        bool binary = strcasecmp(extension, "glb") == 0;
+        return skeletal ? WriteSkeletalGltf(model, request, binary, error) : WriteGltf(model, request, binary, error);
+    }
     if (strcasecmp(extension, "obj") == 0)
         return WriteObj(model, request, error);
     error = "the output must end in .glb, .gltf or .obj";

@@ -28,4 +28,6 @@ bool IsExportName(const std::string& path);
 
 // Each format's own.
 bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error);
+// A model with a skeleton: its joints, skin and joint animations.
+bool WriteSkeletalGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error);
 bool WriteObj(const ModelObject& model, const ExportRequest& request, std::string& error);

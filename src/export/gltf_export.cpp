@@ -9,7 +9,6 @@
 #include "export/export_mesh.h"
 #include "export/export_model.h"
 #include "export/gltf_parts.h"
-#include "platform/atomic_file.h"
 
 bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error)
 {
@@ -31,17 +30,8 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
     std::vector<tinygltf::Primitive> primitives;
     for (size_t part = 0; part < mesh.parts.size(); ++part)
         primitives.push_back(MeshPrimitive(model, mesh, static_cast<int>(part), buffer));
-    std::vector<int> variantOf;
-    for (int skin = 0; model.numSkins > 1 && skin < model.numSkins; ++skin)
-        variantOf.push_back(skin);
-    if (!AddMaterials(gltf, model, mesh, request.skin, buffer, primitives, variantOf, error))
+    if (!AddModelMaterials(gltf, model, mesh, request.skin, buffer, primitives, error))
         return false;
-    if (!variantOf.empty()) {
-        std::vector<std::string> names;
-        for (int skin = 0; skin < model.numSkins; ++skin)
-            names.push_back(SkinName(model, skin));
-        AddVariants(gltf, names);
-    }
 
     tinygltf::Node node;
     node.name = FileNameOf(model.path);
@@ -65,19 +55,5 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
     }
     gltf.nodes.push_back(node);
-    tinygltf::Scene scene;
-    scene.nodes.push_back(0);
-    gltf.scenes.push_back(scene);
-    gltf.defaultScene = 0;
-    if (gltf.buffers[0].data.empty())
-        gltf.buffers.clear();  // no buffer may be empty
-
-    std::string temporary = CreateTemporaryBeside(request.output, error);
-    if (temporary.empty())
-        return false;
-    tinygltf::TinyGLTF writer;
-    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
-    if (!written)
-        error = "cannot be written";
-    return MoveIntoPlace(temporary, request.output, written, error);
+    return SaveGltf(gltf, {0}, "", request.output, binary, error);
 }

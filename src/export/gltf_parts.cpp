@@ -6,6 +6,7 @@
 
 #include "export/shader_materials.h"
 #include "formats/png_writer.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -175,4 +176,41 @@ void AddVariants(tinygltf::Model& gltf, const std::vector<std::string>& names)
     root["variants"] = tinygltf::Value(variants);
     gltf.extensions["KHR_materials_variants"] = tinygltf::Value(root);
     gltf.extensionsUsed.push_back("KHR_materials_variants");
+}
+
+bool AddModelMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportMesh& mesh, int shown,
+                       BufferWriter& buffer, std::vector<tinygltf::Primitive>& primitives, std::string& error)
+{
+    std::vector<int> variantOf;
+    for (int skin = 0; model.numSkins > 1 && skin < model.numSkins; ++skin)
+        variantOf.push_back(skin);
+    if (!AddMaterials(gltf, model, mesh, shown, buffer, primitives, variantOf, error))
+        return false;
+    if (variantOf.empty())
+        return true;
+    std::vector<std::string> names;
+    for (int skin = 0; skin < model.numSkins; ++skin)
+        names.push_back(SkinName(model, skin));
+    AddVariants(gltf, names);
+    return true;
+}
+
+bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::string& sceneName,
+              const std::string& output, bool binary, std::string& error)
+{
+    tinygltf::Scene scene;
+    scene.name = sceneName;
+    scene.nodes = roots;
+    gltf.scenes.push_back(scene);
+    gltf.defaultScene = 0;
+    if (!gltf.buffers.empty() && gltf.buffers[0].data.empty())
+        gltf.buffers.clear();  // no buffer may be empty
+    std::string temporary = CreateTemporaryBeside(output, error);
+    if (temporary.empty())
+        return false;
+    tinygltf::TinyGLTF writer;
+    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
+    if (!written)
+        error = "cannot be written";
+    return MoveIntoPlace(temporary, output, written, error);
 }

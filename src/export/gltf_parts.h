@@ -74,6 +74,18 @@ public:
         return static_cast<int>(gltf_.accessors.size() - 1);
     }
 
+    // Four joint numbers a vertex, as JOINTS_0 takes them.
+    int Joints(const std::vector<uint16_t>& joints)
+    {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = View(joints.data(), joints.size() * sizeof(uint16_t), kArrayBuffer);
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT;
+        accessor.count = joints.size() / 4;
+        accessor.type = TINYGLTF_TYPE_VEC4;
+        gltf_.accessors.push_back(accessor);
+        return static_cast<int>(gltf_.accessors.size() - 1);
+    }
+
     int Indices(const std::vector<uint32_t>& indices)
     {
         tinygltf::Accessor accessor;
@@ -120,3 +132,13 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportM
 
 // The file's variants, one a name.
 void AddVariants(tinygltf::Model& gltf, const std::vector<std::string>& names);
+
+// One model's materials as AddMaterials makes them, each of its skins a
+// variant when it has more than one.
+bool AddModelMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportMesh& mesh, int shown,
+                       BufferWriter& buffer, std::vector<tinygltf::Primitive>& primitives, std::string& error);
+
+// The scene of the root nodes, written whole under a temporary name and
+// moved into place; false, with the fault in error, and no file.
+bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::string& sceneName,
+              const std::string& output, bool binary, std::string& error);

@@ -49,8 +49,7 @@ bool WriteObj(const ModelObject& model, const ExportRequest& request, std::strin
     std::string name = FileNameOf(stem);
     int skin = request.skin >= 0 ? request.skin : 0;
     std::vector<std::pair<std::string, std::string>> files = {{request.output, ""}};
-    std::string& obj = files[0].second;
-    std::string mtl;
+    std::string obj, mtl;  // into files once the skins are in: a reference into it would not survive them
     obj = "# " + FileNameOf(model.path) + ", frame " + FrameNameOf(model, frame) + "\n";
     obj += "mtllib " + name + ".mtl\n";
     // Each part its vertices, texture coordinates and normals, then its faces
@@ -92,6 +91,7 @@ bool WriteObj(const ModelObject& model, const ExportRequest& request, std::strin
         mtl += "map_Kd " + file + "\n";
         files.push_back({DirectoryOf(request.output) + file, png});
     }
+    files[0].second = std::move(obj);
     files.push_back({stem + ".mtl", mtl});
     return WriteFilesAtomically(files, error);
 }

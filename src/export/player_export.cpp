@@ -9,7 +9,6 @@
 #include "export/gltf_parts.h"
 #include "model/load.h"
 #include "model/q3_player_files.h"
-#include "platform/atomic_file.h"
 #include "platform/paths.h"
 
 namespace {
@@ -258,21 +257,7 @@ bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, b
     if (!AddPieces(gltf, buffer, player, request, nodes, error))
         return false;
     AddPlayerAnimations(gltf, buffer, player, request, nodes);
-    tinygltf::Scene scene;
-    scene.name = player.name;
-    scene.nodes.push_back(0);
-    gltf.scenes.push_back(scene);
-    gltf.defaultScene = 0;
-    if (gltf.buffers[0].data.empty())
-        gltf.buffers.clear();
-    std::string temporary = CreateTemporaryBeside(request.output, error);
-    if (temporary.empty())
-        return false;
-    tinygltf::TinyGLTF writer;
-    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
-    if (!written)
-        error = "cannot be written";
-    return MoveIntoPlace(temporary, request.output, written, error);
+    return SaveGltf(gltf, {0}, player.name, request.output, binary, error);
 }
 
 namespace {

@@ -41,7 +41,7 @@ int64_t VertexCount(const DrawnModel& model)
 {
     int64_t total = 0;
     for (const DrawnPart& part : model.parts)
-        total += part.frames.vertexCount;
+        total += part.skeleton ? part.skinned.count : part.frames.vertexCount;
     return total;
 }
 

@@ -10,6 +10,7 @@
 
 #include "formats/frame_types.h"
 #include "geometry/frame_layout.h"
+#include "geometry/skeleton.h"
 
 enum class VertexStorage : uint8_t {
     kBytes,   // PackedVertex: bytes, and an index into the 162 normals
@@ -40,12 +41,17 @@ struct VertexFrames {
 // One mesh of the model: an MD3's surface, or the one mesh of the others.
 struct DrawnPart {
     std::string name;
+    std::string material;  // the look its file names for it (a skeletal mesh's material or shader)
     std::shared_ptr<const FrameLayout> triangles;
     // The file's own strips and fans, as the triangles OpenGL makes of them;
     // null when the file has none that can be used.
     std::shared_ptr<const FrameLayout> commands;
     std::vector<uint32_t> corners;  // the frame vertices of every triangle, three a triangle
     VertexFrames frames;
+    // A skeletal part instead: its skeleton, and its vertices in the bind
+    // pose with their joints and weights, posed where the others decode.
+    std::shared_ptr<const Skeleton> skeleton;
+    SkinnedVertices skinned;
     // Which picture of a skin set the part wears; -1: the skin's one picture.
     int32_t skinSlot = -1;
 };
@@ -71,6 +77,7 @@ struct DrawnModel {
     int32_t tagCount = 0;        // a frame
     std::vector<TagPlace> tags;  // tagCount a frame, frame after frame
     std::vector<FrameGroup> frameGroups;
+    std::shared_ptr<const Skeleton> skeleton;  // a skeletal model's, or null
     // Skins the file names as files of their own, to be found beside it.
     int32_t externalSkins = 0;
     // What the load's and the drawing's reports call themselves.

@@ -256,6 +256,35 @@ void MakeUnit(const DrawnPart& part, const std::vector<float>& positions, std::v
     }
 }
 
+// A skeletal part: its joints blended, then its bind-pose vertices skinned from them.
+void PoseSkinned(const DrawnPart& part, const int window[4], float t, uint8_t method, bool normals,
+                 std::vector<DecodedVertex>& out)
+{
+    const SkinnedVertices& v = part.skinned;
+    std::vector<Matrix34> skin = SkinningMatrices(*part.skeleton, BlendPoses(*part.skeleton, window, t, method));
+    out.resize(v.count);
+    for (int i = 0; i < v.count; ++i) {
+        float p[3] = {0, 0, 0}, n[3] = {0, 0, 0};
+        for (int k = 0; k < 4; ++k) {
+            float w = v.weights[4 * i + k];
+            uint16_t joint = v.joints[4 * i + k];
+            if (w == 0.0f || joint >= skin.size())
+                continue;
+            float moved[3];
+            TransformPoint(skin[joint], &v.positions[3 * i], moved);
+            for (int a = 0; a < 3; ++a)
+                p[a] += w * moved[a];
+            if (!normals)
+                continue;
+            TransformNormal(skin[joint], &v.normals[3 * i], moved);
+            for (int a = 0; a < 3; ++a)
+                n[a] += w * moved[a];
+        }
+        std::copy(p, p + 3, out[i].position);
+        std::copy(n, n + 3, out[i].normal);
+    }
+}
+
 }  // namespace
 
 void PosePart(const DrawnPart& part, int partIndex, const int window[4], float t, uint8_t method, bool normals,
@@ -263,6 +292,8 @@ void PosePart(const DrawnPart& part, int partIndex, const int window[4], float t
 {
     if (t > 1.0f)
         t = 1.0f;
+    if (part.skeleton)
+        return PoseSkinned(part, window, t, method, normals, out);
     const VertexFrames& stored = part.frames;
     int frames[4];
     for (int k = 0; k < 4; ++k)
@@ -281,8 +312,17 @@ void PoseFrame(const DrawnPart& part, int frame, bool unitNormals, std::vector<f
                std::vector<float>& normals)
 {
     const VertexFrames& stored = part.frames;
-    frame = frame >= 0 && frame < stored.frameCount ? frame : 0;
-    if (stored.frameCount <= 0 || !stored.first) {
+    if (!part.skeleton)
+        frame = frame >= 0 && frame < stored.frameCount ? frame : 0;
+    if (part.skeleton) {
+        std::vector<DecodedVertex> posed;
+        const int window[4] = {frame, frame, frame, frame};
+        PoseSkinned(part, window, 0.0f, 0, true, posed);
+        positions.resize(3 * posed.size()), normals.resize(3 * posed.size());
+        for (size_t v = 0; v < posed.size(); ++v)
+            for (int a = 0; a < 3; ++a)
+                positions[3 * v + a] = posed[v].position[a], normals[3 * v + a] = posed[v].normal[a];
+    } else if (stored.frameCount <= 0 || !stored.first) {
         positions.assign(3 * static_cast<size_t>(std::max(stored.vertexCount, 0)), 0.0f);
         normals = positions;
     } else if (stored.storage == VertexStorage::kShorts) {

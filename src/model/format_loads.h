@@ -16,12 +16,18 @@
 DrawnModel ConvertRecord(const Md2File& file);
 DrawnModel ConvertRecord(const MdlFile& file);
 DrawnModel ConvertRecord(const Md3File& file);
+DrawnModel ConvertRecord(const IqmFile& file);
+DrawnModel ConvertRecord(const Md5MeshFile& file);
 
 bool DescribeMd2(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                  Reports& reports);
 bool DescribeMdl(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                  Reports& reports);
 bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
+                 Reports& reports);
+bool DescribeIqm(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
+                 Reports& reports);
+bool DescribeMd5(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                  Reports& reports);
 
 // The named skin as the model's next skin, when an image for it can be

@@ -22,6 +22,8 @@ bool ReadModelFile(const char* who, const char* kind, const char* path, std::vec
 std::unique_ptr<ModelObject> InitMd2Object(const char* path);
 std::unique_ptr<ModelObject> InitMdlObject(const char* path);
 std::unique_ptr<ModelObject> InitMd3Object(const char* path);
+std::unique_ptr<ModelObject> InitIqmObject(const char* path);
+std::unique_ptr<ModelObject> InitMd5Object(const char* path);
 
 // A file name the viewer reads as a model: one of the formats' extensions, in any case.
 bool IsModelFileName(const std::string& name);

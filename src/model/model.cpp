@@ -48,7 +48,7 @@ void FreeModelFile(ModelObject* model)
     } else if (model->modelType == kModelMd2 && Md2Data(model)) {
         if (!Md2Data(model)->file.empty())
             ReportError("Warning: the MD2 file for the model being removed may still be open");
-    } else if (model->modelType != kModelMd3) {
+    } else if (model->modelType != kModelMd3 && model->modelType != kModelIqm && model->modelType != kModelMd5) {
         ReportError("RemoveModel: Invalid model type");
     }
     model->drawn.reset();

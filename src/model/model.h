@@ -13,7 +13,7 @@
 #include "maths/placement.h"
 #include "platform/paths.h"
 
-enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2, kModelMd3 = 3 };
+enum ModelType : int32_t { kModelMdl = 1, kModelMd2 = 2, kModelMd3 = 3, kModelIqm = 4, kModelMd5 = 5 };
 
 struct ShaderScript;
 struct ShaderStage;
@@ -39,6 +39,8 @@ struct ModelShader {
 struct MdlFile;
 struct Md2File;
 struct Md3File;
+struct IqmFile;
+struct Md5MeshFile;
 
 constexpr int kMaxCustomFrames = 128;
 
@@ -85,8 +87,10 @@ struct ModelObject {
     int32_t numFrames = 0;
     std::unique_ptr<FrameName[]> frameNames;
     int32_t modelType = 0;
-    // The reader's record, by modelType: MdlFile for 1, Md2File for 2, Md3File for 3.
-    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>, std::unique_ptr<Md3File>>
+    // The reader's record, by modelType: MdlFile for 1, Md2File for 2, Md3File for 3, IqmFile for 4,
+    // Md5MeshFile for 5.
+    std::variant<std::monostate, std::unique_ptr<MdlFile>, std::unique_ptr<Md2File>, std::unique_ptr<Md3File>,
+                 std::unique_ptr<IqmFile>, std::unique_ptr<Md5MeshFile>>
         fileData;
     // The model as it is drawn, made from fileData (whose frames it reads) at
     // load: everything above the model's own code reads only this.

@@ -17,6 +17,8 @@ const ModelFormat kModelFormats[] = {
     {"mdl", "Quake 1 Models", "Quake Models", InitMdlObject, DescribeMdl},
     {"md2", "Quake 2 Models", "Quake Models", InitMd2Object, DescribeMd2},
     {"md3", "Quake III Models", nullptr, InitMd3Object, DescribeMd3},
+    {"iqm", "Inter-Quake Models", "Skeletal Models", InitIqmObject, DescribeIqm},
+    {"md5mesh", "MD5 Models", "Skeletal Models", InitMd5Object, DescribeMd5},
 };
 const int kNumModelFormats = sizeof kModelFormats / sizeof kModelFormats[0];
 

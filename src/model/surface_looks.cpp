@@ -50,6 +50,12 @@ std::string FindShaderImage(const std::string& shader, const std::string& modelP
     std::vector<std::string> candidates;
     for (const char* extension : {".tga", ".jpg", ".png"})
         candidates.push_back(Stem(name) + extension);
+    if (name[0] == '/') {  // a whole path, as a configuration gives: that file, or its others
+        std::string found = FindGameFile(name);
+        for (size_t c = 0; found.empty() && c < candidates.size(); ++c)
+            found = FindGameFile(candidates[c]);
+        return found;
+    }
     std::vector<std::string> places = GameSearchPlaces(modelPath, kQuake3Bases, name);
     for (const std::string& candidate : candidates) {
         std::string found = FindInPlaces(places, candidate);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real programs on every model of the real corpus (ufoai-data's archive,
-# ktx's Quake models, OpenArena's archives) with no X server, one process a
+# ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes) with no X server, one process a
 # model, as a file manager or a modder's script runs them:
 #   corpus-programs.sh thumbnails BUILD_DIR CORPUS_FOLDER
 #   corpus-programs.sh exports BUILD_DIR CORPUS_FOLDER NODE_MODULES
@@ -24,6 +24,13 @@ trap 'rm -rf "$out"' EXIT
 for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3; do
     [ -e "$place" ] && "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
 done >"$out/models"
+# Red Eclipse's meshes, not its files of animations only.
+if [ -d "$corpus/redeclipse/data" ]; then
+    "$build/tarnivel" --list "$corpus/redeclipse/data" 2>/dev/null | grep -v 'animations only' | cut -f1 >"$out/skeletal"
+    cat "$out/skeletal" >>"$out/models"
+else
+    : >"$out/skeletal"
+fi
 # Quake III players whole, a machine gun in hand.
 grep '/models/players/[^/]*/lower\.md3$' "$out/models" | sed 's|/lower\.md3$||' | while IFS= read -r player; do
     pk3=${player%%.pk3/*}.pk3
@@ -55,11 +62,13 @@ while IFS= read -r model; do
 done <"$out/models"
 if [ "$mode" = thumbnails ]; then
     median=$(sort -n "$out/times" 2>/dev/null | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
-    echo "thumbnails: $made of $total corpus models made with no X server, median ${median:-?} s per picture (256 pixels)"
+    echo "thumbnails: $made of $total corpus models made with no X server ($(wc -l <"$out/skeletal") of them IQM and" \
+        "MD5), median ${median:-?} s per picture (256 pixels)"
 else
     validate
     echo "exports: $valid of $total corpus models exported to .glb and valid ($made written;" \
-        "$(wc -l <"$out/players") of them whole players with a weapon)"
+        "$(wc -l <"$out/players") of them whole players with a weapon, $(wc -l <"$out/skeletal") IQM and MD5 meshes" \
+        "with their skeletons)"
     made=$valid
 fi
 if [ "$made" -ne "$total" ] || [ "$total" -eq 0 ]; then

@@ -1,7 +1,8 @@
 // Every model of the real-file corpus through the viewer's own loading,
 // skin, drawing and removal code: the MD2 models of Debian's ufoai-data read
 // straight out of their archive, with their skins from the same archive, and
-// the Quake models of Debian's ktx.
+// the Quake models of Debian's ktx, OpenArena's MD3 models and players, and
+// Red Eclipse's IQM and MD5 models in place.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include "formats/md2.h"
 #include "formats/mdl.h"
+#include "model/load.h"
 #include "model/skins.h"
 #include "render/animation.h"
 #include "render/draw.h"
@@ -133,4 +135,40 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
     EXPECT_EQ(players, playerFolders);
     EXPECT_EQ(armed, playerFolders);
     EXPECT_GE(players, 2);
+}
+
+TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
+{
+    std::vector<std::string> files = CorpusSkeletalModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    if (files.empty())
+        GTEST_SKIP() << "no Red Eclipse models (redeclipse-data could not be downloaded here)";
+    std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
+    Tally tally;
+    int meshes = 0, animated = 0, animations = 0, joints = 0, onlyAnimations = 0, unmatched = 0;
+    for (const std::string& path : files) {
+        testing::internal::CaptureStdout();
+        ErrorCapture quiet;
+        std::unique_ptr<ModelObject> read = LoadModelFile("corpus", path.c_str());
+        testing::internal::GetCapturedStdout();
+        unmatched += quiet.Count("does not match the joints");
+        if (read && read->drawn->parts.empty()) {
+            ++onlyAnimations;  // a file of animations for other meshes
+            continue;
+        }
+        ++meshes;
+        if (read && read->drawn->skeleton) {
+            animated += !read->drawn->skeleton->animations.empty();
+            animations += static_cast<int>(read->drawn->skeleton->animations.size());
+            joints += static_cast<int>(read->drawn->skeleton->joints.size());
+        }
+        Exercise(path, skin, tally);
+    }
+    // The others are props and vanities that no file animates.
+    printf("corpus: %d of %d IQM and MD5 meshes of Red Eclipse load and draw, %d with their animations (%d "
+           "animations, %d joints in all), %d animations their configurations name left out; %d files of "
+           "animations only\n",
+           tally.loaded, meshes, animated, animations, joints, unmatched, onlyAnimations);
+    EXPECT_EQ(tally.loaded, meshes);
+    EXPECT_EQ(unmatched, 0);
+    EXPECT_GT(animated, 0);
 }

@@ -5,10 +5,12 @@
 #   FOLDER/quake/ktx/progs/*.mdl    Debian's ktx: Quake models, one with a frame group
 #   FOLDER/openarena/baseoa/*.pk3, FOLDER/openarena/missionpack/mp-pak0.pk3
 #                                   Debian's openarena-data and openarena-085-data: MD3 models and players
+#   FOLDER/redeclipse/data/...      Debian's redeclipse-data: the folders of its IQM and MD5 models (and
+#                                   the folders above them), their models, .cfg files and images only
 # Never fails: without a package the corpus test skips what is missing and says why.
 set -u
 dest=${1:?usage: fetch-corpus.sh FOLDER}
-if [ -f "$dest/.complete-3" ]; then
+if [ -f "$dest/.complete-3" ] && [ -f "$dest/.complete-redeclipse" ]; then
   echo "corpus: using $dest"
   exit 0
 fi
@@ -25,10 +27,49 @@ fetch() {  # fetch PACKAGE PATH-IN-PACKAGE TARGET-FOLDER
   mkdir -p "$work/$1"
   dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work/$1" "$2" && cp -r "$work/$1/$2" "$3"
 }
+# Red Eclipse: 862 MB downloaded, the model folders kept (about 220 MB).
+fetch_redeclipse() {
+  if ! (cd "$work" && apt-get download redeclipse-data >/dev/null 2>&1); then
+    echo "corpus: redeclipse-data cannot be downloaded here; its part of the corpus test will be skipped"
+    return 1
+  fi
+  local deb
+  deb=$(ls "$work"/redeclipse-data_*.deb | head -n 1)
+  dpkg-deb -c "$deb" | awk '{print $6}' | awk '
+    /\/$/ { next }
+    { files[NR] = $0; folder = $0; sub(/\/[^\/]*$/, "", folder); of[NR] = folder }
+    tolower($0) ~ /\.(iqm|md5mesh|md5anim)$/ { keep[folder] = 1; parent = folder; sub(/\/[^\/]*$/, "", parent); keep[parent] = 1 }
+    END { for (i in files) if ((of[i] in keep) && tolower(files[i]) ~ /\.(iqm|md5mesh|md5anim|cfg|png|jpg|jpeg|tga)$/) print files[i] }
+  ' >"$work/redeclipse.list"
+  dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" -T "$work/redeclipse.list" || return 1
+  # Skins the configurations name in other folders ("../meshtex/..."), as
+  # the cube engines find them: beside the configuration, or from the data folder.
+  dpkg-deb -c "$deb" | awk '{print $6}' | sort >"$work/all.list"
+  find "$work/usr" -name '*.cfg' | while read -r cfg; do
+    grep -E '^[[:space:]]*[a-z0-9]+skin[[:space:]]' "$cfg" | awk '{print $3}' | tr -d '"' | sed 's/^\(<[^>]*>\)*//' |
+      while read -r skin; do
+        [ -n "$skin" ] || continue
+        echo "./$(realpath -m --relative-to="$work" "$(dirname "$cfg")/$skin")"
+        echo "./usr/share/games/redeclipse/data/$skin"
+      done
+  done | sort -u | comm -12 - "$work/all.list" >"$work/skins.list"
+  if [ -s "$work/skins.list" ]; then
+    dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" -T "$work/skins.list" || return 1
+  fi
+  mkdir -p "$dest/redeclipse"
+  rm -rf "$dest/redeclipse/data" && mv "$work/usr/share/games/redeclipse/data" "$dest/redeclipse/data" &&
+    rm -f "$deb" && touch "$dest/.complete-redeclipse"
+}
+if [ -f "$dest/.complete-3" ]; then
+  fetch_redeclipse
+  echo "corpus: fetched into $dest"
+  exit 0
+fi
 fetch ufoai-data ./usr/share/games/ufoai/base/0models.pk3 "$dest/ufoai/base/" || exit 0
 fetch ktx ./usr/share/games/quake/ktx "$dest/quake/" || exit 0
 fetch openarena-data ./usr/share/games/openarena/baseoa/pak0.pk3 "$dest/openarena/baseoa/" || exit 0
 fetch openarena-085-data ./usr/share/games/openarena/baseoa/pak6-patch085.pk3 "$dest/openarena/baseoa/" || exit 0
 fetch openarena-data ./usr/share/games/openarena/missionpack/mp-pak0.pk3 "$dest/openarena/missionpack/" || exit 0
 touch "$dest/.complete-3"
+fetch_redeclipse
 echo "corpus: fetched into $dest"

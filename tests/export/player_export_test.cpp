@@ -11,39 +11,8 @@
 #include "render/tags.h"
 #include "scene/q3_player.h"
 #include "support/gl_context.h"
+#include "support/gltf_read.h"
 #include "support/programs.h"
-
-namespace {
-
-template <typename T>
-std::vector<T> Values(const tinygltf::Model& gltf, int index)
-{
-    const tinygltf::Accessor& accessor = gltf.accessors[index];
-    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
-    std::vector<T> values(accessor.count * tinygltf::GetNumComponentsInType(accessor.type));
-    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset + accessor.byteOffset,
-           values.size() * sizeof(T));
-    return values;
-}
-
-const tinygltf::Animation* Animation(const tinygltf::Model& gltf, const std::string& name)
-{
-    for (const tinygltf::Animation& animation : gltf.animations)
-        if (animation.name == name)
-            return &animation;
-    return nullptr;
-}
-
-// The sampler of the animation's channel on the node's path.
-const tinygltf::AnimationSampler* Sampler(const tinygltf::Animation& animation, int node, const std::string& path)
-{
-    for (const tinygltf::AnimationChannel& channel : animation.channels)
-        if (channel.target_node == node && channel.target_path == path)
-            return &animation.samplers[channel.sampler];
-    return nullptr;
-}
-
-}  // namespace
 
 TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
 {
@@ -104,15 +73,13 @@ TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
     EXPECT_EQ(Values<float>(gltf, flash->output)[0], 1.0f);
     EXPECT_EQ(Values<float>(gltf, Sampler(*Animation(gltf, "TORSO_STAND"), 5, "scale")->output)[0], 0.0f);
 
-    if (!FileExists(TARNIVEL_NODE_MODULES "/gltf-validator/package.json"))
-        GTEST_SKIP() << "no gltf-validator here (tests/export/fetch-validator.sh fetches it)";
-    std::string report = RunCommand("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
-                                    "/tests/export/validate-gltf.js '" + request.output + "' 2>&1");
+    std::string skip, report = ValidatorVerdict(request.output, skip);
+    if (!skip.empty())
+        GTEST_SKIP() << skip;
     EXPECT_NE(report.find(": 0 errors, 0 warnings"), std::string::npos) << report;
-    if (RunCommand("command -v blender").empty())
-        GTEST_SKIP() << "no blender here";
-    std::string blender = RunCommand("blender -b --python-exit-code 1 --python " TARNIVEL_SOURCE
-                                     "/tests/export/blender-import.py -- '" + request.output + "' 2>&1");
+    std::string blender = BlenderImport(request.output, skip);
+    if (!skip.empty())
+        GTEST_SKIP() << skip;
     EXPECT_NE(blender.find("object head MESH parent upper"), std::string::npos) << blender;
     EXPECT_NE(blender.find("object gun_barrel MESH parent gun"), std::string::npos) << blender;
     EXPECT_NE(blender.find("object upper MESH parent lower shape keys 4"), std::string::npos) << blender;

@@ -92,9 +92,10 @@ TEST(Md3Reader, ReadsEverySectionAndRefusesHostileFilesWithTheirFault)
         ASSERT_NE(file, nullptr);
         EXPECT_EQ(FindMd3Tag(*file, 2, "tag_weapon") == nullptr, value != 30.0f);
         ASSERT_EQ(reports.size(), value != 30.0f ? 1u : 0u);
-        if (value != 30.0f)
+        if (value != 30.0f) {
             EXPECT_EQ(reports[0], "ReadMd3: tag \"tag_weapon\" of frame 1 has an origin or axis that is not a "
                                   "finite number; the tag is left out");
+        }
     }
     // Every truncation is refused, never read past.
     for (size_t size = 0; size < good.size(); size += 7)

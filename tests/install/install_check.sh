@@ -24,7 +24,7 @@ sed -i -e 's/^\[Thumbnailer Entry\]$/[Desktop Entry]\nType=Application\nName=Tar
 desktop-file-validate "$prefix/thumbnailer-check.desktop"
 grep -q '^Exec=tarnivel-thumbnailer -s %s %i %o$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
 grep -q '^TryExec=tarnivel-thumbnailer$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
-for type in model/x-quake-mdl model/x-quake2-md2 model/x-quake3-md3; do
+for type in model/x-quake-mdl model/x-quake2-md2 model/x-quake3-md3 model/x-iqm model/x-md5mesh; do
     grep -q "^MimeType=.*$type;" "$prefix/share/applications/tarnivel.desktop"
     grep -q "type=\"$type\"" "$prefix/share/mime/packages/tarnivel.xml"
     grep -q "^MimeType=.*$type;" "$prefix/share/thumbnailers/tarnivel.thumbnailer"

@@ -162,9 +162,11 @@ TEST_F(ViewerTest, FaultyPlayersAndWeaponsAreReportedAndTheRestDrawn)
     EXPECT_TRUE(errors.Has("LoadQ3Player: LEGS_WALK (frames 1 to 9) runs past the 3 frames of lower.md3; it stops "
                            "at frame 2"));
     EXPECT_TRUE(errors.Has("head.md3 does not load; the rest of the player is drawn"));
-    for (const PlayerAnimation& walk : legs->sequences)
-        if (walk.name == "LEGS_WALK")
+    for (const PlayerAnimation& walk : legs->sequences) {
+        if (walk.name == "LEGS_WALK") {
             EXPECT_EQ(walk.first + walk.count, 3);
+        }
+    }
     ASSERT_NE(PlayerTorso(legs), nullptr);
     EXPECT_FALSE(GiveQ3Weapon(legs, "empty"));
     EXPECT_TRUE(errors.Has("LoadQ3Weapon: no weapon \"empty\""));

@@ -70,3 +70,17 @@ std::vector<std::string> CorpusMd3Models(const std::string& folder)
             AddMembersEnding(path, ".md3", models);
     return models;
 }
+
+std::vector<std::string> CorpusSkeletalModels(const std::string& folder)
+{
+    std::vector<std::string> models;
+    std::error_code error;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder + "/redeclipse/data", error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+        std::string path = it->path().string();
+        if (EndsWith(path, ".iqm") || (path.size() > 8 && strcasecmp(path.c_str() + path.size() - 8, ".md5mesh") == 0))
+            models.push_back(path);
+    }
+    std::sort(models.begin(), models.end());
+    return models;
+}

@@ -15,3 +15,5 @@ std::vector<std::string> CorpusQuakeModels(const std::string& folder);
 // Every MD3 model inside the OpenArena archives (baseoa's, then
 // missionpack's) as archive paths.
 std::vector<std::string> CorpusMd3Models(const std::string& folder);
+// Red Eclipse's IQM and MD5 mesh files, loose under redeclipse/data, in name order.
+std::vector<std::string> CorpusSkeletalModels(const std::string& folder);

@@ -1,5 +1,6 @@
 #include "support/test_files.h"
 
+#include <cmath>
 #include <cstring>
 
 #include <stdlib.h>
@@ -259,4 +260,33 @@ void WriteTinyWeapon(const TempDir& dir, const std::string& folder, bool tags)
         piece.tags.resize(1);
         dir.Write(folder + "/" + name + "_" + part + ".md3", writers::WriteMd3(piece));
     }
+}
+
+writers::SkeletalModel TwoBoneArm()
+{
+    writers::SkeletalModel arm;
+    arm.joints = {{"shoulder", -1, {}}, {"elbow", 0, {}}};
+    arm.joints[1].bind.translate[0] = 10;
+    writers::SkeletalMesh mesh;
+    mesh.name = "arm";
+    mesh.material = "arm_skin";
+    const float x[3] = {0, 15, 20};
+    for (int pair = 0; pair < 3; ++pair) {
+        for (float y : {0.0f, 2.0f}) {
+            writers::SkeletalVertex v = {{x[pair], y, 0}, {x[pair] / 20, y / 2}};
+            v.joints = {0, 1, 0, 0};
+            v.weights = pair == 0 ? std::array<float, 4>{1, 0, 0, 0}
+                                  : pair == 1 ? std::array<float, 4>{0.6f, 0.4f, 0, 0}
+                                              : std::array<float, 4>{0, 1, 0, 0};
+            mesh.vertices.push_back(v);
+        }
+    }
+    mesh.triangles = {0, 2, 1, 1, 2, 3, 2, 4, 3, 3, 4, 5};
+    arm.meshes = {mesh};
+    const float s = std::sqrt(0.5f);
+    std::vector<writers::SkeletalPose> bind = {arm.joints[0].bind, arm.joints[1].bind}, raised = bind, waved = bind;
+    raised[1].rotate[2] = s, raised[1].rotate[3] = s;
+    waved[0].rotate[0] = s, waved[0].rotate[3] = s;
+    arm.animations = {{"raise", 10, {bind, raised}}, {"wave", 5, {bind, waved}}};
+    return arm;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model_writers.h"
+#include "skeletal_writers.h"
 
 // A fresh folder under /tmp, removed with everything in it.
 class TempDir {
@@ -57,6 +58,14 @@ std::vector<uint8_t> TestPcx(int width, int height, bool palette256 = true);
 // (64 (10v + 4f), 64 Y[v], 64 Z[v]) (so (10v + 4f, Y[v], Z[v]) units) with Y
 // and Z as TinyMd2's, normal v * 257 (latitude and longitude v).
 writers::Md3Surface TinySurface(const std::string& name, int frames, const std::string& shader = "");
+// A two-bone arm: "shoulder" at the origin, "elbow" 10 along x from it. Six
+// vertices, pairs at x = 0, 15 and 20 (y 0 and 2): the first pair on the
+// shoulder, the last on the elbow, the middle 0.6 shoulder and 0.4 elbow.
+// Animations "raise" (10 a second: the bind pose, then the elbow turned a
+// quarter about z) and "wave" (5 a second: the bind pose, then the shoulder
+// turned a quarter about x).
+writers::SkeletalModel TwoBoneArm();
+
 // A shader script of two shaders that uses most of what a script can say:
 // comments, editor keywords, deforms, sort, cull, a lightmap stage, animMap,
 // blends, tests, colour and texture coordinate generators.
