@@ -8,7 +8,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 jobs=$(nproc)
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-25}
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export ASAN_OPTIONS="detect_leaks=1"
@@ -85,6 +85,7 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
     script_stage "file-manager thumbnails" gnome bash tests/install/gnome-thumbnails.sh build
+    script_stage "Debian package" package bash tests/install/package.sh build/demo
     ctest_stage "real-corpus test" build corpus -V
     summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")
     for mode in thumbnails exports; do
@@ -92,7 +93,7 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     done
 fi
 
-echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites"
+echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites (${SECONDS} s in)"
 if build build-cov -DCMAKE_BUILD_TYPE=Debug -DTARNIVEL_COVERAGE=ON; then
     find build-cov -name '*.gcda' -delete
     (cd build-cov && xvfb ctest -L '^unit$' -j "$jobs" && xvfb ctest -L '^e2e$' &&
@@ -105,7 +106,7 @@ if build build-cov -DCMAKE_BUILD_TYPE=Debug -DTARNIVEL_COVERAGE=ON; then
         "${lines#lines: }" build-cov/ctest-coverage.log
 fi
 
-echo "=== Stage 3: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "=== Stage 3: the suite under AddressSanitizer and UndefinedBehaviorSanitizer (${SECONDS} s in)"
 if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
     ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
     ctest_stage "sanitized real-corpus test" build-asan corpus -V
@@ -116,7 +117,7 @@ if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SA
     ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized off-screen pictures" build-asan offscreen
 fi
 
-echo "=== Stage 4: fuzzing, ${fuzz_seconds} s a target"
+echo "=== Stage 4: fuzzing, ${fuzz_seconds} s a target (${SECONDS} s in)"
 if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
@@ -138,7 +139,7 @@ if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAR
     done
 fi
 
-echo "=== Summary"
+echo "=== Summary (${SECONDS} s in)"
 printf '%s\n' "${summaries[@]}"
 if [ $failed -ne 0 ]; then
     echo "FAILED"

@@ -14,12 +14,14 @@ namespace {
 const char kUsage[] =
     "usage: tarnivel [[--weapon NAME|PATH] MODEL...]\n"
     "       tarnivel --list PATH\n"
+    "       tarnivel --version\n"
     "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N|NAME] [--background NAME]\n"
     "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
     "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
     "                [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] MODEL\n"
-    "  MODEL  a .mdl, .md2 or .md3 file, a Quake III player folder, an archive (.pak, .pk3, .zip)\n"
-    "         to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
+    "  MODEL  a .mdl, .md2, .md3, .iqm or .md5mesh file, a Quake III player folder, an archive\n"
+    "         (.pak, .pk3, .zip)"
+    " to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
     "  --weapon NAME|PATH  a Quake III player holds the weapon: models/weapons2/NAME/NAME.md3 of its\n"
     "               game, or a weapon's .md3; a player is exported whole, its skin set by --skin NAME\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"
@@ -38,6 +40,10 @@ int RunCommandLine(int argc, char** argv)
 {
     if (argc >= 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
         fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc >= 2 && strcmp(argv[1], "--version") == 0) {
+        printf("tarnivel %s\n", TARNIVEL_VERSION);
         return 0;
     }
     if (argc >= 2 && strcmp(argv[1], "--list") == 0) {

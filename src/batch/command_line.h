@@ -1,5 +1,6 @@
 #pragma once
 
 // The program's command line: "--list PATH" lists models, "--help" tells
-// the usage; anything else starts the viewer on the models named.
+// the usage, "--version" the version; anything else starts the viewer on
+// the models named.
 int RunCommandLine(int argc, char** argv);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -166,8 +167,13 @@ private:
     {
         if (++faults_ > kReportsAFile)
             return;
-        std::string where = "ReadShaderScript: " + file_ + ", line " + std::to_string(line) + ": ";
-        AddReport(reports_, (where + format).c_str(), args...);
+        // The file's name is the archive's, never part of a format.
+        char message[256];
+        if constexpr (sizeof...(args) == 0)
+            snprintf(message, sizeof message, "%s", format);
+        else
+            snprintf(message, sizeof message, format, args...);
+        AddReport(reports_, "ReadShaderScript: %s, line %d: %s", file_.c_str(), line, message);
     }
 
     // Past the rest of a block whose "{" was read, nested ones included.

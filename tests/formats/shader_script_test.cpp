@@ -100,3 +100,10 @@ TEST(ShaderScript, FaultsAreReportedWithTheirLineAndTheRestStillServes)
             EXPECT_LE(shader.stages.size(), 8u);
     }
 }
+
+TEST(ShaderScript, AFileNameIsReportedAsItIsNeverReadAsAFormat)
+{
+    Reports reports;
+    ReadShaderScript("a {\n{ animMap 1 }\n}", "scripts/%s%n%s.shader", reports);
+    EXPECT_EQ(Joined(reports), "ReadShaderScript: scripts/%s%n%s.shader, line 2: animMap names no image\n");
+}
