@@ -3,10 +3,13 @@
 # into a prefix under /usr/local (the sandbox shows only /usr), a palette
 # for every user written by tarnivel-palettes --system, and GNOME's own
 # thumbnail factory (gnome-desktop, running the thumbnailer in bubblewrap)
-# asked for a Quake and a Quake 2 model:  gnome-thumbnails.sh BUILD_DIR
+# asked for a Quake and a Quake 2 model:  gnome-thumbnails.sh BUILD_DIR [PREFIX]
+# With PREFIX the programs are those installed there already (a package's
+# /usr), and the palette written is left to its purge.
 # Skipped, saying why, where the factory or bubblewrap cannot run.
 set -uo pipefail
 build=$1
+installed=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 if [ "$(id -u)" -ne 0 ]; then
     echo "gnome: skipped: installing under /usr/local needs root"
@@ -20,12 +23,17 @@ if ! /usr/bin/python3 -c 'import gi; gi.require_version("GnomeDesktop", "3.0")' 
     echo "gnome: skipped: no GnomeDesktop introspection (gir1.2-gnomedesktop-3.0, python3-gi)"
     exit 0
 fi
-prefix=$(mktemp -d /usr/local/tarnivel-test-XXXXXX)
 work=$(mktemp -d)
-trap 'rm -rf "$prefix" "$work"' EXIT
-chmod 755 "$prefix"
-cmake --install "$build" --prefix "$prefix" >/dev/null
-update-mime-database "$prefix/share/mime" >/dev/null 2>&1
+if [ -n "$installed" ]; then
+    prefix=$installed
+    trap 'rm -rf "$work"' EXIT
+else
+    prefix=$(mktemp -d /usr/local/tarnivel-test-XXXXXX)
+    trap 'rm -rf "$prefix" "$work"' EXIT
+    chmod 755 "$prefix"
+    cmake --install "$build" --prefix "$prefix" >/dev/null
+    update-mime-database "$prefix/share/mime" >/dev/null 2>&1
+fi
 # The demo's models, a pak whose palette is all blue, a true-colour skin beside the Quake 2 model.
 cp "$build/demo/creature.mdl" "$build/demo/figure.md2" "$work/"
 /usr/bin/python3 - "$work" <<'EOF'

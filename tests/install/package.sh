@@ -3,10 +3,10 @@
 # the clean tree, checked by lintian, appstreamcli and desktop-file-validate,
 # installed with apt-get, asked for its version, used by GNOME's thumbnail
 # factory from /usr, then purged leaving nothing behind.
-#   package.sh DEMO_DIR     (the build's demo folder, for the models)
+#   package.sh BUILD_DIR     (a build of the tree, for its demo models)
 # Skipped, saying why, where not root or the Debian tools are missing.
 set -uo pipefail
-demo=$(cd "$1" && pwd)
+build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 fail() { echo "package: FAILED: $*"; exit 1; }
@@ -55,27 +55,10 @@ shown=$(env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/tarnivel --version) || fail "
 # The package's triggers have registered its types: no update-mime-database here.
 grep -qx "model/x-iqm" /usr/share/mime/types || fail "the MIME database does not know model/x-iqm"
 
-if /usr/bin/python3 -c 'import gi; gi.require_version("GnomeDesktop", "3.0")' 2>/dev/null &&
-    bwrap --ro-bind / / --proc /proc --dev /dev --unshare-all true 2>/dev/null; then
-    # A palette for every user, all blue, from a pak as an administrator would.
-    models="$work/models"
-    mkdir "$models" && cp "$demo/creature.mdl" "$models/"
-    /usr/bin/python3 - "$models/pak0.pak" <<'EOF'
-import struct, sys
-entry = b"gfx/palette.lmp".ljust(56, b"\0") + struct.pack("<ii", 12, 768)
-open(sys.argv[1], "wb").write(b"PACK" + struct.pack("<ii", 780, 64) + bytes([0, 0, 255]) * 256 + entry)
-EOF
-    /usr/bin/tarnivel-palettes --system "$models/pak0.pak" >/dev/null || fail "tarnivel-palettes --system"
-    result=$(env -u DISPLAY -u WAYLAND_DISPLAY HOME="$work/home" XDG_CACHE_HOME="$work/cache" \
-             XDG_DATA_HOME="$work/data" XDG_DATA_DIRS=/usr/share PATH=/usr/bin:/bin \
-             /usr/bin/python3 "$here/gnome-thumbnails.py" "$models" creature.mdl 2>&1)
-    echo "$result"
-    echo "$result" | grep -Eq '^creature.mdl: model/x-quake-mdl: 128x128 alpha=True opaque=([0-9]{3,}) blue=\1 ' ||
-        fail "GNOME's factory made no blue thumbnail with /usr/bin/tarnivel-thumbnailer"
-    thumbnail="GNOME's factory drew a coloured thumbnail with it"
-else
-    thumbnail="GNOME's factory could not run here (no GnomeDesktop or bubblewrap), so no thumbnail"
-fi
+# GNOME's factory runs the package's thumbnailer from /usr, in its sandbox.
+thumbnails=$(bash "$here/gnome-thumbnails.sh" "$build" /usr) || { echo "$thumbnails"; fail "GNOME's thumbnails"; }
+echo "$thumbnails"
+thumbnail=$(echo "$thumbnails" | tail -n 1)
 
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq tarnivel >"$work/purge.log" 2>&1 ||
     { cat "$work/purge.log"; fail "apt-get purge"; }
@@ -87,4 +70,4 @@ done < <(dpkg-deb -c "$deb" | awk '{print substr($6, 2)}'; echo /usr/share/tarni
 [ "$left" -eq 0 ] || fail "$left files left after the purge"
 files=$(dpkg-deb -c "$deb" | grep -vc "^d")
 echo "package: $(basename "$deb") built, $errors lintian errors and $(echo $warnings | wc -w) warnings" \
-    "explained, installed ($files files), version $version, $thumbnail, purged leaving nothing"
+    "explained, installed ($files files), version $version, ${thumbnail#gnome: }, purged leaving nothing"
