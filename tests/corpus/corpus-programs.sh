@@ -38,34 +38,50 @@ grep '/models/players/[^/]*/lower\.md3$' "$out/models" | sed 's|/lower\.md3$||' 
 done >"$out/players"
 cat "$out/players" >>"$out/models"
 total=$(wc -l <"$out/models")
-made=0 valid=0 n=0
-validate() {  # the batch written so far: validated, counted and removed
-    ls "$out"/*.glb >/dev/null 2>&1 || return 0
-    NODE_PATH="$modules" node "$here/export/validate-gltf.js" "$out"/*.glb >"$out/report" 2>&1
-    valid=$((valid + $(grep -c ': 0 errors, 0 warnings$' "$out/report")))
-    grep -v ': 0 errors, 0 warnings$' "$out/report" | head -n 10 >>"$out/faults"
-    rm -f "$out"/*.glb
+validate() {  # validate DIR: the batch written there so far, validated, counted and removed
+    ls "$1"/*.glb >/dev/null 2>&1 || return 0
+    NODE_PATH="$modules" node "$here/export/validate-gltf.js" "$1"/*.glb >"$1/report" 2>&1
+    grep -c ': 0 errors, 0 warnings$' "$1/report" >>"$1/valid"
+    grep -v ': 0 errors, 0 warnings$' "$1/report" | head -n 10 >>"$out/faults"
+    rm -f "$1"/*.glb
 }
-while IFS= read -r model; do
-    n=$((n + 1))
-    start=$(date +%s%N)
-    if [ "$mode" = thumbnails ]; then
-        "$build/tarnivel-thumbnailer" -s 256 "$model" "$out/$n.png" 2>>"$out/errors" && [ -s "$out/$n.png" ] &&
-            made=$((made + 1)) && echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
-        rm -f "$out/$n.png"
-    else
-        weapon=()
-        grep -qxF "$model" "$out/players" && weapon=(--weapon machinegun)
-        "$build/tarnivel" --export "$out/$n.glb" "${weapon[@]}" "$model" 2>>"$out/errors" && made=$((made + 1))
-        [ $((n % 25)) -eq 0 ] && validate
-    fi
-done <"$out/models"
+# worker K JOBS: the models whose number is K modulo JOBS; one worker times
+# the thumbnails alone, exports take every core.
+worker() {
+    local k=$1 jobs=$2 n=0 dir="$out/worker$1"
+    mkdir "$dir"
+    while IFS= read -r model; do
+        n=$((n + 1))
+        [ $((n % jobs)) -eq "$k" ] || continue
+        start=$(date +%s%N)
+        if [ "$mode" = thumbnails ]; then
+            "$build/tarnivel-thumbnailer" -s 256 "$model" "$dir/$n.png" 2>>"$out/errors" && [ -s "$dir/$n.png" ] &&
+                echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
+            rm -f "$dir/$n.png"
+        else
+            weapon=()
+            grep -qxF "$model" "$out/players" && weapon=(--weapon machinegun)
+            "$build/tarnivel" --export "$dir/$n.glb" "${weapon[@]}" "$model" 2>>"$out/errors" && echo >>"$out/written"
+            [ $((n % 25)) -eq 0 ] && validate "$dir"
+        fi
+    done <"$out/models"
+    [ "$mode" = thumbnails ] || validate "$dir"
+}
+if [ "$mode" = thumbnails ]; then
+    worker 0 1
+    made=$(wc -l <"$out/times" 2>/dev/null || echo 0)
+else
+    jobs=$(nproc)
+    for k in $(seq 0 $((jobs - 1))); do worker "$k" "$jobs" & done
+    wait
+    made=$(cat "$out/written" 2>/dev/null | wc -l)
+    valid=$(cat "$out"/worker*/valid 2>/dev/null | awk '{s += $1} END {print s + 0}')
+fi
 if [ "$mode" = thumbnails ]; then
     median=$(sort -n "$out/times" 2>/dev/null | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
     echo "thumbnails: $made of $total corpus models made with no X server ($(wc -l <"$out/skeletal") of them IQM and" \
         "MD5), median ${median:-?} s per picture (256 pixels)"
 else
-    validate
     echo "exports: $valid of $total corpus models exported to .glb and valid ($made written;" \
         "$(wc -l <"$out/players") of them whole players with a weapon, $(wc -l <"$out/skeletal") IQM and MD5 meshes" \
         "with their skeletons)"
