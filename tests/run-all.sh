@@ -85,6 +85,7 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
     script_stage "file-manager thumbnails" gnome bash tests/install/gnome-thumbnails.sh build
+    script_stage "the batch export's gallery in a browser" gallery bash tests/gallery/browser.sh build
     script_stage "Debian package" package bash tests/install/package.sh build
     ctest_stage "real-corpus test" build corpus -V
     summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")

@@ -7,12 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev libjpeg-dev libzip-dev pkg-config libegl-dev libegl-mesa0
-                libtinygltf-dev)
+                libtinygltf-dev libjs-three)
 demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
                imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils
                gir1.2-gnomedesktop-3.0 python3-gi bubblewrap shared-mime-info blender python3-numpy
-               build-essential dpkg-dev debhelper lintian appstream)
+               build-essential dpkg-dev debhelper lintian appstream chromium)
 
 install_missing() {
     local missing=()

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/batch_export.h"
 #include "batch/export_command.h"
 #include "batch/model_listing.h"
 #include "batch/render_options.h"
@@ -32,7 +33,11 @@ const char kUsage[] =
     "  --export OUT  writes the model as glTF 2.0 (.glb, or .gltf with everything inside it): every\n"
     "               frame a morph target, an animation per frame sequence at --fps (10), the skins\n"
     "               as textures; or one frame (--frame) as .obj with its .mtl and skin .png beside it.\n"
-    "               Sizes in metres, --scale metres a game unit (0.0254)\n";
+    "               Sizes in metres, --scale metres a game unit (0.0254)\n"
+    "  --export OUTDIR/ SOURCE...  writes every model of the archives, folders and models named into\n"
+    "               OUTDIR at its path there (players whole), -j N at once (one a core), with\n"
+    "               OUTDIR/export-report.txt naming each failure and OUTDIR/index.html showing them all;\n"
+    "               what is newer than its model is kept unless --force\n";
 
 }  // namespace
 
@@ -63,6 +68,15 @@ int RunCommandLine(int argc, char** argv)
             return 2;
         }
         return RenderPictures(request);
+    }
+    if (argc >= 2 && strcmp(argv[1], "--export") == 0 && IsBatchExport(argc - 2, argv + 2)) {
+        BatchExportCommand request;
+        std::string error;
+        if (!ParseBatchExportOptions(argc - 2, argv + 2, request, error)) {
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            return 2;
+        }
+        return RunBatchExport(request);
     }
     if (argc >= 2 && strcmp(argv[1], "--export") == 0) {
         ExportCommand request;

@@ -37,6 +37,8 @@ bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::stri
                 std::to_string(model.numSkins) + ")";
         return false;
     }
+    if (request.summary)
+        request.summary->frames = model.numFrames;
     bool skeletal = model.drawn->skeleton != nullptr;
     if (strcasecmp(extension, "glb") == 0 || strcasecmp(extension, "gltf") == 0) {
         bool binary = strcasecmp(extension, "glb") == 0;

@@ -1,8 +1,15 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/model.h"
+
+// What an export wrote, for a caller that lists it.
+struct ExportSummary {
+    int frames = 0;
+    std::vector<std::string> animations;  // glTF's, by name
+};
 
 // What an export writes: the format is the output's extension.
 struct ExportRequest {
@@ -15,6 +22,7 @@ struct ExportRequest {
     double fps = 10.0;          // the viewer's clock: ten frames a second
     bool step = false;          // --interpolation none: frames held, not blended
     float scale = 0.0254f;      // metres a game unit: an inch
+    ExportSummary* summary = nullptr;  // filled in when given
 };
 
 // Writes a model read with its skins as pictures (no OpenGL needed): glTF

@@ -55,5 +55,5 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
     }
     gltf.nodes.push_back(node);
-    return SaveGltf(gltf, {0}, "", request.output, binary, error);
+    return SaveGltf(gltf, {0}, "", request, binary, error);
 }

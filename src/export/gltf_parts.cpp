@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <sstream>
 
 #include "export/shader_materials.h"
 #include "formats/png_writer.h"
@@ -195,9 +196,83 @@ bool AddModelMaterials(tinygltf::Model& gltf, const ModelObject& model, const Ex
     return true;
 }
 
-bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::string& sceneName,
-              const std::string& output, bool binary, std::string& error)
+namespace {
+
+// The JSON tinygltf makes of everything but the binary buffer's bytes, which
+// stay where they are: a .glb's buffer is most of it, and tinygltf would
+// copy it and write it unchecked.
+bool GlbJson(tinygltf::Model& gltf, std::string& json)
 {
+    std::vector<unsigned char> bytes;
+    bool hasBuffer = !gltf.buffers.empty();
+    if (hasBuffer)
+        std::swap(bytes, gltf.buffers[0].data);
+    std::ostringstream stream;
+    tinygltf::TinyGLTF writer;
+    bool made = writer.WriteGltfSceneToStream(&gltf, stream, false, true);
+    if (hasBuffer)
+        std::swap(bytes, gltf.buffers[0].data);
+    std::string glb = stream.str();
+    uint32_t length = 0;
+    if (!made || glb.size() < 20)
+        return false;
+    memcpy(&length, &glb[12], 4);
+    json = glb.substr(20, length);
+    if (!hasBuffer)
+        return true;
+    const std::string empty = "\"buffers\":[{\"byteLength\":0}]";
+    size_t at = json.find(empty);
+    if (at == std::string::npos || json.find(empty, at + 1) != std::string::npos)
+        return false;
+    json.replace(at, empty.size(), "\"buffers\":[{\"byteLength\":" + std::to_string(gltf.buffers[0].data.size()) + "}]");
+    return true;
+}
+
+void PutWord(std::string& bytes, uint32_t word)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes += static_cast<char>(word >> (8 * i) & 0xff);
+}
+
+bool WriteGlb(tinygltf::Model& gltf, const std::string& output, std::string& error)
+{
+    std::string json;
+    if (!GlbJson(gltf, json)) {
+        error = "cannot be written: its JSON could not be made";
+        return false;
+    }
+    json.resize((json.size() + 3) & ~size_t(3), ' ');
+    const std::vector<unsigned char>* bin = gltf.buffers.empty() ? nullptr : &gltf.buffers[0].data;
+    size_t binSize = bin ? bin->size() : 0, binPadded = (binSize + 3) & ~size_t(3);
+    if (20 + json.size() + (bin ? 8 + binPadded : 0) > 0xffffffffu) {
+        error = "is larger than a .glb can be (4 GB)";
+        return false;
+    }
+    std::string head = "glTF", binHead;
+    PutWord(head, 2);
+    PutWord(head, static_cast<uint32_t>(20 + json.size() + (bin ? 8 + binPadded : 0)));
+    PutWord(head, static_cast<uint32_t>(json.size()));
+    PutWord(head, 0x4E4F534A);  // "JSON"
+    std::vector<FilePiece> pieces = {{head.data(), head.size()}, {json.data(), json.size()}};
+    const char zeros[4] = {0, 0, 0, 0};
+    if (bin) {
+        PutWord(binHead, static_cast<uint32_t>(binPadded));
+        PutWord(binHead, 0x004E4942);  // "BIN"
+        pieces.push_back({binHead.data(), binHead.size()});
+        pieces.push_back({bin->data(), binSize});
+        pieces.push_back({zeros, binPadded - binSize});
+    }
+    return WritePiecesAtomically(output, pieces, error);
+}
+
+}  // namespace
+
+bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::string& sceneName,
+              const ExportRequest& request, bool binary, std::string& error)
+{
+    if (request.summary)
+        for (const tinygltf::Animation& animation : gltf.animations)
+            request.summary->animations.push_back(animation.name);
     tinygltf::Scene scene;
     scene.name = sceneName;
     scene.nodes = roots;
@@ -205,12 +280,13 @@ bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::s
     gltf.defaultScene = 0;
     if (!gltf.buffers.empty() && gltf.buffers[0].data.empty())
         gltf.buffers.clear();  // no buffer may be empty
-    std::string temporary = CreateTemporaryBeside(output, error);
-    if (temporary.empty())
-        return false;
+    if (binary)
+        return WriteGlb(gltf, request.output, error);
+    std::ostringstream text;
     tinygltf::TinyGLTF writer;
-    bool written = writer.WriteGltfSceneToFile(&gltf, temporary, true, true, !binary, binary);
-    if (!written)
-        error = "cannot be written";
-    return MoveIntoPlace(temporary, output, written, error);
+    if (!writer.WriteGltfSceneToStream(&gltf, text, true, false)) {
+        error = "cannot be written: its JSON could not be made";
+        return false;
+    }
+    return WriteFileAtomically(request.output, text.str(), error);
 }

@@ -3,12 +3,14 @@
 // The pieces of a glTF file the exports share: the one buffer, a model's
 // mesh with its frames as morph targets, its materials, and animations of
 // morph weights.
+#include <sys/mman.h>
 #include <tiny_gltf.h>
 
 #include <string>
 #include <vector>
 
 #include "export/export_mesh.h"
+#include "export/export_model.h"
 #include "model/model.h"
 
 inline constexpr int kFloat = TINYGLTF_COMPONENT_TYPE_FLOAT;
@@ -20,7 +22,19 @@ class BufferWriter {
 public:
     explicit BufferWriter(tinygltf::Model& gltf) : gltf_(gltf) { gltf_.buffers.resize(1); }
 
-    void Reserve(size_t bytes) { gltf_.buffers[0].data.reserve(bytes); }
+    // Room for the whole buffer at once, in large pages where the system has
+    // them: a big model's tens of megabytes would otherwise fault in a page
+    // at a time.
+    void Reserve(size_t bytes)
+    {
+        std::vector<unsigned char>& buffer = gltf_.buffers[0].data;
+        buffer.reserve(bytes);
+        const size_t page = 4096;
+        uintptr_t start = (reinterpret_cast<uintptr_t>(buffer.data()) + page - 1) & ~(page - 1);
+        uintptr_t end = (reinterpret_cast<uintptr_t>(buffer.data()) + buffer.capacity()) & ~(page - 1);
+        if (end > start)
+            madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
 
     int View(const void* data, size_t bytes, int target)
     {
@@ -141,4 +155,4 @@ bool AddModelMaterials(tinygltf::Model& gltf, const ModelObject& model, const Ex
 // The scene of the root nodes, written whole under a temporary name and
 // moved into place; false, with the fault in error, and no file.
 bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::string& sceneName,
-              const std::string& output, bool binary, std::string& error);
+              const ExportRequest& request, bool binary, std::string& error);

@@ -257,7 +257,7 @@ bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, b
     if (!AddPieces(gltf, buffer, player, request, nodes, error))
         return false;
     AddPlayerAnimations(gltf, buffer, player, request, nodes);
-    return SaveGltf(gltf, {0}, player.name, request.output, binary, error);
+    return SaveGltf(gltf, {0}, player.name, request, binary, error);
 }
 
 namespace {
@@ -328,5 +328,7 @@ bool ExportQ3Player(const std::string& path, const std::string& weapon, const Ex
                 return false;
         }
     }
+    if (request.summary)
+        request.summary->frames = player.pieces[0].model->numFrames;
     return WritePlayerGltf(player, request, binary, error);
 }

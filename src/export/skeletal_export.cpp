@@ -204,5 +204,5 @@ bool WriteSkeletalGltf(const ModelObject& model, const ExportRequest& request, b
             AddSkeletalAnimation(gltf, buffer, skeleton, sequence, mesh.frames.front(), mesh.frames.back(), 1,
                                  request);
     }
-    return SaveGltf(gltf, roots, "", request.output, binary, error);
+    return SaveGltf(gltf, roots, "", request, binary, error);
 }

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "formats/png_writer.h"
@@ -192,27 +193,49 @@ bool WritePictures(const PictureRequest& request, ModelObject* model, std::strin
 
 }  // namespace
 
+bool RenderPicturesIn(PictureSession& session, const PictureRequest& request, std::string& error,
+                      std::string& warning)
+{
+    if (session.context && (session.width != request.width || session.height != request.height))
+        ClosePictureSession(session);
+    if (!session.context) {
+        auto context = std::make_unique<OffscreenContext>();
+        if (!CreateOffscreenContext(request.width, request.height, *context, error)) {
+            error = "cannot render off-screen: " + error;
+            return false;
+        }
+        session = {context.release(), request.width, request.height};
+    }
+    SetUpViewer(request);
+    ModelObject* model = PrepareModel(request, error, warning);
+    bool written = model && WritePictures(request, model, error);
+    if (!written)
+        error = (model ? request.output : request.model) + ": " + error;
+    ReleaseAllModels();
+    return written;
+}
+
+void ClosePictureSession(PictureSession& session)
+{
+    if (!session.context)
+        return;
+    DestroyOffscreenContext(*session.context);
+    delete session.context;
+    session = PictureSession();
+}
+
 int RenderPictures(const PictureRequest& request)
 {
     // The picture is the output: reports go to standard error, and no log is kept.
     reportConsole = stderr;
     errorLog = nullptr;
-    OffscreenContext context;
-    std::string error;
-    if (!CreateOffscreenContext(request.width, request.height, context, error)) {
-        fprintf(stderr, "%s: cannot render off-screen: %s\n", request.program, error.c_str());
-        return 1;
-    }
-    SetUpViewer(request);
-    std::string warning;
-    ModelObject* model = PrepareModel(request, error, warning);
-    bool written = model && WritePictures(request, model, error);
+    PictureSession session;
+    std::string error, warning;
+    bool written = RenderPicturesIn(session, request, error, warning);
     if (!written)
-        fprintf(stderr, "%s: %s: %s\n", request.program, model ? request.output.c_str() : request.model.c_str(),
-                error.c_str());
+        fprintf(stderr, "%s: %s\n", request.program, error.c_str());
     else if (!warning.empty())
         fprintf(stderr, "%s: %s: %s\n", request.program, request.model.c_str(), warning.c_str());
-    ReleaseAllModels();
-    DestroyOffscreenContext(context);
+    ClosePictureSession(session);
     return written ? 0 : 1;
 }

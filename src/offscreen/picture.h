@@ -25,6 +25,21 @@ struct PictureRequest {
     const char* program = "tarnivel";  // names the reports
 };
 
+// One off-screen context for many pictures of one size, as a batch makes
+// them: made by the first picture, kept until closed.
+struct PictureSession {
+    struct OffscreenContext* context = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+// Draws the request's picture(s) in the session; false with the fault in
+// error ("MODEL: why", "PICTURE: why", or why there is no context). What a
+// picture drawn lacks (a skin not found) is in warning.
+bool RenderPicturesIn(PictureSession& session, const PictureRequest& request, std::string& error,
+                      std::string& warning);
+void ClosePictureSession(PictureSession& session);
+
 // Renders through EGL with no display server, with the viewer's own
 // drawing code, and writes the picture(s). 0 on success; 1 after a one-line
 // report on standard error, with no picture written.

@@ -12,8 +12,23 @@ namespace {
 
 char pendingFile[4096];
 
-// A fresh file beside path holding bytes; empty with error set when it could not be made.
-std::string WriteTemporary(const std::string& path, const std::string& bytes, std::string& error)
+bool WriteAll(int descriptor, const char* bytes, size_t size)
+{
+    size_t written = 0;
+    while (written < size) {
+        ssize_t n = write(descriptor, bytes + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// A fresh file beside path holding the pieces one after another; empty with
+// error set when it could not be made.
+std::string WriteTemporary(const std::string& path, const std::vector<FilePiece>& pieces, std::string& error)
 {
     std::string name = CreateTemporaryBeside(path, error);
     int descriptor = name.empty() ? -1 : open(name.c_str(), O_WRONLY | O_TRUNC);
@@ -23,14 +38,10 @@ std::string WriteTemporary(const std::string& path, const std::string& bytes, st
         error = error.empty() ? std::string("cannot be written: ") + strerror(errno) : error;
         return std::string();
     }
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (n <= 0 && errno != EINTR)
-            break;
-        written += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-    if (close(descriptor) != 0 || written != bytes.size()) {
+    bool written = true;
+    for (const FilePiece& piece : pieces)
+        written = written && WriteAll(descriptor, static_cast<const char*>(piece.bytes), piece.size);
+    if (close(descriptor) != 0 || !written) {
         error = std::string("cannot be written: ") + strerror(errno);
         unlink(name.c_str());
         return std::string();
@@ -84,7 +95,7 @@ bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>
 {
     std::vector<std::string> temporaries;
     for (const auto& file : files) {
-        std::string temporary = WriteTemporary(file.first, file.second, error);
+        std::string temporary = WriteTemporary(file.first, {{file.second.data(), file.second.size()}}, error);
         if (temporary.empty())
             break;
         temporaries.push_back(temporary);
@@ -108,4 +119,10 @@ bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error)
 {
     return WriteFilesAtomically({{path, bytes}}, error);
+}
+
+bool WritePiecesAtomically(const std::string& path, const std::vector<FilePiece>& pieces, std::string& error)
+{
+    std::string temporary = WriteTemporary(path, pieces, error);
+    return !temporary.empty() && MoveIntoPlace(temporary, path, true, error);
 }

@@ -10,6 +10,13 @@
 bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error);
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error);
 
+// One file of pieces written one after another, so that large ones need not be joined first.
+struct FilePiece {
+    const void* bytes;
+    size_t size;
+};
+bool WritePiecesAtomically(const std::string& path, const std::vector<FilePiece>& pieces, std::string& error);
+
 // The same for a writer that opens the file itself: a fresh empty file
 // beside path (empty, with error set, when none could be made), then, once
 // written, renamed to path, or removed when it was not written or cannot be.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real programs on every model of the real corpus (ufoai-data's archive,
-# ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes) with no X server, one process a
-# model, as a file manager or a modder's script runs them:
+# ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes)
+# with no X server, as a file manager (one process a picture) and a modder
+# (one batch export a game) run them:
 #   corpus-programs.sh thumbnails BUILD_DIR CORPUS_FOLDER
 #   corpus-programs.sh exports BUILD_DIR CORPUS_FOLDER NODE_MODULES
 # Thumbnails: every picture made, the median time per picture. Exports: every
@@ -38,54 +39,43 @@ grep '/models/players/[^/]*/lower\.md3$' "$out/models" | sed 's|/lower\.md3$||' 
 done >"$out/players"
 cat "$out/players" >>"$out/models"
 total=$(wc -l <"$out/models")
-validate() {  # validate DIR: the batch written there so far, validated, counted and removed
-    ls "$1"/*.glb >/dev/null 2>&1 || return 0
-    NODE_PATH="$modules" node "$here/export/validate-gltf.js" "$1"/*.glb >"$1/report" 2>&1
-    grep -c ': 0 errors, 0 warnings$' "$1/report" >>"$1/valid"
-    grep -v ': 0 errors, 0 warnings$' "$1/report" | head -n 10 >>"$out/faults"
-    rm -f "$1"/*.glb
-}
-# worker K JOBS: the models whose number is K modulo JOBS; one worker times
-# the thumbnails alone, exports take every core.
-worker() {
-    local k=$1 jobs=$2 n=0 dir="$out/worker$1"
-    mkdir "$dir"
+# The thumbnails one process a picture, timed one at a time.
+if [ "$mode" = thumbnails ]; then
+    n=0
     while IFS= read -r model; do
         n=$((n + 1))
-        [ $((n % jobs)) -eq "$k" ] || continue
         start=$(date +%s%N)
-        if [ "$mode" = thumbnails ]; then
-            "$build/tarnivel-thumbnailer" -s 256 "$model" "$dir/$n.png" 2>>"$out/errors" && [ -s "$dir/$n.png" ] &&
-                echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
-            rm -f "$dir/$n.png"
-        else
-            weapon=()
-            grep -qxF "$model" "$out/players" && weapon=(--weapon machinegun)
-            "$build/tarnivel" --export "$dir/$n.glb" "${weapon[@]}" "$model" 2>>"$out/errors" && echo >>"$out/written"
-            [ $((n % 25)) -eq 0 ] && validate "$dir"
-        fi
+        "$build/tarnivel-thumbnailer" -s 256 "$model" "$out/$n.png" 2>>"$out/errors" && [ -s "$out/$n.png" ] &&
+            echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
+        rm -f "$out/$n.png"
     done <"$out/models"
-    [ "$mode" = thumbnails ] || validate "$dir"
-}
-if [ "$mode" = thumbnails ]; then
-    worker 0 1
     made=$(wc -l <"$out/times" 2>/dev/null || echo 0)
-else
-    jobs=$(nproc)
-    for k in $(seq 0 $((jobs - 1))); do worker "$k" "$jobs" & done
-    wait
-    made=$(cat "$out/written" 2>/dev/null | wc -l)
-    valid=$(cat "$out"/worker*/valid 2>/dev/null | awk '{s += $1} END {print s + 0}')
-fi
-if [ "$mode" = thumbnails ]; then
     median=$(sort -n "$out/times" 2>/dev/null | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
     echo "thumbnails: $made of $total corpus models made with no X server ($(wc -l <"$out/skeletal") of them IQM and" \
         "MD5), median ${median:-?} s per picture (256 pixels)"
 else
-    echo "exports: $valid of $total corpus models exported to .glb and valid ($made written;" \
-        "$(wc -l <"$out/players") of them whole players with a weapon, $(wc -l <"$out/skeletal") IQM and MD5 meshes" \
-        "with their skeletons)"
-    made=$valid
+    # Each game whole with the batch export (players whole, a machine gun in
+    # hand), every .glb then validated.
+    exported=0 written=0 n=0
+    for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/* "$corpus/redeclipse/data"; do
+        [ -e "$place" ] || continue
+        n=$((n + 1))
+        "$build/tarnivel" --export "$out/export/$n/" --weapon machinegun "$place" 2>"$out/export-$n.log"
+        status=$?
+        tally=$(grep -oE "^tarnivel: [0-9]+ models?: [0-9]+ written" "$out/export-$n.log" | grep -oE "[0-9]+")
+        [ $status -eq 0 ] || grep -v '^\[' "$out/export-$n.log" | head -n 5 >>"$out/errors"
+        exported=$((exported + $(echo "$tally" | sed -n 1p))) written=$((written + $(echo "$tally" | sed -n 2p)))
+        [ -f "$out/export/$n/index.html" ] || echo "$place: no gallery" >>"$out/errors"
+    done
+    find "$out/export" -name '*.glb' -print0 |
+        NODE_PATH="$modules" xargs -0 -n 100 -P "$(nproc)" node "$here/export/validate-gltf.js" >"$out/report" 2>&1
+    valid=$(grep -c ': 0 errors, 0 warnings$' "$out/report")
+    grep -v ': 0 errors, 0 warnings$' "$out/report" | head -n 10 >"$out/faults"
+    echo "exports: $valid of $exported corpus models exported to .glb by the batch export, one run a game, and valid" \
+        "($written written, with their galleries; $(cat "$out"/export/*/gallery/models.tsv | grep -c $'\tplayer\t')" \
+        "of them whole players with a weapon," \
+        "$(wc -l <"$out/skeletal") IQM and MD5 meshes with their skeletons)"
+    made=$valid total=$exported
 fi
 if [ "$made" -ne "$total" ] || [ "$total" -eq 0 ]; then
     head -n 5 "$out/errors" "$out/faults" 2>/dev/null

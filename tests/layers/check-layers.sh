@@ -5,7 +5,7 @@
 # Above model/, where every model is its drawn form, a file may neither
 # include a model reader's header nor ask which format a model came from.
 set -uo pipefail
-layers=(maths platform archive formats geometry model export state render lighting view scene capture commands
+layers=(maths platform archive formats geometry model export gallery state render lighting view scene capture commands
         viewer offscreen batch)
 src="${1:-$(dirname "$0")/../../src}"
 

@@ -73,12 +73,13 @@ Coverage Opaque(const PngImage& image)
 
 TEST_F(Offscreen, ThumbnailsAreSquareTransparentAndFramedInTheMiddle)
 {
+    std::filesystem::create_directory(dir.Path("cache"));
     for (int size : {64, 256}) {
         std::string output = dir.Path("thumb-" + std::to_string(size) + ".png");
         // A URI for the input, and a display set that does not exist: none is ever asked for.
         ProgramRun run = RunWithoutDisplay({TARNIVEL_THUMBNAILER, "-s", std::to_string(size), "file://" + modelPath,
                                             output},
-                                           dir.path(), {{"DISPLAY", ":99"}});
+                                           dir.path(), {{"DISPLAY", ":99"}, {"XDG_CACHE_HOME", dir.Path("cache")}});
         ASSERT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(run.errors, "");
         PngImage image;
@@ -95,6 +96,7 @@ TEST_F(Offscreen, ThumbnailsAreSquareTransparentAndFramedInTheMiddle)
         EXPECT_NEAR((c.left + c.right) / 2.0, size / 2.0, size / 20.0);
         EXPECT_NEAR((c.top + c.bottom) / 2.0, size / 2.0, size / 20.0);
     }
+    EXPECT_TRUE(FileExists(dir.Path("cache/mesa_shader_cache"))) << "a cache that can be kept is kept";
 }
 
 TEST_F(Offscreen, AModelWhoseSkinIsElsewhereIsDrawnUntexturedWithOneLineSaid)

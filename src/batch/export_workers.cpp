@@ -1,0 +1,315 @@
+#include "batch/export_workers.h"
+
+#include <dirent.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "archive/archive.h"
+#include "export/player_export.h"
+#include "model/load.h"
+#include "model/palettes.h"
+#include "platform/error_log.h"
+
+namespace {
+
+// What the workers share with the process that runs them.
+struct Shared {
+    std::atomic<int> next{0};   // the next of the todo list to take
+    std::atomic<int> stop{0};   // asked to stop: take no more
+};
+
+Shared* shared = nullptr;
+
+void AskToStop(int)
+{
+    shared->stop.store(1);
+}
+
+std::string Folder(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+bool WriteItem(const BatchExportCommand& request, const ExportItem& item, ItemOutcome& outcome)
+{
+    GatheredReports reports;
+    std::string output = OutputOf(request, item);
+    std::error_code fault;
+    std::filesystem::create_directories(Folder(output), fault);
+    if (fault) {
+        outcome.error = Folder(output) + ": " + fault.message();
+        return false;
+    }
+    ExportRequest each = request.each;
+    ExportSummary summary;
+    each.output = output;
+    each.summary = &summary;
+    bool written;
+    if (item.format == "player") {
+        written = ExportQ3Player(item.source, request.each.weapon, each, outcome.error);
+    } else {
+        std::unique_ptr<ModelObject> model = LoadModelFile("tarnivel", item.source.c_str());
+        written = model && ExportModel(*model, each, outcome.error);
+    }
+    if (!written && outcome.error.empty())
+        outcome.error = reports.FirstError();
+    outcome.frames = summary.frames;
+    outcome.animations = summary.animations;
+    return written;
+}
+
+void DrawThumbnail(const BatchExportCommand& request, const ExportItem& item, PictureSession& session,
+                   ItemOutcome& outcome)
+{
+    GatheredReports reports;
+    PictureRequest picture;
+    picture.model = item.source;
+    picture.output = PictureOf(request, item);
+    picture.width = picture.height = 256;
+    picture.fieldOfView = 30;  // the thumbnailer's lens
+    picture.textureSizeLimit = 512;
+    picture.skin = request.each.skin;
+    picture.skinName = request.each.skinName;
+    if (item.format == "player")
+        picture.weapon = request.each.weapon;
+    std::error_code fault;
+    std::filesystem::create_directories(Folder(picture.output), fault);
+    std::string lacks;  // a thumbnail drawn untextured is still the model's picture
+    if (!RenderPicturesIn(session, picture, outcome.pictureError, lacks) && outcome.pictureError.empty())
+        outcome.pictureError = "not drawn";
+}
+
+// A field of one message line: no tab, no line end.
+std::string Field(std::string text)
+{
+    for (char& c : text)
+        if (c == '\t' || c == '\n' || c == '\x1f')
+            c = ' ';
+    return text;
+}
+
+bool Send(int descriptor, const std::string& message)
+{
+    size_t sent = 0;
+    while (sent < message.size()) {
+        ssize_t n = write(descriptor, message.data() + sent, message.size() - sent);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// "S item" when an item is taken; "D item written frames error pictureError animations".
+std::string Finished(int item, const ItemOutcome& outcome)
+{
+    std::string animations;
+    for (size_t i = 0; i < outcome.animations.size(); ++i)
+        animations += (i ? "\x1f" : "") + Field(outcome.animations[i]);
+    return "D\t" + std::to_string(item) + "\t" + (outcome.written ? "1" : "0") + "\t" +
+           std::to_string(outcome.frames) + "\t" + Field(outcome.error) + "\t" + Field(outcome.pictureError) +
+           "\t" + animations + "\n";
+}
+
+[[noreturn]] void Work(const BatchExportCommand& request, const std::vector<ExportItem>& items,
+                       const std::vector<int>& todo, int descriptor)
+{
+    // The run's stop comes from the process that runs it, once the model at hand is done.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        ::signal(signal, SIG_IGN);
+    reportConsole = stderr;
+    errorLog = nullptr;
+    LoadMDLPalette();
+    LoadMD2Palette();
+    PictureSession session;
+    while (!shared->stop.load()) {
+        int k = shared->next.fetch_add(1);
+        if (k >= static_cast<int>(todo.size()))
+            break;
+        int i = todo[k];
+        if (!Send(descriptor, "S\t" + std::to_string(i) + "\n"))
+            break;
+        ItemOutcome outcome = ExportOneItem(request, items[i], session);
+        if (!Send(descriptor, Finished(i, outcome)))
+            break;
+    }
+    ClosePictureSession(session);
+    close(descriptor);
+    _exit(0);
+}
+
+std::vector<std::string> Split(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
+        fields.push_back(line.substr(start, end - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}
+
+struct Worker {
+    pid_t pid = -1;
+    int descriptor = -1;
+    std::string pending;  // bytes read past the last whole line
+    int atHand = -1;      // the item it took and has not finished
+};
+
+void Handle(Worker& worker, const std::string& line, const WorkerEvents& events)
+{
+    std::vector<std::string> fields = Split(line, '\t');
+    if (fields.size() == 2 && fields[0] == "S") {
+        worker.atHand = std::stoi(fields[1]);
+        events.started(worker.atHand);
+    } else if (fields.size() == 7 && fields[0] == "D") {
+        ItemOutcome outcome;
+        outcome.written = fields[2] == "1";
+        outcome.frames = std::stoi(fields[3]);
+        outcome.error = fields[4];
+        outcome.pictureError = fields[5];
+        if (!fields[6].empty())
+            outcome.animations = Split(fields[6], '\x1f');
+        worker.atHand = -1;
+        events.finished(std::stoi(fields[1]), outcome);
+    }
+}
+
+// Reads what the worker sent; false once it has closed its end.
+bool Read(Worker& worker, const WorkerEvents& events)
+{
+    char buffer[65536];
+    ssize_t n = read(worker.descriptor, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR)
+        return true;
+    if (n <= 0)
+        return false;
+    worker.pending.append(buffer, static_cast<size_t>(n));
+    for (size_t end; (end = worker.pending.find('\n')) != std::string::npos;) {
+        Handle(worker, worker.pending.substr(0, end), events);
+        worker.pending.erase(0, end + 1);
+    }
+    return true;
+}
+
+// A worker that died with a model at hand: the model failed, and the
+// temporary file it was writing goes.
+void Bury(Worker& worker, const BatchExportCommand& request, const std::vector<ExportItem>& items,
+          const WorkerEvents& events)
+{
+    int status = 0;
+    waitpid(worker.pid, &status, 0);
+    if (worker.atHand < 0)
+        return;
+    const ExportItem& item = items[worker.atHand];
+    for (const std::string& folder : {Folder(OutputOf(request, item)), Folder(PictureOf(request, item))}) {
+        std::error_code fault;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, fault))
+            if (entry.path().filename().string().compare(0, 10, ".tarnivel-") == 0)
+                std::filesystem::remove(entry.path(), fault);
+    }
+    ItemOutcome outcome;
+    outcome.error = WIFSIGNALED(status) ? std::string("its export ended with ") + strsignal(WTERMSIG(status))
+                                        : "its export ended before it was written";
+    events.finished(worker.atHand, outcome);
+}
+
+}  // namespace
+
+std::string OutputOf(const BatchExportCommand& request, const ExportItem& item)
+{
+    return request.folder + item.name + "." + request.extension;
+}
+
+std::string PictureOf(const BatchExportCommand& request, const ExportItem& item)
+{
+    return request.folder + "gallery/" + item.name + ".png";
+}
+
+ItemOutcome ExportOneItem(const BatchExportCommand& request, const ExportItem& item, PictureSession& session)
+{
+    ItemOutcome outcome;
+    outcome.written = WriteItem(request, item, outcome);
+    if (outcome.written && request.gallery)
+        DrawThumbnail(request, item, session, outcome);
+    return outcome;
+}
+
+bool RunWorkers(const BatchExportCommand& request, const std::vector<ExportItem>& items, const std::vector<int>& todo,
+                int jobs, const WorkerEvents& events)
+{
+    void* memory = mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return false;
+    shared = new (memory) Shared;
+    struct sigaction action = {}, saved[3];
+    action.sa_handler = AskToStop;
+    sigemptyset(&action.sa_mask);
+    const int signals[3] = {SIGINT, SIGTERM, SIGHUP};
+    for (int s = 0; s < 3; ++s)
+        sigaction(signals[s], &action, &saved[s]);
+    // Archives opened here would share their file positions with every worker.
+    ClearArchiveCache();
+    fflush(nullptr);
+    std::vector<Worker> workers;
+    for (int w = 0; w < jobs && w < static_cast<int>(todo.size()); ++w) {
+        int ends[2];
+        if (pipe(ends) != 0)
+            break;
+        pid_t pid = fork();
+        if (pid == 0) {
+            close(ends[0]);
+            for (const Worker& other : workers)
+                close(other.descriptor);
+            Work(request, items, todo, ends[1]);
+        }
+        close(ends[1]);
+        if (pid < 0) {
+            close(ends[0]);
+            break;
+        }
+        Worker worker;
+        worker.pid = pid;
+        worker.descriptor = ends[0];
+        workers.push_back(worker);
+    }
+    size_t open = workers.size();
+    while (open > 0) {
+        std::vector<pollfd> polls;
+        for (const Worker& worker : workers)
+            if (worker.descriptor >= 0)
+                polls.push_back({worker.descriptor, POLLIN, 0});
+        if (poll(polls.data(), polls.size(), 250) <= 0) {
+            events.waiting();
+            continue;
+        }
+        for (Worker& worker : workers) {
+            if (worker.descriptor < 0)
+                continue;
+            auto it = std::find_if(polls.begin(), polls.end(), [&](const pollfd& p) { return p.fd == worker.descriptor; });
+            if (it == polls.end() || !it->revents || Read(worker, events))
+                continue;
+            close(worker.descriptor);
+            worker.descriptor = -1;
+            --open;
+            Bury(worker, request, items, events);
+        }
+    }
+    bool stopped = shared->stop.load() != 0;
+    for (int s = 0; s < 3; ++s)
+        sigaction(signals[s], &saved[s], nullptr);
+    munmap(memory, sizeof(Shared));
+    shared = nullptr;
+    return stopped;
+}

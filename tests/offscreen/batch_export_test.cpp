@@ -1,0 +1,192 @@
+// tarnivel --export OUTDIR/ SOURCE...: the real program on fixture games,
+// with no display server.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "support/programs.h"
+#include "support/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A game folder: a pak of models (one broken, one the loose folder
+// overrides), loose models (two differing only in extension) and a
+// Quake III player.
+class BatchExport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::vector<uint8_t> md2 = writers::WriteMd2(TinyMd2()), mdl = writers::WriteMdl(TinyMdl());
+        dir.Write("game/pak0.pak", writers::WritePak({{"progs/ogre.mdl", mdl},
+                                                      {"progs/knight.mdl", mdl},
+                                                      {"progs/broken.mdl", {'I', 'D', 'P', 'O', 6, 0, 0, 0}},
+                                                      {"models/tris.md2", md2}}));
+        dir.Write("game/progs/ogre.mdl", writers::WriteMdl(TinyMdl(2)));
+        dir.Write("game/models/gun/gun.md2", md2);
+        dir.Write("game/models/gun/gun.mdl", mdl);
+        WriteTinyPlayer(dir, "game/models/players/tiny");
+    }
+    ProgramRun Export(const std::string& out, std::vector<std::string> options = {})
+    {
+        std::vector<std::string> arguments = {TARNIVEL_BINARY, "--export", dir.Path(out) + "/"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        arguments.push_back(dir.Path("game"));
+        return RunWithoutDisplay(arguments, dir.path());
+    }
+    // Every file below the folder, by its path there, with its bytes.
+    std::map<std::string, std::vector<uint8_t>> Tree(const std::string& out) const
+    {
+        std::map<std::string, std::vector<uint8_t>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path(out)))
+            if (entry.is_regular_file() && entry.path().string().find("/gallery/three/") == std::string::npos)
+                files[fs::relative(entry.path(), dir.Path(out)).string()] = ReadBytes(entry.path());
+        return files;
+    }
+    TempDir dir;
+};
+
+std::vector<std::string> Names(const std::map<std::string, std::vector<uint8_t>>& tree)
+{
+    std::vector<std::string> names;
+    for (const auto& file : tree)
+        names.push_back(file.first);
+    return names;
+}
+
+// A .glb whose header's length is its size: written whole.
+bool WholeGlb(const std::vector<uint8_t>& bytes)
+{
+    return bytes.size() >= 12 && memcmp(bytes.data(), "glTF", 4) == 0 &&
+           (bytes[8] | bytes[9] << 8 | bytes[10] << 16 | uint32_t(bytes[11]) << 24) == bytes.size();
+}
+
+}  // namespace
+
+TEST_F(BatchExport, MirrorsTheGameTheSameForOneJobOrTwoAndGoesOnPastABrokenModel)
+{
+    ProgramRun one = Export("one", {"-j", "1"}), two = Export("two", {"-j", "2"});
+    for (const ProgramRun& run : {one, two}) {
+        EXPECT_EQ(run.status, 2) << run.errors;
+        EXPECT_NE(run.errors.find(dir.Path("game/pak0.pak/progs/broken.mdl") + ": "), std::string::npos) << run.errors;
+        EXPECT_NE(run.errors.find("7 models: 6 written, 0 up to date, 1 failed"), std::string::npos) << run.errors;
+        EXPECT_EQ(Occurrences(run.errors, "/7] "), 7) << run.errors;  // a plain line a model, with no terminal
+    }
+    auto tree = Tree("one");
+    EXPECT_EQ(Tree("two"), tree);
+    const std::vector<std::string> expected = {
+        "export-report.txt",           "gallery/models.tsv",           "gallery/models/gun/gun.md2.png",
+        "gallery/models/gun/gun.mdl.png", "gallery/models/players/tiny.png", "gallery/models/tris.png",
+        "gallery/progs/knight.png",    "gallery/progs/ogre.png",       "gallery/view.html",
+        "index.html",                  "models/gun/gun.md2.glb",       "models/gun/gun.mdl.glb",
+        "models/players/tiny.glb",     "models/tris.glb",              "progs/knight.glb",
+        "progs/ogre.glb"};
+    EXPECT_EQ(Names(tree), expected);
+    std::string report(tree["export-report.txt"].begin(), tree["export-report.txt"].end());
+    EXPECT_EQ(report.find("1 of 7 models not written\n" + dir.Path("game/pak0.pak/progs/broken.mdl") + ": "), 0u)
+        << report;
+    std::string list(tree["gallery/models.tsv"].begin(), tree["gallery/models.tsv"].end());
+    // The loose ogre (two frames) stands before the pak's; the player is whole, with its sequences.
+    EXPECT_NE(list.find("progs/ogre\tprogs/ogre.glb\tmdl\t2\t"), std::string::npos) << list;
+    EXPECT_NE(list.find("models/players/tiny\tmodels/players/tiny.glb\tplayer\t3\tBOTH_DEATH1"), std::string::npos)
+        << list;
+    for (const char* glb : {"progs/ogre.glb", "models/players/tiny.glb", "models/gun/gun.mdl.glb"})
+        EXPECT_TRUE(WholeGlb(tree[glb])) << glb;
+}
+
+TEST_F(BatchExport, ASecondRunWritesOnlyWhatIsMissingOrOlderThanItsModel)
+{
+    ASSERT_EQ(Export("out").status, 2);
+    std::string glb = dir.Path("out/progs/knight.glb"), tris = dir.Path("out/models/tris.glb");
+    fs::remove(tris);
+    auto before = fs::last_write_time(glb);
+    const struct {
+        std::vector<std::string> options;
+        const char* tally;
+    } runs[] = {
+        {{}, "7 models: 1 written, 5 up to date, 1 failed"},  // the one removed, and the broken one tried again
+        {{"--force"}, "7 models: 6 written, 0 up to date, 1 failed"},
+    };
+    for (const auto& run : runs) {
+        ProgramRun result = Export("out", run.options);
+        EXPECT_NE(result.errors.find(run.tally), std::string::npos) << result.errors;
+        EXPECT_TRUE(FileExists(tris));
+    }
+    EXPECT_NE(fs::last_write_time(glb), before);
+    // A model changed after its export is written again.
+    fs::last_write_time(dir.Path("game/progs/ogre.mdl"), fs::file_time_type::clock::now() + std::chrono::hours(1));
+    EXPECT_NE(Export("out").errors.find("1 written, 5 up to date"), std::string::npos);
+    std::string index = ReadText(dir.Path("out/index.html"));
+    EXPECT_EQ(Occurrences(index, "class=\"card\""), 6) << index;
+}
+
+TEST_F(BatchExport, AnInterruptStopsAfterTheModelsAtHandLeavingNoTemporaryFile)
+{
+    writers::ArchiveFiles many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back({"progs/m" + std::to_string(i) + ".mdl", writers::WriteMdl(TinyMdl())});
+    std::string pak = dir.Write("many/pak0.pak", writers::WritePak(many));
+    pid_t pid = Spawn({TARNIVEL_BINARY, "--export", dir.Path("out/"), "-j", "2", pak}, dir.path(),
+                      {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, -1, dir.Path("log"), dir.Path("log"));
+    for (int wait = 0; wait < 600 && ReadText(dir.Path("log")).find("[20/") == std::string::npos; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(pid, SIGINT);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::string log = ReadText(dir.Path("log"));
+    EXPECT_EQ(EndStatus(status), 130) << log;
+    EXPECT_NE(log.find("left when interrupted"), std::string::npos) << log;
+    int whole = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.Path("out"))) {
+        EXPECT_NE(entry.path().filename().string().rfind(".tarnivel-", 0), 0u) << entry.path();
+        whole += entry.path().extension() == ".glb" && WholeGlb(ReadBytes(entry.path()));
+    }
+    EXPECT_GE(whole, 20);
+    EXPECT_LT(whole, 300);
+    EXPECT_NE(log.find(std::to_string(whole) + " written"), std::string::npos) << log;
+}
+
+TEST_F(BatchExport, ATerminalSeesOneLineRedrawnAndTheSummary)
+{
+    std::string command = "script -qec '" + std::string(TARNIVEL_BINARY) + " --export " + dir.Path("out/") + " " +
+                          dir.Path("game") + "' /dev/null";
+    std::string shown = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + command);
+    EXPECT_NE(shown.find("\r[7/7] "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" models/s, 0:00 left "), std::string::npos) << shown;
+    EXPECT_EQ(Occurrences(shown, "] written "), 0) << shown;  // no plain lines
+    EXPECT_NE(shown.find("\r\033[Ktarnivel: " + dir.Path("game/pak0.pak/progs/broken.mdl")), std::string::npos);
+    EXPECT_NE(shown.find("tarnivel: 7 models: 6 written"), std::string::npos) << shown;
+}
+
+TEST_F(BatchExport, NothingToDoIsStatusOneAndABadCommandTwo)
+{
+    dir.Write("empty/readme.txt", {'h', 'i'});
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* report;
+    } cases[] = {
+        {{"--export", "out/", dir.Path("empty")}, 1, "no models in "},
+        {{"--export", "out/", dir.Path("none.pak")}, 1, "neither a model, an archive"},
+        {{"--export", "out/", dir.Path("game/pak0.pak/progs/broken.mdl")}, 1, "1 model: 0 written, 0 up to date, 1 failed"},
+        {{"--export", "out/", "-j", "0", dir.Path("game")}, 2, "bad value for -j"},
+        {{"--export", "out/", "--format", "fbx", dir.Path("game")}, 2, "--format is glb, gltf or obj"},
+        {{"--export", "out/"}, 2, "needs an archive, a folder or a model"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = {TARNIVEL_BINARY};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        ProgramRun run = RunWithoutDisplay(arguments, dir.path());
+        EXPECT_EQ(run.status, c.status) << c.report;
+        EXPECT_NE(run.errors.find(c.report), std::string::npos) << run.errors;
+    }
+}
