@@ -7,6 +7,7 @@
 #include "model/load.h"
 #include "model/q3_player_files.h"
 #include "model/palettes.h"
+#include "model/skins.h"
 #include "platform/error_log.h"
 
 int RunExport(const ExportCommand& request)
@@ -16,6 +17,7 @@ int RunExport(const ExportCommand& request)
     errorLog = nullptr;
     LoadMDLPalette();
     LoadMD2Palette();
+    SkinFilesOnly files;  // a PNG skin is written as it is, so its pixels are never needed
     std::unique_ptr<ModelObject> model;
     std::string error;
     if (IsQ3PlayerFolder(request.model)) {

@@ -13,6 +13,7 @@
 #include "model/load.h"
 #include "model/model_formats.h"
 #include "model/q3_player_files.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -30,17 +31,6 @@ int64_t ModifiedTime(const std::string& file)
 }
 
 namespace {
-
-std::string FolderOf(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string FileOf(const std::string& path)
-{
-    return path.substr(path.rfind('/') + 1);
-}
 
 void Claim(Found& found, const std::string& path, const std::string& source, int64_t modified)
 {
@@ -83,7 +73,7 @@ bool AddFolder(const std::string& folder, Found& found, std::string& error)
         Claim(found, model, base + model, ModifiedTime(base + model));
     std::sort(archives.rbegin(), archives.rend());
     for (const std::string& archive : archives)
-        if (!AddArchive(base + archive, FolderOf(archive), found, error))
+        if (!AddArchive(base + archive, DirectoryOf(archive), found, error))
             return false;
     return true;
 }
@@ -100,7 +90,7 @@ bool AddSource(const std::string& source, Found& found, std::string& error)
     bool inArchive = SplitArchivePath(source, archive, member);
     if (IsQ3PlayerFolder(source)) {
         std::string folder = AsFolder(source);
-        std::string name = FileOf(folder.substr(0, folder.size() - 1));
+        std::string name = FileNameOf(folder.substr(0, folder.size() - 1));
         found[name] = ExportItem{folder, name, "player", ModifiedTime(inArchive ? archive : folder + "lower.md3")};
         return true;
     }
@@ -108,7 +98,7 @@ bool AddSource(const std::string& source, Found& found, std::string& error)
         error = source + ": neither a model, an archive (.pak, .pk3, .zip) nor a folder";
         return false;
     }
-    Claim(found, inArchive ? member : FileOf(source), source, ModifiedTime(inArchive ? archive : source));
+    Claim(found, inArchive ? member : FileNameOf(source), source, ModifiedTime(inArchive ? archive : source));
     return true;
 }
 
@@ -117,17 +107,17 @@ void GatherPlayers(Found& found)
 {
     std::vector<std::string> legs;
     for (const auto& entry : found)
-        if (strcasecmp(FileOf(entry.first).c_str(), "lower.md3") == 0)
+        if (strcasecmp(FileNameOf(entry.first).c_str(), "lower.md3") == 0)
             legs.push_back(entry.first);
     for (const std::string& lower : legs) {
-        std::string folder = FolderOf(found[lower].source);
+        std::string folder = DirectoryOf(found[lower].source);
         if (!IsQ3PlayerFolder(folder))
             continue;
-        std::string path = FolderOf(lower);
+        std::string path = DirectoryOf(lower);
         ExportItem player{folder, path.substr(0, path.size() - 1), "player", ModifiedTime(folder + "animation.cfg")};
         for (const char* part : {"lower.md3", "upper.md3", "head.md3"}) {
             auto it = found.find(path + part);
-            if (it == found.end() || FolderOf(it->second.source) != folder)
+            if (it == found.end() || DirectoryOf(it->second.source) != folder)
                 continue;
             player.modified = std::max(player.modified, it->second.modified);
             found.erase(it);
@@ -139,7 +129,7 @@ void GatherPlayers(Found& found)
 std::string WithoutExtension(const std::string& path)
 {
     size_t dot = path.rfind('.');
-    return dot == std::string::npos || dot < path.size() - FileOf(path).size() ? path : path.substr(0, dot);
+    return dot == std::string::npos || dot < path.size() - FileNameOf(path).size() ? path : path.substr(0, dot);
 }
 
 }  // namespace

@@ -18,7 +18,10 @@
 #include "export/player_export.h"
 #include "model/load.h"
 #include "model/palettes.h"
+#include "model/skins.h"
 #include "platform/error_log.h"
+#include "platform/file_bytes.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -35,19 +38,15 @@ void AskToStop(int)
     shared->stop.store(1);
 }
 
-std::string Folder(const std::string& path)
-{
-    return path.substr(0, path.rfind('/') + 1);
-}
-
 bool WriteItem(const BatchExportCommand& request, const ExportItem& item, ItemOutcome& outcome)
 {
     GatheredReports reports;
+    SkinFilesOnly files;  // a PNG skin is written as it is; the thumbnail reads it again
     std::string output = OutputOf(request, item);
     std::error_code fault;
-    std::filesystem::create_directories(Folder(output), fault);
+    std::filesystem::create_directories(DirectoryOf(output), fault);
     if (fault) {
-        outcome.error = Folder(output) + ": " + fault.message();
+        outcome.error = DirectoryOf(output) + ": " + fault.message();
         return false;
     }
     ExportRequest each = request.each;
@@ -83,7 +82,7 @@ void DrawThumbnail(const BatchExportCommand& request, const ExportItem& item, Pi
     if (item.format == "player")
         picture.weapon = request.each.weapon;
     std::error_code fault;
-    std::filesystem::create_directories(Folder(picture.output), fault);
+    std::filesystem::create_directories(DirectoryOf(picture.output), fault);
     std::string lacks;  // a thumbnail drawn untextured is still the model's picture
     if (!RenderPicturesIn(session, picture, outcome.pictureError, lacks) && outcome.pictureError.empty())
         outcome.pictureError = "not drawn";
@@ -100,16 +99,7 @@ std::string Field(std::string text)
 
 bool Send(int descriptor, const std::string& message)
 {
-    size_t sent = 0;
-    while (sent < message.size()) {
-        ssize_t n = write(descriptor, message.data() + sent, message.size() - sent);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
+    return WriteAllBytes(descriptor, message.data(), message.size());
 }
 
 // "S item" when an item is taken; "D item written frames error pictureError animations".
@@ -150,16 +140,6 @@ std::string Finished(int item, const ItemOutcome& outcome)
     _exit(0);
 }
 
-std::vector<std::string> Split(const std::string& line, char separator)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
-        fields.push_back(line.substr(start, end - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
-
 struct Worker {
     pid_t pid = -1;
     int descriptor = -1;
@@ -169,7 +149,7 @@ struct Worker {
 
 void Handle(Worker& worker, const std::string& line, const WorkerEvents& events)
 {
-    std::vector<std::string> fields = Split(line, '\t');
+    std::vector<std::string> fields = SplitFields(line, '\t');
     if (fields.size() == 2 && fields[0] == "S") {
         worker.atHand = std::stoi(fields[1]);
         events.started(worker.atHand);
@@ -180,7 +160,7 @@ void Handle(Worker& worker, const std::string& line, const WorkerEvents& events)
         outcome.error = fields[4];
         outcome.pictureError = fields[5];
         if (!fields[6].empty())
-            outcome.animations = Split(fields[6], '\x1f');
+            outcome.animations = SplitFields(fields[6], '\x1f');
         worker.atHand = -1;
         events.finished(std::stoi(fields[1]), outcome);
     }
@@ -213,7 +193,7 @@ void Bury(Worker& worker, const BatchExportCommand& request, const std::vector<E
     if (worker.atHand < 0)
         return;
     const ExportItem& item = items[worker.atHand];
-    for (const std::string& folder : {Folder(OutputOf(request, item)), Folder(PictureOf(request, item))}) {
+    for (const std::string& folder : {DirectoryOf(OutputOf(request, item)), DirectoryOf(PictureOf(request, item))}) {
         std::error_code fault;
         for (const auto& entry : std::filesystem::directory_iterator(folder, fault))
             if (entry.path().filename().string().compare(0, 10, ".tarnivel-") == 0)

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "formats/png_writer.h"
+#include "formats/truecolour.h"
 #include "geometry/pose.h"
 
 namespace {
@@ -121,10 +122,16 @@ std::vector<float> FrameTimes(const ModelObject& model, const ExportMesh& mesh, 
     return times;
 }
 
-bool SkinPng(const RgbImage& picture, std::string& png)
+bool SkinPng(const RgbImage& given, std::string& png)
 {
-    if (!picture.png.empty() && PngPixelsOnly(picture.png, png))
+    if (!given.png.empty() && PngPixelsOnly(given.png, png))
         return true;
+    // A PNG read without its pixels whose chunks could not be kept as they are.
+    RgbImage decoded;
+    bool undecoded = given.rgb.empty() && !given.png.empty();
+    if (undecoded && !DecodeTrueColour(given.png.data(), given.png.size(), "png", decoded, true))
+        return false;
+    const RgbImage& picture = undecoded ? decoded : given;
     if (picture.alpha.empty())
         return EncodePng(picture.rgb.data(), picture.width, picture.height, 3, png);
     std::vector<uint8_t> rgba(4 * picture.alpha.size());

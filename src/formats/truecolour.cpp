@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 #include <jpeglib.h>  // needs FILE first
 #include <png.h>
+#include <zlib.h>
 
 namespace {
 
@@ -138,6 +140,48 @@ bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
     return true;
 }
 
+namespace {
+
+uint32_t BigEndian(const uint8_t* bytes)
+{
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 | bytes[3];
+}
+
+// Every chunk whole with its checksum right, up to IEND: what a PNG kept
+// undecoded must be, for a reader to decode it later as this one would have.
+bool ChunksIntact(const uint8_t* bytes, size_t size)
+{
+    for (size_t at = 8; size - at >= 12;) {
+        uint32_t length = BigEndian(bytes + at);
+        if (length > size - at - 12)
+            return false;
+        uLong crc = crc32(0L, bytes + at + 4, length + 4);
+        if (crc != BigEndian(bytes + at + 8 + length))
+            return false;
+        if (memcmp(bytes + at + 4, "IEND", 4) == 0)
+            return true;
+        at += length + 12;
+    }
+    return false;
+}
+
+bool ReadPngSize(const uint8_t* bytes, size_t size, RgbImage& image)
+{
+    if (size < 8 || !ChunksIntact(bytes, size))
+        return false;
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&png, bytes, size))
+        return false;
+    bool acceptable = SizeAcceptable(png.width, png.height);
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    png_image_free(&png);
+    return acceptable;
+}
+
+}  // namespace
+
 bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image)
 {
     jpeg_decompress_struct info;
@@ -184,12 +228,13 @@ bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
     return true;
 }
 
-bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image, bool alpha)
+bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image, bool alpha,
+                      bool pixels)
 {
     if (!extension)
         return false;
     if (strcasecmp(extension, "png") == 0) {
-        if (!DecodePng(bytes, size, image, alpha))
+        if (!(pixels ? DecodePng(bytes, size, image, alpha) : ReadPngSize(bytes, size, image)))
             return false;
         image.png.assign(bytes, bytes + size);
         return true;

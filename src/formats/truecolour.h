@@ -25,6 +25,7 @@ bool DecodePng(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha = 
 bool DecodeJpeg(const uint8_t* bytes, size_t size, RgbImage& image);
 // Uncompressed and run-length, 24 and 32 bits.
 bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha = false);
-// By extension.
+// By extension. Without pixels, a PNG gives only its size and its bytes
+// (its header checked): for a writer that keeps the file as it is.
 bool DecodeTrueColour(const uint8_t* bytes, size_t size, const char* extension, RgbImage& image,
-                      bool alpha = false);
+                      bool alpha = false, bool pixels = true);

@@ -10,22 +10,13 @@
 #include "gallery/pages.h"
 #include "platform/atomic_file.h"
 #include "platform/file_bytes.h"
+#include "platform/paths.h"
 
 const char* const kThreeFolder = "/usr/share/javascript/three";
 
 namespace {
 
 const char kListFile[] = "gallery/models.tsv";
-
-std::vector<std::string> Split(const std::string& line, char separator)
-{
-    std::vector<std::string> fields;
-    size_t start = 0;
-    for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
-        fields.push_back(line.substr(start, end - start));
-    fields.push_back(line.substr(start));
-    return fields;
-}
 
 std::string ListLine(const GalleryEntry& entry)
 {
@@ -61,12 +52,12 @@ std::map<std::string, GalleryEntry> ReadGallery(const std::string& folder)
     std::map<std::string, GalleryEntry> entries;
     std::ifstream list(folder + kListFile);
     for (std::string line; std::getline(list, line);) {
-        std::vector<std::string> fields = Split(line, '\t');
+        std::vector<std::string> fields = SplitFields(line, '\t');
         if (fields.size() != 5 || fields[0].empty())
             continue;
         GalleryEntry entry{fields[0], fields[1], fields[2], atoi(fields[3].c_str()), {}};
         if (!fields[4].empty())
-            entry.animations = Split(fields[4], '\x1f');
+            entry.animations = SplitFields(fields[4], '\x1f');
         entries[entry.name] = entry;
     }
     return entries;

@@ -33,7 +33,7 @@ bool DecodeCandidate(const std::string& path, int width, int height, FoundSkin& 
         return false;
     const char* extension = ExtractExtension(path.c_str());
     if (IsTrueColourExtension(extension))
-        return DecodeTrueColour(bytes.data(), bytes.size(), extension, found.image);
+        return DecodeTrueColour(bytes.data(), bytes.size(), extension, found.image, false, SkinPixelsWanted());
     PcxImage pcx;
     if (width <= 0 || height <= 0 || !DecodePcx(bytes.data(), bytes.size(), pcx) ||
         !CropPcxImage(pcx, width, height, found.indices))

@@ -50,7 +50,8 @@ void NameSkinAfterFile(SkinInfo* skin, const char* path)
 bool LoadTrueColourSkin(const char* path, SkinInfo* skin, RgbImage& image)
 {
     std::vector<uint8_t> bytes;
-    if (!ReadSkinFile(path, bytes) || !DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path), image))
+    if (!ReadSkinFile(path, bytes) ||
+        !DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path), image, false, SkinPixelsWanted()))
         return false;
     NameSkinAfterFile(skin, path);
     return true;
@@ -95,4 +96,25 @@ int SkinGroupPicture(const ModelObject* model, double seconds)
         if (model->skins[i].interval > t)
             return i;
     return last;
+}
+
+namespace {
+
+bool pixelsWanted = true;
+
+}  // namespace
+
+SkinFilesOnly::SkinFilesOnly() : saved_(pixelsWanted)
+{
+    pixelsWanted = false;
+}
+
+SkinFilesOnly::~SkinFilesOnly()
+{
+    pixelsWanted = saved_;
+}
+
+bool SkinPixelsWanted()
+{
+    return pixelsWanted;
 }

@@ -18,3 +18,17 @@ bool LoadSkinFile(const char* path, SkinInfo* skin, RgbImage& image, int skinWid
 // The picture of the current skin's group due at seconds on the animation
 // clock, picked as the game picks it; the current skin when it is in no group.
 int SkinGroupPicture(const ModelObject* model, double seconds);
+
+// While one lives, skins read from PNG files keep the file and its size and
+// decode no pixels: for a writer that embeds the file as it is.
+class SkinFilesOnly {
+public:
+    SkinFilesOnly();
+    ~SkinFilesOnly();
+    SkinFilesOnly(const SkinFilesOnly&) = delete;
+    SkinFilesOnly& operator=(const SkinFilesOnly&) = delete;
+
+private:
+    bool saved_;
+};
+bool SkinPixelsWanted();

@@ -4,6 +4,7 @@
 
 #include "archive/game_files.h"
 #include "formats/truecolour.h"
+#include "model/skins.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -109,7 +110,8 @@ int32_t SurfaceLooks::Picture(const std::string& name, bool alpha, bool report)
     RgbImage image;
     int32_t index = -1;
     if (!path.empty() && ReadGameFile(path, bytes, error) == GameFileResult::kOk &&
-        DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path.c_str()), image, alpha)) {
+        DecodeTrueColour(bytes.data(), bytes.size(), ExtractExtension(path.c_str()), image, alpha,
+                         SkinPixelsWanted())) {
         model_->skinPictures.push_back(std::move(image));
         index = static_cast<int32_t>(model_->skinPictures.size() - 1);
     } else if (report) {

@@ -8,23 +8,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_bytes.h"
+
 namespace {
 
 char pendingFile[4096];
-
-bool WriteAll(int descriptor, const char* bytes, size_t size)
-{
-    size_t written = 0;
-    while (written < size) {
-        ssize_t n = write(descriptor, bytes + written, size - written);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        written += static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // A fresh file beside path holding the pieces one after another; empty with
 // error set when it could not be made.
@@ -40,7 +28,7 @@ std::string WriteTemporary(const std::string& path, const std::vector<FilePiece>
     }
     bool written = true;
     for (const FilePiece& piece : pieces)
-        written = written && WriteAll(descriptor, static_cast<const char*>(piece.bytes), piece.size);
+        written = written && WriteAllBytes(descriptor, piece.bytes, piece.size);
     if (close(descriptor) != 0 || !written) {
         error = std::string("cannot be written: ") + strerror(errno);
         unlink(name.c_str());

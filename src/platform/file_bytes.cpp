@@ -1,7 +1,9 @@
 #include "platform/file_bytes.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -30,4 +32,19 @@ FileReadResult ReadFileBytes(const char* path, std::vector<uint8_t>& bytes)
         return FileReadResult::kReadError;
     }
     return FileReadResult::kOk;
+}
+
+bool WriteAllBytes(int descriptor, const void* bytes, size_t size)
+{
+    const char* at = static_cast<const char*>(bytes);
+    size_t written = 0;
+    while (written < size) {
+        ssize_t n = write(descriptor, at + written, size - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        written += static_cast<size_t>(n);
+    }
+    return true;
 }

@@ -11,3 +11,6 @@ enum class FileReadResult { kOk, kCannotOpen, kTooLarge, kReadError };
 
 // Reads a whole file into bytes.
 FileReadResult ReadFileBytes(const char* path, std::vector<uint8_t>& bytes);
+
+// Writes every byte to the descriptor, through interruptions; false on a fault.
+bool WriteAllBytes(int descriptor, const void* bytes, size_t size);

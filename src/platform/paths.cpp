@@ -105,3 +105,13 @@ std::string FileNameOf(const std::string& path)
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+std::vector<std::string> SplitFields(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t end; (end = line.find(separator, start)) != std::string::npos; start = end + 1)
+        fields.push_back(line.substr(start, end - start));
+    fields.push_back(line.substr(start));
+    return fields;
+}

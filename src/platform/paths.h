@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The longest path the system takes, its terminating NUL included. Every
 // path buffer holds this much; a longer path is refused, never cut.
@@ -27,6 +28,9 @@ bool FormatPath(char* out, unsigned long size, const char* format, ...)
 // none), and its last part: game paths and archive members use "/" only.
 std::string DirectoryOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
+
+// A line's fields between separators (one more than there are separators).
+std::vector<std::string> SplitFields(const std::string& line, char separator);
 
 // True when path fits kMaxPath; otherwise reports, naming who refused it.
 bool PathFits(const char* who, const char* path);

@@ -12,6 +12,7 @@
 #include <map>
 #include <thread>
 
+#include "formats/png_writer.h"
 #include "support/programs.h"
 #include "support/test_files.h"
 
@@ -188,5 +189,31 @@ TEST_F(BatchExport, NothingToDoIsStatusOneAndABadCommandTwo)
         ProgramRun run = RunWithoutDisplay(arguments, dir.path());
         EXPECT_EQ(run.status, c.status) << c.report;
         EXPECT_NE(run.errors.find(c.report), std::string::npos) << run.errors;
+    }
+}
+
+// A PNG skin goes into the .glb as its file, never decoded; a damaged one
+// is left out, the model untextured, as the viewer would draw it.
+TEST_F(BatchExport, APngSkinIsWrittenAsItsFileAndADamagedOneLeftOut)
+{
+    std::vector<uint8_t> pixels(8 * 8 * 3, 200);
+    std::string png;
+    ASSERT_TRUE(EncodePng(pixels.data(), 8, 8, 3, png));
+    std::string flipped = png;
+    flipped[png.size() - 20] ^= 0x55;  // inside IDAT: its checksum no longer holds
+    const std::pair<std::string, std::string> skins[] = {{"good", png}, {"cut", png.substr(0, png.size() - 6)},
+                                                        {"flipped", flipped}};
+    for (const auto& skin : skins) {
+        writers::Md2Model md2 = TinyMd2();
+        md2.skins = {skin.first + ".png"};
+        dir.Write("skins/" + skin.first + ".md2", writers::WriteMd2(md2));
+        dir.Write("skins/" + skin.first + ".png", std::vector<uint8_t>(skin.second.begin(), skin.second.end()));
+    }
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--export", dir.Path("out/"), dir.Path("skins")}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    for (const auto& skin : skins) {
+        std::string glb = ReadText(dir.Path("out/" + skin.first + ".glb"));
+        EXPECT_EQ(glb.find("\"images\"") != std::string::npos, skin.first == "good") << skin.first;
+        EXPECT_EQ(glb.find(png) != std::string::npos, skin.first == "good") << skin.first;
     }
 }
