@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every check of the project, stage by stage, each ending in a one-line
 # summary: the whole suite in a normal build (with the real corpus and its
-# thumbnails), line coverage of src/, the suite again under AddressSanitizer
-# and UndefinedBehaviorSanitizer, and each fuzz target for a bounded time
-# from its seeds. Exits non-zero when any stage fails.
+# thumbnails), the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer with line coverage of src/, and each fuzz
+# target for a bounded time from its seeds. Exits non-zero when any stage
+# fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,7 +19,7 @@ corpus_folder=${TARNIVEL_CORPUS:-${XDG_CACHE_HOME:-$HOME/.cache}/tarnivel/corpus
 npm_folder=${XDG_CACHE_HOME:-$HOME/.cache}/tarnivel/npm
 
 note() {
-    echo "### $1"
+    echo "### $1 (${SECONDS} s in)"
     summaries+=("$1")
 }
 
@@ -94,31 +95,26 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     done
 fi
 
-echo "=== Stage 2: line coverage of src/ over the unit, off-screen and end-to-end suites (${SECONDS} s in)"
-if build build-cov -DCMAKE_BUILD_TYPE=Debug -DTARNIVEL_COVERAGE=ON; then
-    find build-cov -name '*.gcda' -delete
-    (cd build-cov && xvfb ctest -L '^unit$' -j "$jobs" && xvfb ctest -L '^e2e$' &&
-        env -u DISPLAY -u WAYLAND_DISPLAY ctest -L '^offscreen$') >build-cov/ctest-coverage.log 2>&1
-    status=$?
-    lines=$(gcovr --root . --filter 'src/' --object-directory build-cov build-cov --print-summary -o /dev/null \
-        2>/dev/null | grep '^lines:')
-    [ -n "$lines" ] || status=1
-    record $status "coverage of src/ over the unit, off-screen and end-to-end suites" \
-        "${lines#lines: }" build-cov/ctest-coverage.log
-fi
-
-echo "=== Stage 3: the suite under AddressSanitizer and UndefinedBehaviorSanitizer (${SECONDS} s in)"
-if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON; then
+echo "=== Stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer, with line coverage (${SECONDS} s in)"
+# One build for both: coverage is counted over the sanitized unit,
+# end-to-end and off-screen runs, before the corpus run adds to it.
+if build build-asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DTARNIVEL_SANITIZE=ON -DTARNIVEL_COVERAGE=ON; then
+    find build-asan -name '*.gcda' -delete
     ctest_stage "sanitized unit tests" build-asan unit -j "$jobs"
-    ctest_stage "sanitized real-corpus test" build-asan corpus -V
     # The programs' own exits leave the GL driver's blocks behind (once EGL
     # unloads it they cannot even be told apart); leaks are checked by the
-    # unit and corpus runs above.
+    # unit and corpus runs.
     ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized end-to-end scenarios" build-asan e2e
     ASAN_OPTIONS="detect_leaks=0" ctest_stage "sanitized off-screen pictures" build-asan offscreen
+    lines=$(gcovr --root . --filter 'src/' --object-directory build-asan build-asan --print-summary -o /dev/null \
+        2>/dev/null | grep '^lines:')
+    status=0
+    [ -n "$lines" ] || status=1
+    record $status "coverage of src/ over the unit, off-screen and end-to-end suites" "${lines#lines: }"
+    ctest_stage "sanitized real-corpus test" build-asan corpus -V
 fi
 
-echo "=== Stage 4: fuzzing, ${fuzz_seconds} s a target (${SECONDS} s in)"
+echo "=== Stage 3: fuzzing, ${fuzz_seconds} s a target (${SECONDS} s in)"
 if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNIVEL_FUZZ=ON; then
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -137,7 +138,9 @@ std::string Finished(int item, const ItemOutcome& outcome)
     }
     ClosePictureSession(session);
     close(descriptor);
-    _exit(0);
+    // A worker ends as a process does (its libraries' exit handlers run);
+    // what the parent had buffered was flushed before the fork.
+    exit(0);
 }
 
 struct Worker {

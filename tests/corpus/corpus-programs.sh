@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real programs on every model of the real corpus (ufoai-data's archive,
 # ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes)
-# with no X server, as a file manager (one process a picture) and a modder
-# (one batch export a game) run them:
+# with no X server, as file managers (one process a picture, here as many
+# at once as there are cores) and modders (one batch export a game) run them:
 #   corpus-programs.sh thumbnails BUILD_DIR CORPUS_FOLDER
 #   corpus-programs.sh exports BUILD_DIR CORPUS_FOLDER NODE_MODULES
 # Thumbnails: every picture made, the median time per picture. Exports: every
@@ -39,20 +39,27 @@ grep '/models/players/[^/]*/lower\.md3$' "$out/models" | sed 's|/lower\.md3$||' 
 done >"$out/players"
 cat "$out/players" >>"$out/models"
 total=$(wc -l <"$out/models")
-# The thumbnails one process a picture, timed one at a time.
+# The thumbnails one process a picture, as many at once as there are cores.
 if [ "$mode" = thumbnails ]; then
-    n=0
-    while IFS= read -r model; do
-        n=$((n + 1))
-        start=$(date +%s%N)
-        "$build/tarnivel-thumbnailer" -s 256 "$model" "$out/$n.png" 2>>"$out/errors" && [ -s "$out/$n.png" ] &&
-            echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times"
-        rm -f "$out/$n.png"
-    done <"$out/models"
-    made=$(wc -l <"$out/times" 2>/dev/null || echo 0)
-    median=$(sort -n "$out/times" 2>/dev/null | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
+    jobs=$(nproc)
+    thumbnails() {  # thumbnails K: the models whose number is K modulo jobs
+        local n=0 start
+        while IFS= read -r model; do
+            n=$((n + 1))
+            [ $((n % jobs)) -eq "$1" ] || continue
+            start=$(date +%s%N)
+            "$build/tarnivel-thumbnailer" -s 256 "$model" "$out/$n.png" 2>>"$out/errors" && [ -s "$out/$n.png" ] &&
+                echo $((($(date +%s%N) - start) / 1000000)) >>"$out/times$1"
+            rm -f "$out/$n.png"
+        done <"$out/models"
+    }
+    for k in $(seq 0 $((jobs - 1))); do thumbnails "$k" & done
+    wait
+    cat "$out"/times* >"$out/times" 2>/dev/null
+    made=$(wc -l <"$out/times")
+    median=$(sort -n "$out/times" | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR + 1) / 2)] / 1000}')
     echo "thumbnails: $made of $total corpus models made with no X server ($(wc -l <"$out/skeletal") of them IQM and" \
-        "MD5), median ${median:-?} s per picture (256 pixels)"
+        "MD5), median ${median:-?} s per picture (256 pixels, $jobs at once)"
 else
     # Each game whole with the batch export (players whole, a machine gun in
     # hand), every .glb then validated.

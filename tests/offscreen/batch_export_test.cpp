@@ -138,7 +138,7 @@ TEST_F(BatchExport, AnInterruptStopsAfterTheModelsAtHandLeavingNoTemporaryFile)
     std::string pak = dir.Write("many/pak0.pak", writers::WritePak(many));
     pid_t pid = Spawn({TARNIVEL_BINARY, "--export", dir.Path("out/"), "-j", "2", pak}, dir.path(),
                       {{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}}, -1, dir.Path("log"), dir.Path("log"));
-    for (int wait = 0; wait < 600 && ReadText(dir.Path("log")).find("[20/") == std::string::npos; ++wait)
+    for (int wait = 0; wait < 3000 && ReadText(dir.Path("log")).find("[20/") == std::string::npos; ++wait)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     kill(pid, SIGINT);
     int status = 0;
