@@ -56,36 +56,10 @@ bool EndsWithIgnoringCase(const std::string& text, const char* suffix)
     return text.size() >= length && strcasecmp(text.c_str() + text.size() - length, suffix) == 0;
 }
 
-// pakN.pak from the highest N down, then .pk3 files in reverse name order.
-std::vector<std::string> ArchivesOf(const std::string& folder)
-{
-    std::vector<std::pair<long, std::string>> paks;
-    std::vector<std::string> pk3s;
-    for (const std::string& name : FolderEntries(folder)) {
-        if (!IsRegularFile(folder + name))
-            continue;
-        if (name.size() > 7 && strncasecmp(name.c_str(), "pak", 3) == 0 && EndsWithIgnoringCase(name, ".pak")) {
-            std::string digits = name.substr(3, name.size() - 7);
-            if (std::all_of(digits.begin(), digits.end(), ::isdigit))
-                paks.emplace_back(strtol(digits.c_str(), nullptr, 10), name);
-        } else if (EndsWithIgnoringCase(name, ".pk3")) {
-            pk3s.push_back(name);
-        }
-    }
-    std::sort(paks.rbegin(), paks.rend());
-    std::sort(pk3s.rbegin(), pk3s.rend());
-    std::vector<std::string> archives;
-    for (const auto& pak : paks)
-        archives.push_back(folder + pak.second);
-    for (const std::string& pk3 : pk3s)
-        archives.push_back(folder + pk3);
-    return archives;
-}
-
 void AddFolderPlaces(const std::string& folder, std::vector<std::string>& places)
 {
     places.push_back(folder);
-    for (const std::string& archive : ArchivesOf(folder))
+    for (const std::string& archive : GameArchivesOf(folder))
         places.push_back(archive);
 }
 
@@ -128,6 +102,32 @@ std::string ParentOf(const std::string& folder)
 }
 
 }  // namespace
+
+std::vector<std::string> GameArchivesOf(const std::string& folder)
+{
+    std::vector<std::pair<long, std::string>> paks;
+    std::vector<std::string> pk3s;
+    for (const std::string& name : FolderEntries(folder)) {
+        if (!IsRegularFile(folder + name))
+            continue;
+        if (name.size() > 7 && strncasecmp(name.c_str(), "pak", 3) == 0 && EndsWithIgnoringCase(name, ".pak")) {
+            std::string digits = name.substr(3, name.size() - 7);
+            if (std::all_of(digits.begin(), digits.end(), ::isdigit))
+                paks.emplace_back(strtol(digits.c_str(), nullptr, 10), name);
+        } else if (EndsWithIgnoringCase(name, ".pk3")) {
+            pk3s.push_back(name);
+        }
+    }
+    std::sort(paks.rbegin(), paks.rend());
+    std::sort(pk3s.rbegin(), pk3s.rend());
+    std::vector<std::string> archives;
+    for (const auto& pak : paks)
+        archives.push_back(folder + pak.second);
+    for (const std::string& pk3 : pk3s)
+        archives.push_back(folder + pk3);
+    return archives;
+}
+
 
 bool SplitArchivePath(const std::string& path, std::string& archive, std::string& member)
 {

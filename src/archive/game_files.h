@@ -36,5 +36,9 @@ std::vector<std::string> GameFolderFiles(const std::string& folder);
 // way. Empty when the model lies in no game folder.
 std::vector<std::string> GameSearchPlaces(const std::string& modelPath, const std::vector<std::string>& baseFolders,
                                           const std::string& nameHint = std::string());
+// The archives a game reads in a folder (its path ending in "/"), in the
+// order it searches them: pakN.pak from the highest N down, then .pk3
+// files in reverse name order.
+std::vector<std::string> GameArchivesOf(const std::string& folder);
 // The first of the places holding the game-relative name (ignoring case); empty when none does.
 std::string FindInPlaces(const std::vector<std::string>& places, const std::string& name);

@@ -51,7 +51,28 @@ bool AddArchive(const std::string& archivePath, const std::string& prefix, Found
     return true;
 }
 
-// Loose files first, then the archives last name first: the order the games search.
+// The archives of each folder in the order its game reads them (pakN.pak
+// from the highest N, then .pk3 last name first), any others after them.
+void OrderArchives(const std::string& base, std::vector<std::string>& archives)
+{
+    std::map<std::string, size_t> rank;
+    for (const std::string& archive : archives) {
+        if (rank.count(archive))
+            continue;
+        std::vector<std::string> game = GameArchivesOf(base + DirectoryOf(archive));
+        for (size_t i = 0; i < game.size(); ++i)
+            rank.emplace(game[i].substr(base.size()), i);
+    }
+    auto rankOf = [&rank](const std::string& archive) {
+        auto it = rank.find(archive);
+        return it == rank.end() ? rank.size() : it->second;
+    };
+    std::sort(archives.begin(), archives.end(), [&](const std::string& a, const std::string& b) {
+        return rankOf(a) != rankOf(b) ? rankOf(a) < rankOf(b) : a > b;
+    });
+}
+
+// Loose files first, then the archives: the order the games search.
 bool AddFolder(const std::string& folder, Found& found, std::string& error)
 {
     std::vector<std::string> models, archives;
@@ -71,7 +92,7 @@ bool AddFolder(const std::string& folder, Found& found, std::string& error)
     std::string base = folder.back() == '/' ? folder : folder + "/";
     for (const std::string& model : models)
         Claim(found, model, base + model, ModifiedTime(base + model));
-    std::sort(archives.rbegin(), archives.rend());
+    OrderArchives(base, archives);
     for (const std::string& archive : archives)
         if (!AddArchive(base + archive, DirectoryOf(archive), found, error))
             return false;

@@ -15,8 +15,8 @@ struct ExportItem {
 
 // Every model of the sources (archives, folders searched below with their
 // archives, model files), in name order. Within a folder a name two places
-// give comes from the first its game searches (the loose file, then the
-// archives last name first); across sources the later source's serves, as
+// give comes from the first its game searches (the loose file, then pakN.pak
+// from the highest N, then .pk3 files last name first); across sources the later source's serves, as
 // a mod named after its base game. Models of one folder whose names differ
 // only in extension keep it ("tris.md2", "tris.mdl"). False with the fault
 // in error when a source cannot be read; none found is no fault.

@@ -33,6 +33,9 @@ protected:
                                                       {"progs/broken.mdl", {'I', 'D', 'P', 'O', 6, 0, 0, 0}},
                                                       {"models/tris.md2", md2}}));
         dir.Write("game/progs/ogre.mdl", writers::WriteMdl(TinyMdl(2)));
+        // Quake reads pak10 before pak2 (and both before pak0).
+        dir.Write("game/pak2.pak", writers::WritePak({{"progs/knight.mdl", writers::WriteMdl(TinyMdl(4))}}));
+        dir.Write("game/pak10.pak", writers::WritePak({{"progs/knight.mdl", writers::WriteMdl(TinyMdl(5))}}));
         dir.Write("game/models/gun/gun.md2", md2);
         dir.Write("game/models/gun/gun.mdl", mdl);
         WriteTinyPlayer(dir, "game/models/players/tiny");
@@ -96,8 +99,10 @@ TEST_F(BatchExport, MirrorsTheGameTheSameForOneJobOrTwoAndGoesOnPastABrokenModel
     EXPECT_EQ(report.find("1 of 7 models not written\n" + dir.Path("game/pak0.pak/progs/broken.mdl") + ": "), 0u)
         << report;
     std::string list(tree["gallery/models.tsv"].begin(), tree["gallery/models.tsv"].end());
-    // The loose ogre (two frames) stands before the pak's; the player is whole, with its sequences.
+    // The loose ogre (two frames) stands before the pak's, pak10's knight (five) before the others; the
+    // player is whole, with its sequences.
     EXPECT_NE(list.find("progs/ogre\tprogs/ogre.glb\tmdl\t2\t"), std::string::npos) << list;
+    EXPECT_NE(list.find("progs/knight\tprogs/knight.glb\tmdl\t5\t"), std::string::npos) << list;
     EXPECT_NE(list.find("models/players/tiny\tmodels/players/tiny.glb\tplayer\t3\tBOTH_DEATH1"), std::string::npos)
         << list;
     for (const char* glb : {"progs/ogre.glb", "models/players/tiny.glb", "models/gun/gun.mdl.glb"})
