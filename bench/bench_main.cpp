@@ -21,7 +21,7 @@
 #include "formats/md2.h"
 #include "formats/md3.h"
 #include "lighting/lights.h"
-#include "model/model_records.h"
+#include "model/model.h"
 #include "platform/file_bytes.h"
 #include "render/animation.h"
 #include "render/draw.h"
@@ -187,7 +187,7 @@ ModelObject* LoadLargest(benchmark::State& state)
         model = AddModel(path.c_str());
     }
     if (model) {
-        const Md2File& file = *Md2Data(model);
+        const Md2File& file = *static_cast<const Md2File*>(model->fileData.get());  // the body is an MD2
         size_t held = file.frames.size() + file.triangles.size() * sizeof(Md2Triangle) +
                       file.texCoords.size() * sizeof(Md2TexCoord) + file.glCommands.size() * 4 +
                       model->numFrames * sizeof(FrameName);
@@ -360,7 +360,7 @@ void BM_RebuildRemeshed(benchmark::State& state)
         UpdateModelDisplayList(model, 0.0f);
     viewer.remeshing = false;
     state.counters["triangles_drawn"] =
-        static_cast<double>(RemeshTriangleCount(static_cast<int64_t>(Md2Data(model)->triangles.size()),
+        static_cast<double>(RemeshTriangleCount(TriangleCount(*model->drawn),
                                                 viewer.remeshThreshold));
 }
 BENCHMARK(BM_RebuildRemeshed)->Arg(1)->Arg(2)->Arg(3)->ArgName("threshold")->Unit(benchmark::kMillisecond);
@@ -566,7 +566,7 @@ void BM_ShadedPlayer(benchmark::State& state)
     if (folder.empty())
         return state.SkipWithError("no OpenArena corpus: run tests/corpus/fetch-corpus.sh");
     QuietReports quiet;
-    ModelObject* legs = AddQ3Player(folder);
+    ModelObject* legs = OpenModel(folder);
     if (!legs)
         return state.SkipWithError("sarge did not load");
     viewer.lightingEnabled = true;

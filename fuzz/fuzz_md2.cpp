@@ -4,7 +4,7 @@
 
 #include "formats/md2.h"
 #include "model/model_formats.h"
-#include "model/model_records.h"
+#include "model/md2_model.h"
 #include "render/draw.h"
 #include "state/viewer_state.h"
 
@@ -22,10 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!file || !ReadMd2Sections(*file, skins, model.frameNames, reports))
         return 0;
     model.numFrames = file->header.numFrames;
-    model.modelType = kModelMd2;
     model.texturing = true;
+    model.drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model.fileData = std::move(file);
-    MakeDrawnModel(&model);
     model.prevPrevFrame = 0, model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 7;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;

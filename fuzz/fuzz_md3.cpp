@@ -4,7 +4,7 @@
 
 #include "formats/md3.h"
 #include "model/model_formats.h"
-#include "model/model_records.h"
+#include "model/md3_model.h"
 #include "render/draw.h"
 #include "render/tags.h"
 #include "state/viewer_state.h"
@@ -22,12 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     ModelObject model;
     model.numFrames = FrameCount(*file);
-    model.modelType = kModelMd3;
     std::vector<std::string> tags;
     for (int t = 0; t < file->numTags; ++t)
         tags.push_back(file->tags[t].name);
+    model.drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model.fileData = std::move(file);
-    MakeDrawnModel(&model);
     model.prevPrevFrame = 0, model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 7;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;

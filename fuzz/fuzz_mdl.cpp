@@ -4,7 +4,7 @@
 
 #include "formats/mdl.h"
 #include "model/model_formats.h"
-#include "model/model_records.h"
+#include "model/mdl_model.h"
 #include "render/draw.h"
 #include "state/viewer_state.h"
 
@@ -24,10 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const MdlSkinPicture& skin : skins)
         sum = sum + file->file[skin.offset] + file->file[skin.offset + skinBytes - 1];
     model.numFrames = FrameCount(*file);
-    model.modelType = kModelMdl;
     model.texturing = true;
+    model.drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model.fileData = std::move(file);
-    MakeDrawnModel(&model);
     model.prevFrame = model.numFrames - 1, model.currentFrame = 1, model.nextFrame = 3;
     for (uint8_t method = 0; method < 3; ++method) {
         viewer.interpolationMethod = method;

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "model/palette_extract.h"
-#include "model/palettes.h"
+#include "looks/palette_extract.h"
+#include "looks/palettes.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_record.h"
 
 constexpr size_t kPakHeaderSize = 12;
 constexpr size_t kPakEntrySize = 64;  // a 56-byte name, offset, size

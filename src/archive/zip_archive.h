@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
+#include "archive/archive_record.h"
 
 // Opens a .pk3 or .zip with libzip (from disk, or from archive.bytes when
 // they are set) and reads its directory into the record.

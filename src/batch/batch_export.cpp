@@ -107,15 +107,6 @@ bool ExportAll(const BatchExportCommand& request, const std::vector<ExportItem>&
 
 }  // namespace
 
-bool IsBatchExport(int argc, char** argv)
-{
-    if (argc < 1)
-        return false;
-    struct stat info;
-    size_t length = strlen(argv[0]);
-    return (length > 0 && argv[0][length - 1] == '/') || (stat(argv[0], &info) == 0 && S_ISDIR(info.st_mode));
-}
-
 int RunBatchExport(const BatchExportCommand& request)
 {
     reportConsole = stderr;

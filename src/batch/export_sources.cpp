@@ -12,7 +12,7 @@
 #include "archive/game_files.h"
 #include "model/load.h"
 #include "model/model_formats.h"
-#include "model/q3_player_files.h"
+#include "rig/player_files.h"
 #include "platform/paths.h"
 
 namespace {
@@ -34,7 +34,7 @@ namespace {
 
 void Claim(Found& found, const std::string& path, const std::string& source, int64_t modified)
 {
-    found.emplace(path, ExportItem{source, path, FormatOfName(source)->extension, modified});
+    found.emplace(path, ExportItem{source, path, FormatOfName(source)->key, modified});
 }
 
 bool AddArchive(const std::string& archivePath, const std::string& prefix, Found& found, std::string& error)
@@ -112,7 +112,7 @@ bool AddSource(const std::string& source, Found& found, std::string& error)
     if (IsQ3PlayerFolder(source)) {
         std::string folder = AsFolder(source);
         std::string name = FileNameOf(folder.substr(0, folder.size() - 1));
-        found[name] = ExportItem{folder, name, "player", ModifiedTime(inArchive ? archive : folder + "lower.md3")};
+        found[name] = ExportItem{folder, name, "player", ModifiedTime(inArchive ? archive : folder + "lower.md3"), true};
         return true;
     }
     if (!IsModelFileName(source) || (!exists && !inArchive)) {
@@ -135,7 +135,7 @@ void GatherPlayers(Found& found)
         if (!IsQ3PlayerFolder(folder))
             continue;
         std::string path = DirectoryOf(lower);
-        ExportItem player{folder, path.substr(0, path.size() - 1), "player", ModifiedTime(folder + "animation.cfg")};
+        ExportItem player{folder, path.substr(0, path.size() - 1), "player", ModifiedTime(folder + "animation.cfg"), true};
         for (const char* part : {"lower.md3", "upper.md3", "head.md3"}) {
             auto it = found.find(path + part);
             if (it == found.end() || DirectoryOf(it->second.source) != folder)

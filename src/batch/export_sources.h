@@ -11,6 +11,7 @@ struct ExportItem {
     std::string name;    // its path in the output, without extension: "models/monsters/ogre"
     std::string format;  // the model's extension, or "player"
     int64_t modified = 0;  // nanoseconds: its file's, its archive's, or a loose player's newest part's
+    bool holdsWeapon = false;  // a Quake III player, which holds the export's weapon
 };
 
 // Every model of the sources (archives, folders searched below with their

@@ -17,9 +17,9 @@
 
 #include "archive/archive.h"
 #include "export/player_export.h"
-#include "model/load.h"
-#include "model/palettes.h"
-#include "model/skins.h"
+#include "rig/assembly.h"
+#include "looks/palettes.h"
+#include "looks/skins.h"
 #include "platform/error_log.h"
 #include "platform/file_bytes.h"
 #include "platform/paths.h"
@@ -54,13 +54,8 @@ bool WriteItem(const BatchExportCommand& request, const ExportItem& item, ItemOu
     ExportSummary summary;
     each.output = output;
     each.summary = &summary;
-    bool written;
-    if (item.format == "player") {
-        written = ExportQ3Player(item.source, request.each.weapon, each, outcome.error);
-    } else {
-        std::unique_ptr<ModelObject> model = LoadModelFile("tarnivel", item.source.c_str());
-        written = model && ExportModel(*model, each, outcome.error);
-    }
+    Assembly model;
+    bool written = LoadAssembly("tarnivel", item.source, item.holdsWeapon ? request.each.weapon : "", model) && ExportAssembly(model, each, outcome.error);
     if (!written && outcome.error.empty())
         outcome.error = reports.FirstError();
     outcome.frames = summary.frames;
@@ -80,8 +75,7 @@ void DrawThumbnail(const BatchExportCommand& request, const ExportItem& item, Pi
     picture.textureSizeLimit = 512;
     picture.skin = request.each.skin;
     picture.skinName = request.each.skinName;
-    if (item.format == "player")
-        picture.weapon = request.each.weapon;
+    picture.weapon = item.holdsWeapon ? request.each.weapon : "";
     std::error_code fault;
     std::filesystem::create_directories(DirectoryOf(picture.output), fault);
     std::string lacks;  // a thumbnail drawn untextured is still the model's picture

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/batch_export.h"
+#include "batch/batch_options.h"
 #include "batch/export_sources.h"
 #include "offscreen/picture.h"
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -100,8 +101,9 @@ void ListFolder(const std::string& folder, FILE* out)
 std::string ListedExtensions()
 {
     std::string text;
-    for (int i = 0; i < kNumModelFormats; ++i)
-        text += std::string(i ? ", ." : ".") + kModelFormats[i].extension;
+    for (const ModelFormat* format : kModelFormats)
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
+            text += std::string(text.empty() ? "." : ", .") + *own;
     return text;
 }
 
@@ -109,16 +111,19 @@ std::string ListedExtensions()
 
 bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std::string& line)
 {
-    const ModelFormat* format = FormatOfName(path);
+    std::string family;
+    const ModelFormat* format = FormatOfFile(path, bytes, family);
     ModelSummary summary;
     Reports reports;
     bool read = format && format->describe(path, bytes, summary, reports);
     ReportAll(reports);
+    if (!family.empty())
+        ReportError("ListModels: %s is %s, which is not read", path.c_str(), family.c_str());
     if (!read) {
         ReportError("ListModels: %s is not a model that loads", path.c_str());
         return false;
     }
-    line = Line(path, format->extension, summary);
+    line = Line(path, format->key, summary);
     return true;
 }
 

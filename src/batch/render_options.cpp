@@ -1,7 +1,5 @@
 #include "batch/render_options.h"
 
-#include "batch/batch_export.h"
-
 #include <strings.h>
 
 #include <cstdio>
@@ -14,16 +12,6 @@
 namespace {
 
 constexpr int kLargestPicture = 8192;
-
-bool ParseNumber(const char* text, int low, int high, int* value)
-{
-    char* end = nullptr;
-    long number = strtol(text, &end, 10);
-    if (end == text || *end != '\0' || number < low || number > high)
-        return false;
-    *value = static_cast<int>(number);
-    return true;
-}
 
 bool ParseSize(const char* text, PictureRequest& request)
 {
@@ -94,35 +82,6 @@ bool ParseSkin(const char* value, int* skin, std::string& name)
 }
 
 // The options of --export, each with its value; false with the fault in error.
-bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error)
-{
-    bool ok = false;
-    double number = 0;
-    if (strcmp(option, "--frames") == 0)
-        ok = ParseFrameRange(value, &request.firstFrame, &request.lastFrame);
-    else if (strcmp(option, "--frame") == 0)
-        ok = value[0] != '\0', request.frame = value;
-    else if (strcmp(option, "--skin") == 0)
-        ok = ParseSkin(value, &request.skin, request.skinName);
-    else if (strcmp(option, "--weapon") == 0)
-        ok = value[0] != '\0', request.weapon = value;
-    else if (strcmp(option, "--fps") == 0)
-        ok = ParsePositive(value, 1000, &request.fps);
-    else if (strcmp(option, "--interpolation") == 0) {
-        request.step = strcasecmp(value, "none") == 0;
-        ok = request.step || strcasecmp(value, "linear") == 0;
-    } else if (strcmp(option, "--scale") == 0) {
-        ok = ParsePositive(value, 1e6, &number);
-        request.scale = static_cast<float>(number);
-    } else {
-        error = std::string("unknown option ") + option;
-        return false;
-    }
-    if (!ok)
-        error = std::string("bad value for ") + option + ": \"" + value + "\"";
-    return ok;
-}
-
 // One option and its value; false with the fault in error.
 bool ParseOption(const char* option, const char* value, PictureRequest& request, std::string& error)
 {
@@ -197,6 +156,45 @@ bool ParseCommand(const char* mode, int argc, char** argv, Request& request, std
 
 }  // namespace
 
+bool ParseNumber(const char* text, int low, int high, int* value)
+{
+    char* end = nullptr;
+    long number = strtol(text, &end, 10);
+    if (end == text || *end != '\0' || number < low || number > high)
+        return false;
+    *value = static_cast<int>(number);
+    return true;
+}
+
+bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error)
+{
+    bool ok = false;
+    double number = 0;
+    if (strcmp(option, "--frames") == 0)
+        ok = ParseFrameRange(value, &request.firstFrame, &request.lastFrame);
+    else if (strcmp(option, "--frame") == 0)
+        ok = value[0] != '\0', request.frame = value;
+    else if (strcmp(option, "--skin") == 0)
+        ok = ParseSkin(value, &request.skin, request.skinName);
+    else if (strcmp(option, "--weapon") == 0)
+        ok = value[0] != '\0', request.weapon = value;
+    else if (strcmp(option, "--fps") == 0)
+        ok = ParsePositive(value, 1000, &request.fps);
+    else if (strcmp(option, "--interpolation") == 0) {
+        request.step = strcasecmp(value, "none") == 0;
+        ok = request.step || strcasecmp(value, "linear") == 0;
+    } else if (strcmp(option, "--scale") == 0) {
+        ok = ParsePositive(value, 1e6, &number);
+        request.scale = static_cast<float>(number);
+    } else {
+        error = std::string("unknown option ") + option;
+        return false;
+    }
+    if (!ok)
+        error = std::string("bad value for ") + option + ": \"" + value + "\"";
+    return ok;
+}
+
 bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::string& error)
 {
     return ParseCommand("--render", argc, argv, request, error, ParseOption);
@@ -208,44 +206,6 @@ bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::stri
         return false;
     if (!IsExportName(request.output))
         error = "the output must end in .glb, .gltf or .obj: \"" + request.output + "\"";
-    return error.empty();
-}
-
-bool ParseBatchExportOptions(int argc, char** argv, BatchExportCommand& request, std::string& error)
-{
-    request.folder = argc > 0 ? argv[0] : "";
-    if (!request.folder.empty() && request.folder.back() != '/')
-        request.folder += '/';
-    for (int i = 1; i < argc; ++i) {
-        const char* option = argv[i];
-        if (strncmp(option, "-", 1) != 0) {
-            request.sources.push_back(option);
-        } else if (strcmp(option, "--force") == 0) {
-            request.force = true;
-        } else if (strcmp(option, "--no-gallery") == 0) {
-            request.gallery = false;
-        } else if (i + 1 >= argc) {
-            error = std::string(option) + " needs a value";
-            return false;
-        } else if (strcmp(option, "-j") == 0 || strcmp(option, "--jobs") == 0) {
-            if (!ParseNumber(argv[++i], 1, 256, &request.jobs))
-                error = std::string("bad value for ") + option + ": \"" + argv[i] + "\"";
-        } else if (strcmp(option, "--format") == 0) {
-            request.extension = argv[++i];
-            if (request.extension != "glb" && request.extension != "gltf" && request.extension != "obj")
-                error = "--format is glb, gltf or obj, not \"" + request.extension + "\"";
-        } else if (!ParseExportOption(option, argv[i + 1], request.each, error)) {
-            return false;
-        } else {
-            ++i;
-        }
-        if (!error.empty())
-            return false;
-    }
-    if (request.sources.empty())
-        error = "--export " + request.folder + " needs an archive, a folder or a model to export";
-    else if (request.each.firstFrame >= 0 && !request.each.frame.empty())
-        error = "--frame and --frames do not go together";
     return error.empty();
 }
 

@@ -18,6 +18,11 @@ struct ExportCommand : ExportRequest {
     std::string weapon;  // a Quake III player's weapon
 };
 bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::string& error);
+// One option of an export and its value; false with the fault in error
+// when it is not one, or its value is wrong.
+bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error);
+// A whole number from low to high; false for anything else.
+bool ParseNumber(const char* text, int low, int high, int* value);
 
 // tarnivel-thumbnailer -s SIZE INPUT OUTPUT, as freedesktop file managers
 // call thumbnailers: INPUT is a path or a file:// URI.

@@ -3,11 +3,12 @@
 #include <GL/freeglut.h>
 
 #include "capture/screenshot.h"
-#include "commands/dispatch.h"
+#include "commands/viewer_commands.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
 #include "render/animation.h"
 #include "render/draw.h"
+#include "render/render_commands.h"
 #include "render/remesh.h"
 #include "render/textures.h"
 #include "scene/browse.h"

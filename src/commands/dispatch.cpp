@@ -2,7 +2,6 @@
 
 #include <GL/freeglut.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "commands/command_table.h"
@@ -68,34 +67,4 @@ void MenuSelect(int value)
 {
     if (value >= 0 && value < kNumCommands)
         RunCommand(value);
-}
-
-void ChangeEyeSpacing(float amount)
-{
-    viewer.eyeSpacing += amount;
-}
-
-void ChangeFocalDistance(float amount)
-{
-    viewer.focalDistance += amount;
-}
-
-void ToggleStereo(float)
-{
-    viewer.stereo = !viewer.stereo;
-}
-
-void ToggleHelp(float)
-{
-    viewer.showHelp = !viewer.showHelp;
-}
-
-void ToggleStatusDisplay(float)
-{
-    viewer.showOverlay = !viewer.showOverlay;
-}
-
-void Quit(float)
-{
-    exit(0);
 }

@@ -14,9 +14,3 @@ void MenuSelect(int value);
 void ArrowKey(int key, bool shift);
 
 // Command handlers of the stereo, overlay and quit commands.
-void ChangeEyeSpacing(float amount);
-void ChangeFocalDistance(float amount);
-void ToggleStereo(float unused = 0.0f);
-void ToggleHelp(float unused = 0.0f);
-void ToggleStatusDisplay(float unused = 0.0f);
-void Quit(float unused = 0.0f);

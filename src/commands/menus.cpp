@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "commands/command_table.h"
-#include "commands/dispatch.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
 #include "state/viewer_state.h"
@@ -14,6 +13,8 @@ namespace {
 
 // The material the Material menu stars: -1 for none (no model).
 int markedMaterial = -1;
+// What a command's menu entry calls with its row.
+void (*commandSelected)(int row) = nullptr;
 
 void KeyPart(const CommandEntry& row, char* part, size_t size)
 {
@@ -45,7 +46,7 @@ void Light4Menu(int value) { LightMenuChoice(&viewer.lights[4], value); }
 
 int CommandMenu(std::initializer_list<unsigned char> rows)
 {
-    int menu = glutCreateMenu(MenuSelect);
+    int menu = glutCreateMenu(commandSelected);
     for (unsigned char row : rows)
         AddCommandMenuEntry(row);
     return menu;
@@ -117,8 +118,9 @@ void UpdateMaterialMenu()
         glutSetMenu(previous);
 }
 
-void CreateMenus()
+void CreateMenus(void (*selected)(int row))
 {
+    commandSelected = selected;
     int models = CommandMenu({84, 85, 105, 110, 111, 86, 87, 100, 101, 102, 103, 104});
     int skins = CommandMenu({64, 65, 66, 67, 68});
     int texturing = CommandMenu({60, 61, 62, 63});
@@ -147,7 +149,7 @@ void CreateMenus()
     int background = CommandMenu({88, 89, 90, 91, 92, 93, 94, 95});
     int misc = CommandMenu({96, 97, 37, 38});
 
-    glutCreateMenu(MenuSelect);
+    glutCreateMenu(commandSelected);
     const struct {
         const char* label;
         int menu;

@@ -3,7 +3,8 @@
 #include <cstddef>
 
 // Builds the whole pop-up tree and attaches it to the right button.
-void CreateMenus();
+// The menus, each command entry calling selected with its row of the table.
+void CreateMenus(void (*selected)(int row));
 // The label of a command row: its name and the key that runs it.
 void FormatCommandMenuLabel(int row, char* label, size_t size);
 void AddCommandMenuEntry(unsigned char row);

@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "export/gltf_parts.h"
-#include "model/load.h"
-#include "model/q3_player_files.h"
+#include "rig/player_rig.h"
 #include "platform/paths.h"
 
 namespace {
@@ -201,7 +200,7 @@ bool AddPieces(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& 
             TagTransform(TagAt(*player.pieces[piece.parent].model, 0, piece.tag), request.scale, t, r);
             node.translation.assign(t, t + 3);
             node.rotation.assign(r, r + 4);
-            if (piece.tag == "tag_flash")
+            if (!RigPartShown(piece.tag, ""))
                 node.scale = {0, 0, 0};  // shown only while the torso attacks
         }
         gltf.nodes.push_back(node);
@@ -215,31 +214,39 @@ bool AddPieces(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& 
     return true;
 }
 
-// One animation a sequence: the legs' or the torso's frames (BOTH_ ones
-// both), and the parts hanging on the tags of what moves.
+// The piece nearest above p (or p itself) that plays animations; -1 for none.
+int Mover(const PlayerExport& player, int p)
+{
+    for (; p >= 0; p = player.pieces[p].parent)
+        if (!player.pieces[p].model->sequences.empty())
+            return p;
+    return -1;
+}
+
+// One animation a sequence: the frames of each piece that plays it (the
+// legs' or the torso's, BOTH_ ones both), and the pieces hanging on the
+// tags of what moves.
 void AddPlayerAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& player,
                          const ExportRequest& request, const std::vector<PieceNode>& nodes)
 {
+    int count = static_cast<int>(player.pieces.size());
     for (const char* name : kPlayerAnimationNames) {
-        const PlayerAnimation* moving[2] = {Find(player.legs, name), Find(player.torso, name)};
         AnimationWriter animation(gltf, buffer, name, request.step);
-        for (int mover = 0; mover < 2; ++mover) {
-            const PlayerAnimation* sequence = moving[mover];
-            if (!sequence || sequence->count < 1 || mover >= static_cast<int>(player.pieces.size()))
+        for (int mover = 0; mover < count; ++mover) {
+            const ModelObject& moving = *player.pieces[mover].model;
+            const PlayerAnimation* sequence = Find(moving.sequences, name);
+            if (!sequence || sequence->count < 1)
                 continue;
             int input = animation.Times(*sequence, sequence->fps > 0 ? sequence->fps : request.fps);
             if (nodes[mover].targets)
                 animation.Weights(nodes[mover].node, *sequence, input, nodes[mover].targets);
-            for (size_t p = 0; p < player.pieces.size(); ++p) {
-                if (player.pieces[p].parent != mover)
-                    continue;
-                animation.Tags(nodes[p].node, *player.pieces[mover].model, player.pieces[p].tag, *sequence, input,
-                               request.scale);
+            for (int p = 0; p < count; ++p) {
+                const PlayerPiece& piece = player.pieces[p];
+                if (piece.parent == mover)
+                    animation.Tags(nodes[p].node, moving, piece.tag, *sequence, input, request.scale);
+                if (p != mover && Mover(player, piece.parent) == mover && !RigPartShown(piece.tag, ""))
+                    animation.Shown(nodes[p].node, RigPartShown(piece.tag, name), *sequence, input);
             }
-            for (size_t p = 0; p < player.pieces.size() && mover == 1; ++p)
-                if (player.pieces[p].tag == "tag_flash")
-                    animation.Shown(nodes[p].node, std::string(name).compare(0, 12, "TORSO_ATTACK") == 0, *sequence,
-                                    input);
         }
         animation.Finish();
     }
@@ -260,75 +267,26 @@ bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, b
     return SaveGltf(gltf, {0}, player.name, request, binary, error);
 }
 
-namespace {
-
-// A part read again with its skins as pictures; null with the fault in error.
-const ModelObject* Read(const std::string& path, std::vector<std::unique_ptr<ModelObject>>& models,
-                        std::string& error)
+bool ExportAssembly(const Assembly& assembly, const ExportRequest& request, std::string& error)
 {
-    std::unique_ptr<ModelObject> model = LoadModelFile("ExportModel", path.c_str());
-    if (!model) {
-        error = path + " cannot be read";
-        return nullptr;
-    }
-    models.push_back(std::move(model));
-    return models.back().get();
-}
-
-bool HasTag(const ModelObject* model, const char* tag)
-{
-    return FindTag(*model->drawn, 0, tag) != nullptr;
-}
-
-}  // namespace
-
-bool ExportQ3Player(const std::string& path, const std::string& weapon, const ExportRequest& request,
-                    std::string& error)
-{
+    if (assembly.pieces.size() == 1)
+        return ExportModel(*assembly.pieces[0], request, error);
     const char* extension = ExtractExtension(request.output.c_str());
     bool binary = extension && strcasecmp(extension, "glb") == 0;
     if (!binary && !(extension && strcasecmp(extension, "gltf") == 0)) {
         error = "a player is written as .glb or .gltf";
         return false;
     }
-    std::string folder = AsFolder(path);
-    std::vector<std::unique_ptr<ModelObject>> models;
     PlayerExport player;
-    player.name = FileNameOf(folder.substr(0, folder.size() - 1));
-    const char* parts[3][2] = {{"lower.md3", ""}, {"upper.md3", "tag_torso"}, {"head.md3", "tag_head"}};
-    for (int p = 0; p < 3; ++p) {
-        const ModelObject* model = Read(folder + parts[p][0], models, error);
-        if (!model)
-            return false;
-        player.pieces.push_back({model, p - 1, parts[p][1]});
-    }
-    std::vector<PlayerAnimation> all;
-    if (!ReadPlayerAnimations(folder, all)) {
-        error = folder + "animation.cfg cannot be read";
-        return false;
-    }
-    player.legs = PartAnimations(all, true, player.pieces[0].model->numFrames, "lower.md3");
-    player.torso = PartAnimations(all, false, player.pieces[1].model->numFrames, "upper.md3");
-    if (!weapon.empty()) {
-        std::string gunPath = WeaponModelPath("ExportModel", folder, weapon);
-        const ModelObject* gun = gunPath.empty() ? nullptr : Read(gunPath, models, error);
-        if (!gun) {
-            error = error.empty() ? "no weapon \"" + weapon + "\"" : error;
-            return false;
-        }
-        player.pieces.push_back({gun, 1, "tag_weapon"});
-        const char* extras[2][2] = {{"_barrel", "tag_barrel"}, {"_flash", "tag_flash"}};
-        for (const auto& extra : extras) {
-            std::string partPath = WeaponPartPath(gunPath, extra[0]);
-            if (partPath.empty() || !HasTag(gun, extra[1]))
-                continue;
-            if (const ModelObject* part = Read(partPath, models, error))
-                player.pieces.push_back({part, 3, extra[1]});
-            else
-                return false;
-        }
+    player.name = assembly.name;
+    for (const auto& piece : assembly.pieces) {
+        int parent = -1;
+        for (size_t p = 0; p < assembly.pieces.size(); ++p)
+            if (assembly.pieces[p].get() == piece->attachedTo)
+                parent = static_cast<int>(p);
+        player.pieces.push_back({piece.get(), parent, piece->attachTag});
     }
     if (request.summary)
-        request.summary->frames = player.pieces[0].model->numFrames;
+        request.summary->frames = assembly.pieces[0]->numFrames;
     return WritePlayerGltf(player, request, binary, error);
 }

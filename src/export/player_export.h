@@ -4,7 +4,7 @@
 // tag_torso, the head on the torso's tag_head (and a weapon on its
 // tag_weapon, the weapon's barrel and flash on its own tags), each a mesh
 // whose frames are morph targets, moved by the tags frame by frame; an
-// animation for each sequence of animation.cfg, moving only the parts it
+// animation for each sequence its parts play, moving only the parts it
 // moves.
 #include <string>
 #include <vector>
@@ -12,6 +12,7 @@
 #include "export/export_model.h"
 #include "formats/animation_cfg.h"
 #include "model/model.h"
+#include "rig/assembly.h"
 
 struct PlayerPiece {
     const ModelObject* model;
@@ -21,15 +22,13 @@ struct PlayerPiece {
 
 struct PlayerExport {
     std::string name;
-    std::vector<PlayerPiece> pieces;  // the legs and the torso first
-    std::vector<PlayerAnimation> legs, torso;
+    std::vector<PlayerPiece> pieces;  // the one that carries the others first
 };
 
 // Writes the player; false with the fault in error, and no file.
 bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, bool binary, std::string& error);
 
-// Reads the player folder's parts, animations and (when weapon is given)
-// the weapon, with no OpenGL, and writes them; false, with the fault in
-// error and no file written, when a part cannot be read.
-bool ExportQ3Player(const std::string& folder, const std::string& weapon, const ExportRequest& request,
-                    std::string& error);
+// Writes a model whatever it is: a model alone as ExportModel writes it,
+// pieces hung on each other (a player) as one glTF scene. False with the
+// fault in error, and no file.
+bool ExportAssembly(const Assembly& assembly, const ExportRequest& request, std::string& error);

@@ -4,17 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "gallery/gallery_entry.h"
+
 // A folder of exported models as pages a browser shows: index.html with a
 // thumbnail and the facts of each, searchable by name, and a page drawing
 // any one with its animations to choose from (three.js, copied beside it).
-struct GalleryEntry {
-    std::string name;    // its path, without extension: "models/monsters/ogre"
-    std::string file;    // what was written, from the folder: "models/monsters/ogre.glb"
-    std::string format;  // "md2", "player"...
-    int frames = 0;
-    std::vector<std::string> animations;
-};
-
 // Where Debian's libjs-three keeps three.js.
 extern const char* const kThreeFolder;
 

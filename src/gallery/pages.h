@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "gallery/gallery.h"
+#include "gallery/gallery_entry.h"
 
 // gallery/view.html: the model named after its "#" drawn by three.js, its
 // animations listed to play.

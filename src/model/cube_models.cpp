@@ -9,6 +9,7 @@
 #include "archive/game_files.h"
 #include "formats/cube_config.h"
 #include "model/load.h"
+#include "platform/error_log.h"
 #include "platform/paths.h"
 
 namespace {

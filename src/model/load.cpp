@@ -3,19 +3,14 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "archive/game_files.h"
-#include "model/format_loads.h"
+#include "model/model_formats.h"
 #include "platform/error_log.h"
 #include "platform/file_bytes.h"
 #include "platform/paths.h"
-
-void ReportAll(const Reports& reports)
-{
-    for (const std::string& report : reports)
-        ReportError("%s", report.c_str());
-}
 
 bool ReadModelFile(const char* who, const char* kind, const char* path, std::vector<uint8_t>& bytes)
 {
@@ -39,19 +34,25 @@ std::string NotAModelText()
 {
     // The first two as the viewer always named them, the later ones after.
     std::string text = "You must specify a model ending with ";
-    for (int i = 0; i < kNumModelFormats; ++i) {
-        std::string quoted = std::string("\".") + kModelFormats[i].extension + "\"";
-        text += i == 0 ? quoted : i == 1 ? " or " + quoted : i == 2 ? " (or " + quoted : ", " + quoted;
+    int i = 0;
+    for (const ModelFormat* format : kModelFormats) {
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own, ++i) {
+            std::string quoted = std::string("\".") + *own + "\"";
+            text += i == 0 ? quoted : i == 1 ? " or " + quoted : i == 2 ? " (or " + quoted : ", " + quoted;
+        }
     }
-    return text + (kNumModelFormats > 2 ? ", or a Quake III player folder)" : "");
+    return text + (i > 2 ? ", or a Quake III player folder)" : "");
 }
 
 std::string ModelExtensionsText()
 {
+    std::vector<std::string> all;
+    for (const ModelFormat* format : kModelFormats)
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
+            all.push_back(std::string(".") + *own);
     std::string text;
-    for (int i = 0; i < kNumModelFormats; ++i)
-        text += std::string(i == 0 ? "" : i + 1 == kNumModelFormats ? " or " : ", ") + "." +
-                kModelFormats[i].extension;
+    for (size_t i = 0; i < all.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == all.size() ? " or " : ", ") + all[i];
     return text;
 }
 
@@ -62,14 +63,27 @@ bool IsModelFileName(const std::string& name)
 
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
 {
-    const ModelFormat* format = FormatOfName(path);
-    std::unique_ptr<ModelObject> model;
-    if (format)
-        model = format->load(path);
-    else
+    const ModelFormat* named = FormatOfName(path);
+    if (!named) {
         ReportError("%s: %s", who, NotAModelText().c_str());
-    if (model)
-        model->path = path;
+        return nullptr;
+    }
+    std::vector<uint8_t> bytes;
+    if (!ReadModelFile(named->reader, named->key, path, bytes)) {
+        ReportError("%s: unable to open %s file", named->loader, named->key);
+        return nullptr;
+    }
+    std::string family;
+    const ModelFormat* format = FormatOfFile(path, bytes, family);
+    if (!format) {
+        ReportError("%s: \"%s\" is %s, which is not read", who, path, family.c_str());
+        return nullptr;
+    }
+    std::unique_ptr<ModelObject> model = format->load(path, std::move(bytes));
+    if (model) {
+        model->path = model->source = path;
+        model->modelType = format;
+    }
     return model;
 }
 
@@ -85,14 +99,4 @@ void InitCommonModelFields(ModelObject* model)
     model->customFrameIndex = 0;
     model->customFrames = std::make_unique<int32_t[]>(kMaxCustomFrames);
     model->materialIndex = 0;
-}
-
-void PrepareSkinSlots(ModelObject* model, int32_t skinWidth, int32_t skinHeight)
-{
-    model->maxSkins = kMaxSkins;
-    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    model->skinWidth = skinWidth;
-    model->skinHeight = skinHeight;
-    model->numSkins = 0;
-    model->hasSkins = model->texturing = false;
 }

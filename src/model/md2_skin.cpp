@@ -8,9 +8,10 @@
 #include "formats/pcx.h"
 #include "formats/truecolour.h"
 #include "model/format_loads.h"
-#include "model/palettes.h"
-#include "model/skin_search.h"
-#include "model/skins.h"
+#include "model/md2_model.h"
+#include "looks/palettes.h"
+#include "model/md2_skin_names.h"
+#include "looks/skins.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -57,7 +58,7 @@ bool FindSkin(const SkinName& name, const char* modelPath, int width, int height
     memcpy(text, name.text, kMd2SkinNameSize);
     std::vector<std::string> gameNames = Md2SkinGameNames(text);
     if (!gameNames.empty()) {
-        for (const std::string& place : GameSearchPlaces(modelPath, BaseGameFolders(kModelMd2), gameNames[0]))
+        for (const std::string& place : GameSearchPlaces(modelPath, BaseGameFolders(QuakeGame::kQuake2), gameNames[0]))
             for (const std::string& gameName : gameNames)
                 if (TryCandidate(FindInPlaces({place}, gameName), width, height, found))
                     return true;
@@ -92,7 +93,7 @@ int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* pale
     if (!found.indices.empty()) {
         const uint8_t* skinPalette = PcxSkinPalette(palette, found);
         if (!skinPalette) {
-            if (FirstMissingPalette(kModelMd2))
+            if (FirstMissingPalette(QuakeGame::kQuake2))
                 ReportError("ReadMD2Skin: no palette_MD2.lmp for the skin \"%s\" of \"%s\" (not in the working "
                             "directory, %sor the game's pics/colormap.pcx, and the image has none of its own); "
                             "the skin is left out",

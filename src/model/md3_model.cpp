@@ -13,7 +13,8 @@
 #include "geometry/normals.h"
 #include "model/format_loads.h"
 #include "model/layouts.h"
-#include "model/surface_looks.h"
+#include "model/md3_model.h"
+#include "looks/surface_looks.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -90,13 +91,10 @@ bool ReadSkinSet(ModelObject* model, const Md3File& file, const std::string& nam
 
 }  // namespace
 
-std::unique_ptr<ModelObject> InitMd3Object(const char* path)
+namespace {
+
+std::unique_ptr<ModelObject> InitMd3Object(const char* path, std::vector<uint8_t> bytes)
 {
-    std::vector<uint8_t> bytes;
-    if (!ReadModelFile("ReadMd3", "md3", path, bytes)) {
-        ReportError("InitMd3Object: unable to open md3 file");
-        return nullptr;
-    }
     Reports reports;
     std::unique_ptr<Md3File> file = ReadMd3(bytes, reports);
     ReportAll(reports);
@@ -124,9 +122,25 @@ std::unique_ptr<ModelObject> InitMd3Object(const char* path)
     model->drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model->fileData = std::move(file);
     InitCommonModelFields(model.get());
-    model->modelType = kModelMd3;
     return model;
 }
+
+}  // namespace
+
+namespace {
+
+std::shared_ptr<const FrameLayout> Md3SurfaceLayout(const Md3Surface& surface)
+{
+    auto layout = std::make_shared<FrameLayout>();
+    layout->frameVertex.resize(static_cast<size_t>(surface.numVertices));
+    for (size_t v = 0; v < layout->frameVertex.size(); ++v)
+        layout->frameVertex[v] = static_cast<uint32_t>(v);
+    layout->texCoords = surface.texCoords;
+    layout->indices = surface.triangles;
+    return layout;
+}
+
+}  // namespace
 
 DrawnModel ConvertRecord(const Md3File& file)
 {
@@ -190,6 +204,8 @@ std::vector<std::string> FirstSetNames(const Md3File& file, const std::string& p
 
 }  // namespace
 
+namespace {
+
 bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                  Reports& reports)
 {
@@ -217,3 +233,9 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
                               " from images, " + std::to_string(looks.none) + " untextured");
     return true;
 }
+
+}  // namespace
+
+extern const ModelFormat kMd3Format = {
+    "md3", {"md3"}, "IDP3", "Quake III Models", nullptr, "Quake III model", "model/x-quake3-md3", false,
+    "ReadMd3", "InitMd3Object", InitMd3Object, DescribeMd3, nullptr, nullptr};

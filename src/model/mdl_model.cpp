@@ -6,9 +6,44 @@
 #include "geometry/normals.h"
 #include "model/format_loads.h"
 #include "model/layouts.h"
-#include "model/palettes.h"
-#include "model/skins.h"
+#include "model/mdl_model.h"
+#include "looks/palettes.h"
+#include "looks/skins.h"
 #include "platform/error_log.h"
+
+namespace {
+
+std::shared_ptr<const FrameLayout> MdlTriangleLayout(const MdlFile& file)
+{
+    auto layout = std::make_shared<FrameLayout>();
+    LayoutBuilder builder(*layout);
+    const MdlHeader& h = file.header;
+    float width = SkinDivisor(h.skinWidth), height = SkinDivisor(h.skinHeight);
+    for (const MdlTriangle& tri : file.triangles) {
+        for (int k = 0; k < 3; ++k) {
+            uint32_t vertex = static_cast<uint32_t>(tri.vertexIndex[k]);
+            const MdlTexCoord& st = file.texCoords[vertex];
+            bool shifted = st.onSeam != 0 && tri.facesFront == 0;
+            int64_t s = st.s;  // a hostile file's s plus half the width may not fit an int
+            if (shifted)
+                s += h.skinWidth / 2;
+            builder.Add(uint64_t(vertex) << 1 | shifted, vertex, static_cast<float>(s) / width, st.t / height);
+        }
+    }
+    return layout;
+}
+
+std::vector<uint32_t> TriangleCorners(const MdlFile& file)
+{
+    std::vector<uint32_t> corners;
+    corners.reserve(3 * file.triangles.size());
+    for (const MdlTriangle& tri : file.triangles)
+        for (int32_t index : tri.vertexIndex)
+            corners.push_back(static_cast<uint32_t>(index));
+    return corners;
+}
+
+}  // namespace
 
 int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_t* palette, ModelObject* model)
 {
@@ -26,10 +61,12 @@ int ReadMDLSkin(const MdlFile& file, const MdlSkinPicture& picture, const uint8_
     return 1;
 }
 
-std::unique_ptr<ModelObject> InitMdlObject(const char* path)
+namespace {
+
+std::unique_ptr<ModelObject> InitMdlObject(const char* path, std::vector<uint8_t> bytes)
 {
     auto model = std::make_unique<ModelObject>();
-    std::unique_ptr<MdlFile> file = OpenModelFile("OpenMdlFile", "mdl", path, OpenMdlBytes);
+    std::unique_ptr<MdlFile> file = OpenModelBytes(std::move(bytes), OpenMdlBytes);
     if (!file) {
         ReportError("InitMdlObject: unable to open mdl file");
         return nullptr;
@@ -42,9 +79,9 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
         return nullptr;
 
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight);
-    const uint8_t* palette = skins.empty() ? nullptr : ModelPalette(kModelMdl, path);
+    const uint8_t* palette = skins.empty() ? nullptr : ModelPalette(QuakeGame::kQuake, path);
     if (!skins.empty() && !palette) {
-        if (FirstMissingPalette(kModelMdl))
+        if (FirstMissingPalette(QuakeGame::kQuake))
             ReportError("InitMdlObject: no palette.lmp for the skins of \"%s\" (not in the working directory, %s"
                         "or the game's gfx/palette.lmp); it loads untextured",
                         path, PaletteFoldersText().c_str());
@@ -56,8 +93,10 @@ std::unique_ptr<ModelObject> InitMdlObject(const char* path)
             return nullptr;
         }
     }
-    return FinishModelLoad(std::move(model), std::move(file), kModelMdl);
+    return FinishModelLoad(std::move(model), std::move(file));
 }
+
+}  // namespace
 
 DrawnModel ConvertRecord(const MdlFile& file)
 {
@@ -86,6 +125,8 @@ DrawnModel ConvertRecord(const MdlFile& file)
     return drawn;
 }
 
+namespace {
+
 bool DescribeMdl(const std::string&, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
 {
     std::unique_ptr<MdlFile> file = OpenMdlBytes(bytes, reports);
@@ -97,3 +138,9 @@ bool DescribeMdl(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
     summary.skins = static_cast<int32_t>(skins.size());
     return true;
 }
+
+}  // namespace
+
+extern const ModelFormat kMdlFormat = {
+    "mdl", {"mdl"}, "IDPO", "Quake 1 Models", "Quake Models", "Quake model", "model/x-quake-mdl", false,
+    "OpenMdlFile", "InitMdlObject", InitMdlObject, DescribeMdl, nullptr, nullptr};

@@ -4,31 +4,96 @@
 
 #include <algorithm>
 #include <cctype>
-#include <type_traits>
-#include <variant>
+#include <cstring>
+#include <iterator>
 
-#include "model/format_loads.h"
 #include "platform/paths.h"
 
-// The order is the one the file chooser offers and the report names them
-// in: the two Quake formats the viewer began with, then the later ones. No
-// name matches two rows, so the order never picks a reader.
-const ModelFormat kModelFormats[] = {
-    {"mdl", "Quake 1 Models", "Quake Models", InitMdlObject, DescribeMdl},
-    {"md2", "Quake 2 Models", "Quake Models", InitMd2Object, DescribeMd2},
-    {"md3", "Quake III Models", nullptr, InitMd3Object, DescribeMd3},
-    {"iqm", "Inter-Quake Models", "Skeletal Models", InitIqmObject, DescribeIqm},
-    {"md5mesh", "MD5 Models", "Skeletal Models", InitMd5Object, DescribeMd5},
+// The rows, each defined beside its format's load. The order is the one the
+// file chooser offers and the reports name them in: the two Quake formats
+// the viewer began with, then the later ones. No name or magic matches two
+// rows, so the order never picks a reader.
+extern const ModelFormat kMdlFormat, kMd2Format, kMd3Format, kIqmFormat, kMd5Format;
+namespace {
+
+const ModelFormat* const kRows[] = {&kMdlFormat, &kMd2Format, &kMd3Format, &kIqmFormat, &kMd5Format};
+
+}  // namespace
+
+const ModelFormatTable kModelFormats = {std::begin(kRows), std::end(kRows)};
+
+namespace {
+
+// Families of models that share extensions with the rows but that the
+// viewer does not read: told by their first bytes, so a file of one is
+// named for what it is rather than refused as a broken file of the row.
+struct OtherFamily {
+    const char* magic;
+    const char* name;
+    int versionAt;  // where a 32-bit version follows, or -1
+    bool bigEndian;
 };
-const int kNumModelFormats = sizeof kModelFormats / sizeof kModelFormats[0];
+
+const OtherFamily kOtherFamilies[] = {
+    {"IDST", "a Half-Life model", 4, false},
+    {"IDSQ", "a Half-Life sequence group", 4, false},
+    {"RAPO", "a Hexen II model", 4, false},
+    {"IDPC", "a Return to Castle Wolfenstein model (MDC)", 4, false},
+    {"MDL2", "a 3D GameStudio model", -1, false},
+    {"MDL3", "a 3D GameStudio model", -1, false},
+    {"MDL4", "a 3D GameStudio model", -1, false},
+    {"MDL5", "a 3D GameStudio model", -1, false},
+    {"MDL7", "a 3D GameStudio model", -1, false},
+    {"ZYMOTICMODEL", "a DarkPlaces Zymotic model", 12, true},
+    {"DARKPLACESMODEL", "a DarkPlaces model (DPM)", 16, true},
+};
+
+bool Begins(const std::vector<uint8_t>& bytes, const char* magic)
+{
+    size_t size = strlen(magic);
+    return bytes.size() >= size && memcmp(bytes.data(), magic, size) == 0;
+}
+
+std::string FamilyText(const OtherFamily& family, const std::vector<uint8_t>& bytes)
+{
+    std::string text = std::string(family.name) + " (" + family.magic;
+    size_t at = static_cast<size_t>(family.versionAt);
+    if (family.versionAt >= 0 && bytes.size() >= at + 4) {
+        uint32_t version = 0;
+        for (int i = 0; i < 4; ++i)
+            version |= static_cast<uint32_t>(bytes[at + (family.bigEndian ? 3 - i : i)]) << (8 * i);
+        text += ", version " + std::to_string(static_cast<int32_t>(version));
+    }
+    return text + ")";
+}
+
+}  // namespace
 
 const ModelFormat* FormatOfName(const std::string& name)
 {
     const char* extension = ExtractExtension(name.c_str());
-    for (const ModelFormat& format : kModelFormats)
-        if (extension && strcasecmp(extension, format.extension) == 0)
-            return &format;
+    if (!extension)
+        return nullptr;
+    for (const ModelFormat* format : kModelFormats)
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
+            if (strcasecmp(extension, *own) == 0)
+                return format;
     return nullptr;
+}
+
+const ModelFormat* FormatOfFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string& family)
+{
+    family.clear();
+    for (const ModelFormat* format : kModelFormats)
+        if (format->magic && Begins(bytes, format->magic))
+            return format;
+    for (const OtherFamily& other : kOtherFamilies) {
+        if (Begins(bytes, other.magic)) {
+            family = FamilyText(other, bytes);
+            return nullptr;
+        }
+    }
+    return FormatOfName(name);
 }
 
 namespace {
@@ -38,14 +103,16 @@ template <typename Picks>
 std::string Filter(const std::string& name, Picks picks)
 {
     std::string shown, patterns;
-    for (const ModelFormat& format : kModelFormats) {
-        if (!picks(format))
+    for (const ModelFormat* format : kModelFormats) {
+        if (!picks(*format))
             continue;
-        std::string lower = format.extension, upper = lower;
-        for (char& c : upper)
-            c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        shown += (shown.empty() ? "*." : ",*.") + lower;
-        patterns += (patterns.empty() ? "*." : " *.") + lower + " *." + upper;
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own) {
+            std::string lower = *own, upper = lower;
+            for (char& c : upper)
+                c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+            shown += (shown.empty() ? "*." : ",*.") + lower;
+            patterns += (patterns.empty() ? "*." : " *.") + lower + " *." + upper;
+        }
     }
     return "--file-filter=" + name + " " + shown + " | " + patterns;
 }
@@ -56,26 +123,16 @@ std::vector<std::string> ModelFileFilters()
 {
     std::vector<std::string> filters = {Filter("Models", [](const ModelFormat&) { return true; })};
     std::vector<std::string> families;
-    for (const ModelFormat& format : kModelFormats) {
-        if (!format.family || std::find(families.begin(), families.end(), format.family) != families.end())
+    for (const ModelFormat* format : kModelFormats) {
+        if (!format->family || std::find(families.begin(), families.end(), format->family) != families.end())
             continue;
-        families.push_back(format.family);
-        std::string family = format.family;
+        families.push_back(format->family);
+        std::string family = format->family;
         filters.push_back(Filter(family, [&](const ModelFormat& f) { return f.family && family == f.family; }));
     }
-    for (const ModelFormat& format : kModelFormats)
-        filters.push_back(Filter(format.name, [&](const ModelFormat& f) { return &f == &format; }));
+    for (const ModelFormat* format : kModelFormats)
+        filters.push_back(Filter(format->name, [&](const ModelFormat& f) { return &f == format; }));
     return filters;
-}
-
-void MakeDrawnModel(ModelObject* model)
-{
-    std::visit(
-        [model](const auto& record) {
-            if constexpr (!std::is_same_v<std::decay_t<decltype(record)>, std::monostate>)
-                model->drawn = std::make_unique<const DrawnModel>(ConvertRecord(*record));
-        },
-        model->fileData);
 }
 
 void SummariseDrawn(const DrawnModel& drawn, ModelSummary& summary)

@@ -1,15 +1,19 @@
 #pragma once
 
-// The model formats the viewer reads, one row each: everything that asks
-// which formats there are (file names, loading, listings, the file
-// chooser's filters, the report on any other name) reads this table, and a
-// loaded model is only its drawn form from then on.
+// The model formats the viewer reads, one row each. A row says everything
+// about its format: its names, the extensions and first bytes that tell it,
+// its MIME type, its load and its listing; it is defined beside the
+// format's load, and the table lists the rows. Everything that asks which
+// formats there are (file names, loading, listings, the file chooser's
+// filters, the installed lists of types) reads the table, and a loaded
+// model is only its drawn form from then on.
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "formats/reports.h"
+#include "geometry/skeleton.h"
 #include "model/model.h"
 
 // What a listing says of a model file.
@@ -23,29 +27,52 @@ struct ModelSummary {
 };
 
 struct ModelFormat {
-    const char* extension;  // compared without case
-    const char* name;       // the chooser's filter: "Quake 2 Models"
-    const char* family;     // formats the chooser also offers together ("Quake Models"), or null
-    // The whole load, with no OpenGL: the file read and converted to its
+    const char* key;            // "md2": how listings and the batch export name it
+    const char* extensions[4];  // compared without case, the usual one first; the rest null
+    const char* magic;          // the first bytes of every such file; null when only the name tells it
+    const char* name;           // the chooser's filter: "Quake 2 Models"
+    const char* family;         // formats the chooser also offers together ("Quake Models"), or null
+    const char* description;    // "Quake 2 model": the MIME type's comment, the manual
+    const char* mimeType;       // "model/x-quake2-md2"
+    bool text;                  // a text file (for MIME, a kind of text/plain)
+    const char* reader;         // who reports a file that cannot be read: "OpenMd2File"
+    const char* loader;         // who reports the load that failed with it: "InitMd2Object"
+    // The whole load of the file's bytes, with no OpenGL: converted to its
     // drawn form, start-up values, its skins as pictures. Null after its reports.
-    std::unique_ptr<ModelObject> (*load)(const char* path);
+    std::unique_ptr<ModelObject> (*load)(const char* path, std::vector<uint8_t> bytes);
     // The file's bytes read and converted, without skins; false after the
     // reader's reports.
     bool (*describe)(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary,
                      Reports& reports);
+    // A skeletal format's animations, from a file of it beside a model or
+    // named by a configuration: the extension of such files, and the
+    // animations added to the skeleton (false, nothing added, when the
+    // file's joints do not match). Null for the others.
+    const char* animationExtension;
+    bool (*addAnimations)(Skeleton& skeleton, const std::string& path, const std::string& name, float fps,
+                          bool animationsOnly);
 };
 
-extern const ModelFormat kModelFormats[];
-extern const int kNumModelFormats;
+// The table: every row, in the order the chooser offers them.
+struct ModelFormatTable {
+    const ModelFormat* const* first;
+    const ModelFormat* const* last;
+    const ModelFormat* const* begin() const { return first; }
+    const ModelFormat* const* end() const { return last; }
+};
+extern const ModelFormatTable kModelFormats;
 
 // The row for the name's extension, in any case; null for a name of no format.
 const ModelFormat* FormatOfName(const std::string& name);
 
+// The row whose magic the bytes begin with, whatever the name; else the
+// name's row. Null when the bytes are of a family of models the viewer
+// does not read (named in family: "a Half-Life model (IDST, version 10)"),
+// or when the name is of no format either.
+const ModelFormat* FormatOfFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string& family);
+
 // The zenity filters of the formats: all of them, each family, each format.
 std::vector<std::string> ModelFileFilters();
 
-// The model's drawn form, made from the reader's record it holds (loads do
-// this themselves; a model put together by hand calls it).
-void MakeDrawnModel(ModelObject* model);
 // The summary's counts that the drawn form gives.
 void SummariseDrawn(const DrawnModel& drawn, ModelSummary& summary);

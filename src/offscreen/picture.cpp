@@ -14,7 +14,7 @@
 #include "formats/png_writer.h"
 #include "lighting/lights.h"
 #include "lighting/materials.h"
-#include "model/palettes.h"
+#include "looks/palettes.h"
 #include "offscreen/egl_context.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
@@ -94,20 +94,11 @@ std::string Shortcoming(const ModelObject* model, const GatheredReports& reports
 ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std::string& warning)
 {
     GatheredReports reports;
-    ModelObject* model = AddModelOrPlayer(request.model);
+    ModelObject* model = OpenModel(request.model, request.weapon);
     if (!model) {
         error = reports.FirstError();
         return nullptr;
     }
-    if (!request.weapon.empty() && !PlayerLegs(model)) {
-        error = "--weapon is held by Quake III players only";
-        return nullptr;
-    }
-    if (!request.weapon.empty() && !GiveQ3Weapon(model, request.weapon)) {
-        error = reports.FirstError();
-        return nullptr;
-    }
-    model = viewer.currentModel;
     warning = Shortcoming(model, reports);
     int frame = 0;
     if (!FindFrame(model, request.firstFrame >= 0 ? std::to_string(request.firstFrame) : request.frame, &frame)) {

@@ -42,6 +42,12 @@ void ReportError(const char* format, ...)
     }
 }
 
+void ReportAll(const std::vector<std::string>& reports)
+{
+    for (const std::string& report : reports)
+        ReportError("%s", report.c_str());
+}
+
 void ReportNotice(const char* format, ...)
 {
     va_list args;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // errors.txt while it is open; null when no log is kept.
 extern FILE* errorLog;
@@ -16,6 +17,9 @@ void OpenErrorLog();
 // Formats one message (cut to 1023 characters) and writes "Error: %s\n"
 // to the console and to the error log.
 void ReportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Tells the log what a reader said, in order.
+void ReportAll(const std::vector<std::string>& reports);
 
 // A console line that is not an error: printed where reports go, not logged.
 void ReportNotice(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -3,9 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "model/skins.h"
+#include "looks/skins.h"
 #include "platform/error_log.h"
 #include "render/draw.h"
+#include "render/frame_window.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -129,20 +130,6 @@ void AnimateModel(ModelObject* model, int32_t now)
         else
             UpdateModelDisplayList(model, fraction);
     }
-}
-
-int DrawnSkin(const ModelObject* model)
-{
-    int skin = model->currentSkin, picture = model->animatedSkin;
-    if (ClockRuns() && picture >= 0 && picture < model->numSkins && skin >= 0 && skin < model->numSkins &&
-        model->skins[skin].group >= 0 && model->skins[picture].group == model->skins[skin].group)
-        return picture;
-    return skin;
-}
-
-bool ClockRuns()
-{
-    return viewer.animating || viewer.captureFramesLeft > 0;
 }
 
 void StartStopAnimation(float)

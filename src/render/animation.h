@@ -16,10 +16,6 @@ float FramePeriod(const ModelObject* model);
 // The number in a frame name (at most 16 characters), mod 100; 0 without digits.
 int FrameNumber(const char* name);
 int RandomInt(int low, int high);
-// The animation clock runs while animating or capturing.
-bool ClockRuns();
-// The skin drawn: the current one, or while the clock runs its group's picture.
-int DrawnSkin(const ModelObject* model);
 
 // Command handlers.
 void StartStopAnimation(float unused = 0.0f);

@@ -8,7 +8,7 @@
 #include "formats/shader_script.h"
 #include "geometry/pose.h"
 #include "platform/error_log.h"
-#include "render/animation.h"
+#include "render/frame_window.h"
 #include "render/frame_arrays.h"
 #include "render/remesh.h"
 #include "render/shader_draw.h"
@@ -189,11 +189,6 @@ void DrawPart(const ModelObject* model, int part)
 
 }  // namespace
 
-int WindowFrame(const ModelObject* model, int frame)
-{
-    return frame >= 0 && frame < model->numFrames ? frame : 0;
-}
-
 void DrawModelFrame(ModelObject* model, int part, float fraction)
 {
     if (!BuildGeometry(model, part, fraction, scratch, nullptr)) {
@@ -299,57 +294,4 @@ void UpdateAllDisplayLists()
 {
     for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
         UpdateModelDisplayList(model, 0.0f);
-}
-
-void ToggleTexturing(float)
-{
-    ModelObject* model = viewer.currentModel;
-    if (!model)
-        return;
-    model->texturing = !model->texturing;
-    if (!model->hasSkins) {
-        model->texturing = false;
-        return;
-    }
-    UpdateModelDisplayList(model, 0.0f);
-}
-
-void ToggleRenderMode(float)
-{
-    viewer.renderMode = viewer.renderMode >= kRenderPoints ? 0 : viewer.renderMode + 1;
-    switch (viewer.renderMode) {
-    case kRenderSolid:
-        glPolygonMode(GL_FRONT, GL_FILL);
-        break;
-    case kRenderWireframe:
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        break;
-    case kRenderPoints:
-        glPolygonMode(GL_FRONT_AND_BACK, GL_POINT);
-        break;
-    default:
-        ReportError("Invalid render mode");
-    }
-}
-
-void ToggleDepthBuffer(float)
-{
-    viewer.depthTest = !viewer.depthTest;
-    if (viewer.depthTest)
-        glEnable(GL_DEPTH_TEST);
-    else
-        glDisable(GL_DEPTH_TEST);
-}
-
-void ToggleInterpolationMethod(float)
-{
-    viewer.interpolationMethod = viewer.interpolationMethod >= kInterpCubic ? 0 : viewer.interpolationMethod + 1;
-    UpdateAllDisplayLists();
-}
-
-void ToggleGlCommands(float)
-{
-    viewer.useGlCommands = !viewer.useGlCommands;
-    if (viewer.currentModel)
-        UpdateModelDisplayList(viewer.currentModel, 0.0f);
 }

@@ -33,14 +33,3 @@ bool ModelFrameBounds(ModelObject* model, float min[3], float max[3]);
 // Sends one part of the model's frame window at fraction (cut to 1) into
 // the list being compiled, or draws it at once.
 void DrawModelFrame(ModelObject* model, int part, float fraction);
-
-// The window frame the drawing reads for a window field: an index outside
-// the model's frames reads frame 0.
-int WindowFrame(const ModelObject* model, int frame);
-
-// Command handlers.
-void ToggleTexturing(float unused = 0.0f);
-void ToggleRenderMode(float unused = 0.0f);
-void ToggleDepthBuffer(float unused = 0.0f);
-void ToggleGlCommands(float unused = 0.0f);
-void ToggleInterpolationMethod(float unused = 0.0f);

@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "platform/error_log.h"
-#include "render/draw.h"
 #include "render/frame_arrays.h"
 #include "state/viewer_state.h"
 
@@ -261,51 +260,4 @@ void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth)
         SubdividePolygon(&corner, tension, depth - 1);
     }
     SubdividePolygon(&midpoints, tension, depth - 1);
-}
-
-namespace {
-
-// Triangles that go through the remesher: those of every part but the
-// ones drawn from their GL commands.
-int64_t RemeshedTriangles()
-{
-    int64_t total = 0;
-    for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
-        if (!model->drawn)
-            continue;
-        for (const DrawnPart& part : model->drawn->parts)
-            if (!viewer.useGlCommands || !part.commands)
-                total += static_cast<int64_t>(part.corners.size() / 3);
-    }
-    return total;
-}
-
-}  // namespace
-
-void ToggleRemeshing(float)
-{
-    viewer.remeshing = !viewer.remeshing;
-    UpdateAllDisplayLists();
-}
-
-void ChangeRemeshThreshold(float amount)
-{
-    if (!viewer.remeshing && amount >= 0)
-        return;
-    int threshold = viewer.remeshThreshold + static_cast<int>(amount);
-    if (threshold < 0)
-        threshold = 0;
-    if (threshold > viewer.remeshThreshold) {
-        int64_t triangles = RemeshTriangleCount(RemeshedTriangles(), threshold);
-        if (triangles > kMaxRemeshTriangles) {
-            ReportError("ChangeRemeshThreshold: a threshold of %d would draw more than %lld "
-                        "triangles; it stays at %d",
-                        threshold, static_cast<long long>(kMaxRemeshTriangles),
-                        viewer.remeshThreshold);
-            return;
-        }
-    }
-    viewer.remeshThreshold = threshold;
-    subdivisionDepth = threshold;
-    UpdateAllDisplayLists();
 }

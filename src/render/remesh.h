@@ -44,7 +44,3 @@ void SubdividePolygon(const RemeshPolygon* polygon, float tension, int depth);
 void ComputeEdgeMidpoints(const RemeshPolygon* polygon, RemeshPolygon* midpoints, float tension);
 void HermitePoint(const float p0[3], const float p1[3], const float d0[3], const float d1[3],
                   float t, float out[3]);
-
-// Command handlers.
-void ToggleRemeshing(float unused = 0.0f);
-void ChangeRemeshThreshold(float amount);

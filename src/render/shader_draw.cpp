@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "formats/shader_script.h"
-#include "render/animation.h"
+#include "render/frame_window.h"
 #include "render/shader_math.h"
 #include "state/viewer_state.h"
 

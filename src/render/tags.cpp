@@ -6,8 +6,9 @@
 #include <cmath>
 
 #include "maths/placement.h"
-#include "render/draw.h"
+#include "render/frame_window.h"
 #include "geometry/interpolate.h"
+#include "rig/player_rig.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -88,7 +89,8 @@ void Multiply(const float a[16], const float b[16], float out[16])
         }
 }
 
-// Where a part stands in the axes of the model that carries it all.
+}  // namespace
+
 void ChainMatrix(const ModelObject* model, float matrix[16])
 {
     Identity(matrix);
@@ -100,38 +102,12 @@ void ChainMatrix(const ModelObject* model, float matrix[16])
     }
 }
 
-}  // namespace
-
-bool AssemblyBounds(ModelObject* root, float min[3], float max[3])
-{
-    bool found = false;
-    for (ModelObject* model = viewer.modelList.get(); model; model = model->next.get()) {
-        float low[3], high[3], matrix[16];
-        if (RootModel(model) != root || !ModelShown(model) || !ModelFrameBounds(model, low, high))
-            continue;
-        ChainMatrix(model, matrix);
-        for (int corner = 0; corner < 8; ++corner) {
-            const float p[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1],
-                                corner & 4 ? high[2] : low[2]};
-            for (int row = 0; row < 3; ++row) {
-                float value = matrix[12 + row] + matrix[row] * p[0] + matrix[4 + row] * p[1] + matrix[8 + row] * p[2];
-                min[row] = found ? std::min(min[row], value) : value;
-                max[row] = found ? std::max(max[row], value) : value;
-            }
-            found = true;
-        }
-    }
-    return found;
-}
-
 bool ModelShown(const ModelObject* model)
 {
-    if (model->attachTag != "tag_flash")
-        return true;
     for (const ModelObject* part = model->attachedTo; part; part = part->attachedTo)
         if (part->sequence >= 0 && part->sequence < static_cast<int>(part->sequences.size()))
-            return part->sequences[part->sequence].name.compare(0, 12, "TORSO_ATTACK") == 0;
-    return false;
+            return RigPartShown(model->attachTag, part->sequences[part->sequence].name);
+    return RigPartShown(model->attachTag, "");
 }
 
 const ModelObject* RootModel(const ModelObject* model)

@@ -12,14 +12,14 @@ void TagMatrix(const ModelObject* model, const std::string& name, float matrix[1
 // or for a part hanging on another model's tag, that model's place and tag.
 void ApplyModelPlacement(const ModelObject* model);
 
-// False for a weapon's flash while the torso carrying it is not attacking:
-// it shows only then.
+// False for a part the rig hides in the animation of the part carrying it
+// (a weapon's flash while the torso is not attacking).
 bool ModelShown(const ModelObject* model);
 
 // The model that carries this one, through every tag; the model itself
 // when it hangs on none.
 const ModelObject* RootModel(const ModelObject* model);
 
-// The bounds of the frames a model and every part hanging on it show, in
-// the model's own OpenGL axes; false when none has vertices.
-bool AssemblyBounds(ModelObject* root, float min[3], float max[3]);
+// Where a part stands in the axes of the model that carries it all, as a
+// column-major matrix.
+void ChainMatrix(const ModelObject* model, float matrix[16]);

@@ -20,6 +20,11 @@ uint32_t CreateTextureFromSkin(const uint8_t* indices, const uint8_t* palette, i
 // go; false when one could not be made.
 bool MakeSkinTextures(ModelObject* model);
 
+// Deletes the model's skin textures and lets its skin slots go.
+void FreeSkinInfos(ModelObject* model);
+// Deletes the model's skin textures, keeping its slots.
+void ClearSkinInfos(ModelObject* model);
+
 // Command handlers.
 void ToggleTextureFilter(float unused = 0.0f);
 void SetTextureEnvMode(float mode);

@@ -10,7 +10,8 @@
 #include "model/load.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
-#include "model/q3_player_files.h"
+#include "rig/assembly.h"
+#include "rig/player_files.h"
 #include "render/tags.h"
 #include "scene/model_list.h"
 #include "scene/q3_player.h"
@@ -74,10 +75,13 @@ Place PlaceOfModel(const ModelObject* model)
 // reports of a load that fails.
 ModelObject* ReplaceWith(ModelObject* model, const std::string& entry)
 {
-    if (PlayerFolder(model).empty() && !IsQ3PlayerFolder(entry))
-        return ReplaceModel(model, entry.c_str());
+    Assembly loaded;
+    if (!LoadAssembly("AddModel", entry, "", loaded))
+        return nullptr;
+    if (loaded.pieces.size() == 1 && PlayerFolder(model).empty())
+        return ReplaceModel(model, std::move(loaded.pieces[0]));
     ModelObject* old = const_cast<ModelObject*>(RootModel(model));
-    ModelObject* added = AddModelOrPlayer(entry);
+    ModelObject* added = AddAssembly(std::move(loaded));
     if (!added)
         return nullptr;
     added->placement = old->placement;

@@ -6,7 +6,8 @@
 
 #include "export/export_model.h"
 #include "export/player_export.h"
-#include "model/load.h"
+#include "render/tags.h"
+#include "rig/assembly.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -26,27 +27,20 @@ void ExportCurrentModel(float)
         return;
     ExportRequest request;
     request.output = chosen;
+    // Read again for its skins as pictures (the viewer's are textures), a
+    // player whole in the skin set it wears, with the weapon it holds.
+    const ModelObject* root = RootModel(current);
+    const ModelObject* gun = PlayerWeapon(current);
+    request.skinName = root->numSkins > 1 ? root->skins[root->currentSkin].name : "";
+    Assembly model;
     std::string error;
-    if (!player.empty()) {
-        // A player whole, in the skin set it wears, with the weapon it holds.
-        const ModelObject* gun = PlayerWeapon(current);
-        request.skinName = PlayerLegs(current)->skins[PlayerLegs(current)->currentSkin].name;
-        if (!ExportQ3Player(player, gun ? gun->path : "", request, error)) {
-            ReportError("ExportModel: %s: %s", chosen, error.c_str());
-            return;
-        }
-        printf("Exported %s to %s\n", player.c_str(), chosen);
-        return;
-    }
-    // The file is read again for its skins as pictures; the viewer's are textures.
-    std::unique_ptr<ModelObject> model = LoadModelFile("ExportModel", current->path.c_str());
-    if (!model)
-        error = "the model file cannot be read again";
+    if (!LoadAssembly("ExportModel", root->source, gun ? gun->path : "", model))
+        error = "the model cannot be read again";
     else if (!IsExportName(request.output))
         error = "the name must end in .glb, .gltf or .obj";
-    if (!error.empty() || !ExportModel(*model, request, error)) {
+    if (!error.empty() || !ExportAssembly(model, request, error)) {
         ReportError("ExportModel: %s: %s", chosen, error.c_str());
         return;
     }
-    printf("Exported %s to %s\n", current->path.c_str(), chosen);
+    printf("Exported %s to %s\n", root->source.c_str(), chosen);
 }

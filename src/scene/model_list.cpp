@@ -7,12 +7,12 @@
 
 #include "model/archive_choice.h"
 #include "model/load.h"
+#include "rig/assembly.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 #include "render/draw.h"
 #include "render/textures.h"
-#include "scene/skins.h"
 #include "state/viewer_state.h"
 
 namespace {
@@ -65,22 +65,21 @@ void ReleaseModelData(ModelObject* model)
     model->customFrames.reset();
 }
 
-// A model file read and made ready to draw; null after its reports.
-std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
+// A model file named by the user; false after a report or a cancel.
+bool ChosenPath(const char* path, std::string& whole)
 {
     char chosen[kMaxPath];
     if (path && !PathFits("AddModel", path))
-        return nullptr;
+        return false;
     if (!path && !GetFileOpenName(("Name of model (" + ModelExtensionsText() + "): ").c_str(), chosen))
-        return nullptr;
-    std::string whole = path ? path : chosen;
-    if (!ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole))
-        return nullptr;
-    if (!IsModelFileName(whole)) {
-        ReportError("AddModel: %s", NotAModelText().c_str());
-        return nullptr;
-    }
-    std::unique_ptr<ModelObject> model = LoadModelFile("AddModel", whole.c_str());
+        return false;
+    whole = path ? path : chosen;
+    return ResolveArchiveChoice("AddModel", ArchiveChoice::kModel, whole);
+}
+
+// A loaded model made ready to draw; null after its reports.
+std::unique_ptr<ModelObject> ReadyToDraw(std::unique_ptr<ModelObject> model)
+{
     if (!model || !PrepareForDrawing(model)) {
         ReportError("AddModel: Unable to create the model object");
         return nullptr;
@@ -88,6 +87,19 @@ std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
     model->lastAdvanceTime = 0;
     model->autoSkinName[0] = '\0';
     return model;
+}
+
+// A model file read and made ready to draw; null after its reports.
+std::unique_ptr<ModelObject> LoadForDrawing(const char* path)
+{
+    std::string whole;
+    if (!ChosenPath(path, whole))
+        return nullptr;
+    if (!IsModelFileName(whole)) {
+        ReportError("AddModel: %s", NotAModelText().c_str());
+        return nullptr;
+    }
+    return ReadyToDraw(LoadModelFile("AddModel", whole.c_str()));
 }
 
 std::unique_ptr<ModelObject>& SlotOf(const ModelObject* model)
@@ -111,9 +123,45 @@ ModelObject* AddModel(const char* path)
     return viewer.currentModel;
 }
 
-ModelObject* ReplaceModel(ModelObject* old, const char* path)
+ModelObject* AddAssembly(Assembly assembly)
 {
-    std::unique_ptr<ModelObject> model = LoadForDrawing(path);
+    std::vector<std::unique_ptr<ModelObject>> ready;
+    for (std::unique_ptr<ModelObject>& piece : assembly.pieces) {
+        ready.push_back(ReadyToDraw(std::move(piece)));
+        if (!ready.back()) {
+            ready.pop_back();
+            for (std::unique_ptr<ModelObject>& made : ready)
+                ReleaseModelData(made.get());
+            return nullptr;
+        }
+    }
+    if (ready.empty())
+        return nullptr;
+    ModelObject* root = ready.front().get();
+    for (std::unique_ptr<ModelObject>& piece : ready) {
+        piece->next = std::move(viewer.modelList);
+        viewer.modelList = std::move(piece);
+    }
+    viewer.currentModel = root;
+    return root;
+}
+
+ModelObject* OpenModel(const std::string& path, const std::string& weapon)
+{
+    std::string whole;
+    if (!ChosenPath(path.c_str(), whole))
+        return nullptr;
+    Assembly assembly;
+    if (!LoadAssembly("AddModel", whole, weapon, assembly)) {
+        ReportError("AddModel: Unable to create the model object");
+        return nullptr;
+    }
+    return AddAssembly(std::move(assembly));
+}
+
+ModelObject* ReplaceModel(ModelObject* old, std::unique_ptr<ModelObject> loaded)
+{
+    std::unique_ptr<ModelObject> model = ReadyToDraw(std::move(loaded));
     if (!model)
         return nullptr;
     model->placement = old->placement;

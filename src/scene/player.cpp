@@ -8,6 +8,7 @@
 #include "platform/error_log.h"
 #include "platform/paths.h"
 #include "scene/model_list.h"
+#include "render/textures.h"
 #include "scene/skins.h"
 #include "state/viewer_state.h"
 

@@ -5,7 +5,8 @@
 
 #include "archive/game_files.h"
 #include "model/archive_choice.h"
-#include "model/load.h"
+#include "rig/assembly.h"
+#include "rig/player_rig.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -18,30 +19,8 @@ namespace {
 
 void ShowAnimation(ModelObject* part, int index)
 {
-    part->sequence = index;
-    const PlayerAnimation& animation = part->sequences[index];
-    part->prevPrevFrame = part->prevFrame = part->currentFrame = animation.first;
-    part->nextFrame = animation.count > 1 ? animation.first + 1 : animation.first;
+    StartSequence(part, index);
     UpdateModelDisplayList(part, 0.0f);
-}
-
-int AnimationNamed(const ModelObject* part, const char* name)
-{
-    for (size_t i = 0; i < part->sequences.size(); ++i)
-        if (part->sequences[i].name == name)
-            return static_cast<int>(i);
-    return 0;
-}
-
-void Hang(ModelObject* part, ModelObject* on, const char* tag)
-{
-    part->attachedTo = on;
-    part->attachTag = tag;
-}
-
-bool HasTag(const ModelObject* model, const char* tag)
-{
-    return model->drawn && FindTag(*model->drawn, 0, tag);
 }
 
 ModelObject* HangingOn(const ModelObject* model, const char* tag)
@@ -59,70 +38,7 @@ void RemoveAndKeepCurrent(ModelObject* model, ModelObject* current)
     viewer.currentModel = current ? current : viewer.modelList.get();
 }
 
-// A part of the weapon beside its model, hung on the weapon's tag; left off,
-// with a report, when the weapon has no such tag.
-void AddWeaponPart(ModelObject* gun, const std::string& gunPath, const char* suffix, const char* tag)
-{
-    std::string path = WeaponPartPath(gunPath, suffix);
-    if (path.empty())
-        return;
-    if (!HasTag(gun, tag)) {
-        ReportError("LoadQ3Weapon: \"%s\" has no %s; its %s is left off", gunPath.c_str(), tag, suffix + 1);
-        return;
-    }
-    if (ModelObject* part = AddModel(path.c_str()))
-        Hang(part, gun, tag);
-}
-
 }  // namespace
-
-namespace {
-
-// One part of the player, or null after a report: the rest is drawn without it.
-ModelObject* AddPart(const std::string& folder, const char* file)
-{
-    if (FindGameFile(folder + file).empty()) {
-        ReportError("LoadQ3Player: \"%s\" has no %s; the rest of the player is drawn", folder.c_str(), file);
-        return nullptr;
-    }
-    ModelObject* part = AddModel((folder + file).c_str());
-    if (!part)
-        ReportError("LoadQ3Player: %s%s does not load; the rest of the player is drawn", folder.c_str(), file);
-    return part;
-}
-
-}  // namespace
-
-ModelObject* AddQ3Player(const std::string& path)
-{
-    std::string folder = AsFolder(path);
-    std::vector<PlayerAnimation> animations;
-    if (!ReadPlayerAnimations(folder, animations))
-        return nullptr;
-    ModelObject* legs = AddPart(folder, "lower.md3");
-    ModelObject* torso = AddPart(folder, "upper.md3");
-    ModelObject* head = AddPart(folder, "head.md3");
-    if (torso && legs)
-        Hang(torso, legs, "tag_torso");
-    if (head && torso)
-        Hang(head, torso, "tag_head");
-    if (legs)
-        legs->sequences = PartAnimations(animations, true, legs->numFrames, "lower.md3");
-    if (torso)
-        torso->sequences = PartAnimations(animations, false, torso->numFrames, "upper.md3");
-    for (ModelObject* part : {legs, torso})
-        if (part && !part->sequences.empty())
-            ShowAnimation(part, AnimationNamed(part, part == legs ? "LEGS_IDLE" : "TORSO_STAND"));
-    ModelObject* root = legs ? legs : torso ? torso : head;
-    if (root)
-        viewer.currentModel = root;
-    return root;
-}
-
-ModelObject* AddModelOrPlayer(const std::string& path)
-{
-    return IsQ3PlayerFolder(path) ? AddQ3Player(path) : AddModel(path.c_str());
-}
 
 ModelObject* PlayerLegs(const ModelObject* model)
 {
@@ -167,23 +83,18 @@ bool GiveQ3Weapon(ModelObject* player, const std::string& weapon)
         ReportError("LoadQ3Weapon: a weapon is held by a Quake III player, and the current model is none");
         return false;
     }
-    std::string path = WeaponModelPath("LoadQ3Weapon", PlayerFolder(legs), weapon);
-    if (path.empty())
+    Assembly gun;
+    if (!LoadWeapon("LoadQ3Weapon", PlayerFolder(legs), weapon, gun))
         return false;
     TakeQ3Weapon(legs);
-    ModelObject* gun = AddModel(path.c_str());
-    if (!gun) {
-        viewer.currentModel = legs;
-        return false;
-    }
-    if (!HasTag(torso, "tag_weapon"))
-        ReportError("LoadQ3Weapon: \"%s\" has no tag_weapon; the weapon is held at the torso's origin",
-                    torso->path.c_str());
-    Hang(gun, torso, "tag_weapon");
-    AddWeaponPart(gun, path, "_barrel", "tag_barrel");
-    AddWeaponPart(gun, path, "_flash", "tag_flash");
+    if (!FindTag(*torso->drawn, 0, kWeaponTag))
+        ReportError("LoadQ3Weapon: \"%s\" has no %s; the weapon is held at the torso's origin",
+                    torso->path.c_str(), kWeaponTag);
+    gun.pieces[0]->attachedTo = torso;
+    gun.pieces[0]->attachTag = kWeaponTag;
+    bool held = AddAssembly(std::move(gun)) != nullptr;
     viewer.currentModel = legs;
-    return true;
+    return held;
 }
 
 void RemovePlayerOf(ModelObject* model)
@@ -206,7 +117,7 @@ void LoadQ3Player(float)
         ReportError("LoadQ3Player: \"%s\" holds no lower.md3, upper.md3, head.md3 and animation.cfg", folder.c_str());
         return;
     }
-    AddQ3Player(folder);
+    OpenModel(folder);
 }
 
 void LoadQ3Weapon(float)

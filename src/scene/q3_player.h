@@ -3,16 +3,7 @@
 #include <string>
 
 #include "model/model.h"
-#include "model/q3_player_files.h"
-
-// Loads the three parts, hangs the torso on the legs' tag_torso and the
-// head on the torso's tag_head, gives legs and torso their animations
-// (idle legs, a standing torso) and the default skin set; the legs become
-// current. Null after a report, nothing loaded.
-ModelObject* AddQ3Player(const std::string& folder);
-
-// A model file, or a Quake III player folder (the player's legs).
-ModelObject* AddModelOrPlayer(const std::string& path);
+#include "rig/player_files.h"
 
 // The parts of the player a model belongs to: legs (the one carrying the
 // others) and torso; null when the model is no player's.

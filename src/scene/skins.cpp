@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model/archive_choice.h"
-#include "model/skins.h"
+#include "looks/skins.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -148,41 +148,3 @@ bool WearSkinNamed(ModelObject* model, const std::string& name)
     return false;
 }
 
-namespace {
-
-bool DeleteSkinTextures(ModelObject* model)
-{
-    if (!model->skins) {
-        ReportError("The model had no skin infos to free!");
-        return false;
-    }
-    for (int i = 0; i < model->numSkins; ++i) {
-        GLuint texture = model->skins[i].textureId;
-        glDeleteTextures(1, &texture);
-        const std::vector<uint32_t>& parts = model->skins[i].partTextures;
-        if (!parts.empty())
-            glDeleteTextures(static_cast<GLsizei>(parts.size()), parts.data());  // a name twice is ignored
-    }
-    if (!model->pictureTextures.empty())
-        glDeleteTextures(static_cast<GLsizei>(model->pictureTextures.size()), model->pictureTextures.data());
-    model->pictureTextures.clear();
-    model->hasSkins = model->texturing = false;
-    model->numSkins = 0;
-    model->currentSkin = 0;
-    return true;
-}
-
-}  // namespace
-
-void FreeSkinInfos(ModelObject* model)
-{
-    if (!DeleteSkinTextures(model))
-        return;
-    model->skins.reset();
-    model->maxSkins = 0;
-}
-
-void ClearSkinInfos(ModelObject* model)
-{
-    DeleteSkinTextures(model);
-}

@@ -7,10 +7,6 @@
 // Adds a skin image (asking for the file when path is null) to the current
 // model and makes it the current skin.
 void AddSkin(const char* path);
-// Deletes the model's skin textures and lets its skin slots go.
-void FreeSkinInfos(ModelObject* model);
-// Deletes the model's skin textures, keeping its slots.
-void ClearSkinInfos(ModelObject* model);
 
 // Command handlers.
 void LoadSkin(float unused = 0.0f);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/draw.h"
+#include "render/bounds.h"
 #include "render/tags.h"
 #include "state/viewer_state.h"
 #include "view/control.h"

@@ -12,7 +12,7 @@
 #include "commands/menus.h"
 #include "lighting/lights.h"
 #include "model/model_formats.h"
-#include "model/palettes.h"
+#include "looks/palettes.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "platform/quit_signals.h"
@@ -83,7 +83,7 @@ int RunViewer(int argc, char** argv)
     InitGL();
     InitLighting();
     InitTextureEnvironment();
-    CreateMenus();
+    CreateMenus(MenuSelect);
     CheckGLError("main()");
     // Model files named on the command line, the last one current; players
     // after "--weapon NAME" hold that weapon.
@@ -93,7 +93,7 @@ int RunViewer(int argc, char** argv)
             weapon = argv[++i];
             continue;
         }
-        ModelObject* model = AddModelOrPlayer(argv[i]);
+        ModelObject* model = OpenModel(argv[i]);
         if (model && !weapon.empty() && PlayerLegs(model))
             GiveQ3Weapon(model, weapon);
     }

@@ -6,7 +6,7 @@
 
 #include "archive/archive.h"
 #include "archive/game_files.h"
-#include "model/palettes.h"
+#include "looks/palettes.h"
 #include "support/test_files.h"
 
 namespace {
@@ -154,7 +154,7 @@ TEST(GameSearchPath, GameFolderFirstLooseThenArchivesThenTheBaseGame)
     dir.Write("q2/mod/a.pk3", writers::WriteZip({{"e.pcx", Bytes("mod a.pk3")}}));
     dir.Write("q2/mod/z.pk3", writers::WriteZip({{"e.pcx", Bytes("mod z.pk3")}}));
     dir.Write("q2/mod/A.PCX", Bytes("mod loose"));
-    std::vector<std::string> places = GameSearchPlaces(dir.Path("q2/mod/models/tank/tris.md2"), BaseGameFolders(kModelMd2));
+    std::vector<std::string> places = GameSearchPlaces(dir.Path("q2/mod/models/tank/tris.md2"), BaseGameFolders(QuakeGame::kQuake2));
     EXPECT_EQ(places, (std::vector<std::string>{dir.Path("q2/mod/"), dir.Path("q2/mod/pak2.pak"),
                                                 dir.Path("q2/mod/pak0.pak"), dir.Path("q2/mod/z.pk3"),
                                                 dir.Path("q2/mod/a.pk3"), dir.Path("q2/baseq2/"),
@@ -171,8 +171,8 @@ TEST(GameSearchPath, GameFolderFirstLooseThenArchivesThenTheBaseGame)
     // Inside an archive the game folder is the archive's; Quake's base is id1.
     dir.Write("q1/id1/pak0.pak", writers::WritePak({{"progs/x.mdl", Bytes("x")}}));
     dir.Write("q1/hipnotic/pak0.pak", writers::WritePak({{"progs/y.mdl", Bytes("y")}}));
-    EXPECT_EQ(GameSearchPlaces(dir.Path("q1/hipnotic/pak0.pak/progs/y.mdl"), BaseGameFolders(kModelMdl)),
+    EXPECT_EQ(GameSearchPlaces(dir.Path("q1/hipnotic/pak0.pak/progs/y.mdl"), BaseGameFolders(QuakeGame::kQuake)),
               (std::vector<std::string>{dir.Path("q1/hipnotic/"), dir.Path("q1/hipnotic/pak0.pak"),
                                         dir.Path("q1/id1/"), dir.Path("q1/id1/pak0.pak")}));
-    EXPECT_TRUE(GameSearchPlaces(dir.Path("loose/x.md2"), BaseGameFolders(kModelMd2)).empty());
+    EXPECT_TRUE(GameSearchPlaces(dir.Path("loose/x.md2"), BaseGameFolders(QuakeGame::kQuake2)).empty());
 }

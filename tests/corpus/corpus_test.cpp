@@ -11,7 +11,7 @@
 #include "formats/md2.h"
 #include "formats/mdl.h"
 #include "model/load.h"
-#include "model/skins.h"
+#include "looks/skins.h"
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/textures.h"
@@ -117,7 +117,7 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
             continue;
         ++playerFolders;
         testing::internal::CaptureStdout();
-        if (ModelObject* legs = AddModelOrPlayer(player)) {
+        if (ModelObject* legs = OpenModel(player)) {
             players += PlayerTorso(legs) != nullptr;
             armed += GiveQ3Weapon(legs, "machinegun") && PlayerWeapon(legs) != nullptr;
             RemovePlayerOf(legs);

@@ -9,6 +9,8 @@
 #include "export/player_export.h"
 #include "render/draw.h"
 #include "render/tags.h"
+#include "rig/assembly.h"
+#include "scene/model_list.h"
 #include "scene/q3_player.h"
 #include "support/gl_context.h"
 #include "support/gltf_read.h"
@@ -24,7 +26,9 @@ TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
     request.skinName = "red";
     request.scale = 1.0f;
     std::string error;
-    ASSERT_TRUE(ExportQ3Player(folder, "gun", request, error)) << error;
+    Assembly player;
+    ASSERT_TRUE(LoadAssembly("test", folder, "gun", player));
+    ASSERT_TRUE(ExportAssembly(player, request, error)) << error;
     tinygltf::Model gltf;
     tinygltf::TinyGLTF loader;
     std::string warning;
@@ -49,7 +53,7 @@ TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
     ASSERT_TRUE(moved && turned);
     EXPECT_EQ(Values<float>(gltf, moved->input), (std::vector<float>{0, 0.05f}));
     std::vector<float> translations = Values<float>(gltf, moved->output), rotations = Values<float>(gltf, turned->output);
-    ModelObject* legs = AddModelOrPlayer(folder);
+    ModelObject* legs = OpenModel(folder);
     ASSERT_NE(legs, nullptr);
     for (int k = 0; k < 2; ++k) {
         legs->prevPrevFrame = legs->prevFrame = legs->currentFrame = legs->nextFrame = 1 + k;

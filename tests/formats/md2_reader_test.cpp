@@ -6,6 +6,7 @@
 
 #include "formats/md2.h"
 #include "model/load.h"
+#include "platform/error_log.h"
 #include "scene/model_list.h"
 #include "state/viewer_state.h"
 #include "support/gl_context.h"

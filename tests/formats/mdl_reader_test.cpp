@@ -5,8 +5,11 @@
 
 #include "formats/mdl.h"
 #include "model/load.h"
-#include "model/skins.h"
+#include "model/model_formats.h"
+#include "platform/error_log.h"
+#include "looks/skins.h"
 #include "render/animation.h"
+#include "render/frame_window.h"
 #include "render/textures.h"
 #include "scene/model_list.h"
 #include "scene/skins.h"
@@ -176,7 +179,7 @@ TEST_F(ViewerTest, GroupPicturesAreSkinsAndFramesAndSkinsFollowTheRunningClock)
 {
     ModelObject* model = Load(WithSkinGroup(), "g.mdl");
     ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->modelType, kModelMdl);
+    EXPECT_STREQ(model->modelType->key, "mdl");
     EXPECT_TRUE(model->texturing);
     ASSERT_EQ(model->numSkins, 5);
     model->currentSkin = 2;

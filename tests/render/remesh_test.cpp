@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "render/remesh.h"
+#include "render/render_commands.h"
 #include "scene/model_list.h"
 #include "state/viewer_state.h"
 #include "support/gl_context.h"

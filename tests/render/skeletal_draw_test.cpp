@@ -85,7 +85,7 @@ TEST_F(ViewerTest, SkeletalModelsAreSkinnedFromBlendedJoints)
     for (const ArmFiles& arm : kArms) {
         SCOPED_TRACE(arm.how);
         TempDir files;
-        ModelObject* model = AddModelOrPlayer(arm.write(files));
+        ModelObject* model = OpenModel(arm.write(files));
         ASSERT_NE(model, nullptr);
         ASSERT_EQ(model->numFrames, 4);
         const char* names[] = {"raise1", "raise2", "wave1", "wave2"};

@@ -1,7 +1,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include "model/skins.h"
+#include "looks/skins.h"
 #include "render/animation.h"
 #include "render/textures.h"
 #include "scene/model_list.h"

@@ -45,7 +45,7 @@ ModelObject* Part(const char* surface)
 TEST_F(ViewerTest, APlayerHangsItsPartsOnTheirTagsAndAnimatesLegsAndTorsoApart)
 {
     WriteTinyPlayer(dir, "players/tiny");
-    ModelObject* legs = AddModelOrPlayer(dir.Path("players/tiny"));
+    ModelObject* legs = OpenModel(dir.Path("players/tiny"));
     ASSERT_NE(legs, nullptr);
     ModelObject *torso = Part("u_torso"), *head = Part("h_head");
     ASSERT_TRUE(torso && head);
@@ -116,7 +116,7 @@ TEST_F(ViewerTest, APlayerHoldsItsWeaponAndItsFlashOnlyWhileAttacking)
 {
     WriteTinyPlayer(dir, "game/baseq3/models/players/tiny");
     WriteTinyWeapon(dir, "game/baseq3/models/weapons2/gun");
-    ModelObject* legs = AddModelOrPlayer(dir.Path("game/baseq3/models/players/tiny"));
+    ModelObject* legs = OpenModel(dir.Path("game/baseq3/models/players/tiny"));
     ASSERT_NE(legs, nullptr);
     legs->placement = Placement{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     EXPECT_EQ(GameWeapons(PlayerFolder(legs)), std::vector<std::string>{"gun"});
@@ -157,7 +157,7 @@ TEST_F(ViewerTest, FaultyPlayersAndWeaponsAreReportedAndTheRestDrawn)
     WriteTinyWeapon(dir, "game/baseq3/models/weapons2/bare", false);
     dir.Write("game/baseq3/models/weapons2/empty/readme.txt", {'x'});
     ErrorCapture errors;
-    ModelObject* legs = AddModelOrPlayer(dir.Path("game/baseq3/models/players/bad"));
+    ModelObject* legs = OpenModel(dir.Path("game/baseq3/models/players/bad"));
     ASSERT_NE(legs, nullptr);
     EXPECT_TRUE(errors.Has("LoadQ3Player: LEGS_WALK (frames 1 to 9) runs past the 3 frames of lower.md3; it stops "
                            "at frame 2"));

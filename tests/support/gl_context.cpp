@@ -3,8 +3,8 @@
 #include <GL/freeglut.h>
 
 #include "lighting/lights.h"
-#include "model/palettes.h"
-#include "model/skins.h"
+#include "looks/palettes.h"
+#include "looks/skins.h"
 #include "platform/chooser.h"
 #include "platform/error_log.h"
 #include "render/animation.h"

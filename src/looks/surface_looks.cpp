@@ -1,10 +1,10 @@
-#include "model/surface_looks.h"
+#include "looks/surface_looks.h"
 
 #include <algorithm>
 
 #include "archive/game_files.h"
 #include "formats/truecolour.h"
-#include "model/skins.h"
+#include "looks/skins.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -94,7 +94,7 @@ bool ShaderIsPerVertex(const ShaderScript& script)
     return false;
 }
 
-SurfaceLooks::SurfaceLooks(ModelObject* model, const std::string& modelPath, const char* who)
+SurfaceLooks::SurfaceLooks(ModelLooks* model, const std::string& modelPath, const char* who)
     : model_(model), modelPath_(modelPath), who_(who), library_(LibraryFor(modelPath))
 {
 }

@@ -1,4 +1,4 @@
-#include "model/q3_player_files.h"
+#include "rig/player_files.h"
 
 #include <strings.h>
 
@@ -9,7 +9,7 @@
 #include "archive/archive.h"
 #include "archive/game_files.h"
 #include "model/load.h"
-#include "model/surface_looks.h"
+#include "looks/surface_looks.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 
@@ -152,8 +152,7 @@ std::vector<std::string> GameWeapons(const std::string& playerFolder)
 std::string WeaponModelPath(const char* who, const std::string& playerFolder, const std::string& weapon)
 {
     std::string found;
-    const char* extension = ExtractExtension(weapon.c_str());
-    if (extension && strcasecmp(extension, "md3") == 0)
+    if (IsModelFileName(weapon))
         found = FindGameFile(weapon);
     else if (weapon.find('/') != std::string::npos)
         found = FindGameFile(AsFolder(weapon) + FileNameOf(weapon.back() == '/' ? weapon.substr(0, weapon.size() - 1)

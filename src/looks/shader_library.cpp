@@ -1,4 +1,4 @@
-#include "model/shader_library.h"
+#include "looks/shader_library.h"
 
 #include <strings.h>
 
@@ -6,7 +6,7 @@
 #include <map>
 
 #include "archive/game_files.h"
-#include "model/load.h"
+#include "platform/error_log.h"
 #include "platform/paths.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "model/model.h"
-#include "model/shader_library.h"
+#include "looks/model_looks.h"
+#include "looks/shader_library.h"
 
 // A look: a shader of the model's (shaders), or one picture (skinPictures); -1 for none.
 struct SurfaceLook {
@@ -29,7 +29,7 @@ std::string FindShaderImage(const std::string& name, const std::string& modelPat
 // read once; reports name who ("InitMd3Object") and the model.
 class SurfaceLooks {
 public:
-    SurfaceLooks(ModelObject* model, const std::string& modelPath, const char* who);
+    SurfaceLooks(ModelLooks* model, const std::string& modelPath, const char* who);
     SurfaceLook Of(const std::string& name);
     // How many looks were found of each kind, for a listing.
     const ShaderLibrary& library() const { return library_; }
@@ -38,7 +38,7 @@ private:
     int32_t Picture(const std::string& name, bool alpha, bool report);
     int32_t ShaderOf(const ShaderScript& script);
 
-    ModelObject* model_;
+    ModelLooks* model_;
     std::string modelPath_;
     const char* who_;
     const ShaderLibrary& library_;

@@ -1,4 +1,4 @@
-#include "model/palette_extract.h"
+#include "looks/palette_extract.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "archive/archive.h"
-#include "model/palettes.h"
+#include "looks/palettes.h"
 #include "platform/file_bytes.h"
 
 namespace {
@@ -47,19 +47,19 @@ bool SavePalette(const std::string& directory, const char* name, const std::vect
 }
 
 // One palette of the archive: 0 when it holds none, 1 when it was saved, -1 on a fault.
-int ExtractOne(const Archive& archive, ModelType type, const char* saveAs, const std::string& directory,
+int ExtractOne(const Archive& archive, QuakeGame game, const char* saveAs, const std::string& directory,
                bool replace, std::string& log)
 {
-    const char* member = GamePaletteFile(type);
+    const char* member = GamePaletteFile(game);
     const ArchiveEntry* entry = FindArchiveEntry(archive, member);
     if (!entry)
         return 0;
     std::vector<uint8_t> bytes, palette(768);
     std::string error;
     if (!ReadArchiveEntry(archive, *entry, bytes, error) ||
-        !DecodeGamePalette(type, bytes.data(), bytes.size(), palette.data())) {
+        !DecodeGamePalette(game, bytes.data(), bytes.size(), palette.data())) {
         log += archive.path + ": " + member +
-               (type == kModelMdl ? " is shorter than 768 bytes\n" : " has no 256-colour palette\n");
+               (game == QuakeGame::kQuake ? " is shorter than 768 bytes\n" : " has no 256-colour palette\n");
         return -1;
     }
     return SavePalette(directory, saveAs, palette, replace, log) ? 1 : -1;
@@ -75,8 +75,8 @@ bool ExtractPalettes(const char* archivePath, const std::string& directory, bool
         log += std::string(archivePath) + ": " + error + "\n";
         return false;
     }
-    int quake = ExtractOne(*archive, kModelMdl, "palette.lmp", directory, replace, log);
-    int quake2 = ExtractOne(*archive, kModelMd2, "palette_MD2.lmp", directory, replace, log);
+    int quake = ExtractOne(*archive, QuakeGame::kQuake, "palette.lmp", directory, replace, log);
+    int quake2 = ExtractOne(*archive, QuakeGame::kQuake2, "palette_MD2.lmp", directory, replace, log);
     if (quake == 0 && quake2 == 0) {
         log += std::string(archivePath) + ": holds neither gfx/palette.lmp nor pics/colormap.pcx\n";
         return false;

@@ -1,4 +1,4 @@
-#include "model/skin_search.h"
+#include "model/md2_skin_names.h"
 
 #include <strings.h>
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "formats/palette.h"
-#include "model/model.h"
+
+// The game whose palette a skin's indices are in.
+enum class QuakeGame { kQuake, kQuake2 };
 
 // The two game palettes, 256 R G B entries each, loaded once at start-up
 // when the working directory or the user data folder holds them.
@@ -35,17 +37,17 @@ bool LoadMDLPalette();
 bool LoadMD2Palette();
 
 // The base game folders beside a mod whose files the model's game may use.
-std::vector<std::string> BaseGameFolders(ModelType type);
+std::vector<std::string> BaseGameFolders(QuakeGame game);
 
 // A game's palette from the file that holds it: gfx/palette.lmp for Quake,
 // the 256-colour palette of pics/colormap.pcx for Quake 2.
-const char* GamePaletteFile(ModelType type);
-bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_t palette[768]);
+const char* GamePaletteFile(QuakeGame game);
+bool DecodeGamePalette(QuakeGame game, const uint8_t* bytes, size_t size, uint8_t palette[768]);
 
 // The palette of a model's indexed skins: the one loaded at start-up, else
 // its game's, found along the game's search path; null when there is none.
 // A palette other than the working directory's is named on the console.
-const uint8_t* ModelPalette(ModelType type, const std::string& modelPath);
+const uint8_t* ModelPalette(QuakeGame game, const std::string& modelPath);
 // True the first time in a run that a model can get no palette of the type:
 // a missing palette is reported once.
-bool FirstMissingPalette(ModelType type);
+bool FirstMissingPalette(QuakeGame game);

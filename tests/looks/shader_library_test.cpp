@@ -2,8 +2,8 @@
 
 #include "archive/game_files.h"
 #include "model/load.h"
-#include "model/shader_library.h"
-#include "model/surface_looks.h"
+#include "looks/shader_library.h"
+#include "looks/surface_looks.h"
 #include "support/gl_context.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
@@ -58,7 +58,7 @@ TEST_F(ViewerTest, BackslashNamesFindTheirShadersAndImages)
     md3.surfaces.push_back(FlatQuad("models\\items\\missing").surfaces[0]);
     std::string path = dir.Write("game/baseq3/models/items/item.md3", writers::WriteMd3(md3));
     ErrorCapture errors;
-    std::unique_ptr<ModelObject> model = InitMd3Object(path.c_str());
+    std::unique_ptr<ModelObject> model = LoadModelFile("test", path.c_str());
     ASSERT_NE(model, nullptr);
     const SkinInfo& skin = model->skins[0];
     EXPECT_EQ(skin.partShaders, (std::vector<int32_t>{0, -1, -1}));  // a script, an image, nothing

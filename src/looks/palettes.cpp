@@ -1,4 +1,4 @@
-#include "model/palettes.h"
+#include "looks/palettes.h"
 
 #include <unistd.h>
 
@@ -87,17 +87,17 @@ bool LoadPalette(const char* fileName, uint8_t palette[768], std::string& folder
 std::map<std::string, std::array<uint8_t, 768>> gamePalettes;
 bool missingReported[2];
 
-int Slot(ModelType type)
+int Slot(QuakeGame game)
 {
-    return type == kModelMdl ? 0 : 1;
+    return game == QuakeGame::kQuake ? 0 : 1;
 }
 
-const char* PaletteName(ModelType type)
+const char* PaletteName(QuakeGame game)
 {
-    return type == kModelMdl ? "palette.lmp" : "palette_MD2.lmp";
+    return game == QuakeGame::kQuake ? "palette.lmp" : "palette_MD2.lmp";
 }
 
-const uint8_t* GamePalette(ModelType type, const std::string& found)
+const uint8_t* GamePalette(QuakeGame game, const std::string& found)
 {
     auto known = gamePalettes.find(found);
     if (known != gamePalettes.end())
@@ -106,7 +106,7 @@ const uint8_t* GamePalette(ModelType type, const std::string& found)
     std::string error;
     std::array<uint8_t, 768> palette;
     if (ReadGameFile(found, bytes, error) != GameFileResult::kOk ||
-        !DecodeGamePalette(type, bytes.data(), bytes.size(), palette.data()))
+        !DecodeGamePalette(game, bytes.data(), bytes.size(), palette.data()))
         return nullptr;
     return gamePalettes.emplace(found, palette).first->second.data();
 }
@@ -125,43 +125,43 @@ bool LoadMD2Palette()
     return md2PaletteLoaded;
 }
 
-std::vector<std::string> BaseGameFolders(ModelType type)
+std::vector<std::string> BaseGameFolders(QuakeGame game)
 {
-    return type == kModelMdl ? std::vector<std::string>{"id1"} : std::vector<std::string>{"baseq2", "base"};
+    return game == QuakeGame::kQuake ? std::vector<std::string>{"id1"} : std::vector<std::string>{"baseq2", "base"};
 }
 
-const char* GamePaletteFile(ModelType type)
+const char* GamePaletteFile(QuakeGame game)
 {
-    return type == kModelMdl ? "gfx/palette.lmp" : "pics/colormap.pcx";
+    return game == QuakeGame::kQuake ? "gfx/palette.lmp" : "pics/colormap.pcx";
 }
 
-bool DecodeGamePalette(ModelType type, const uint8_t* bytes, size_t size, uint8_t palette[768])
+bool DecodeGamePalette(QuakeGame game, const uint8_t* bytes, size_t size, uint8_t palette[768])
 {
-    if (type == kModelMdl)
+    if (game == QuakeGame::kQuake)
         return ReadPaletteBytes(bytes, size, palette) == PaletteResult::kOk;
     return ReadPcxPalette(bytes, size, palette);
 }
 
-const uint8_t* ModelPalette(ModelType type, const std::string& modelPath)
+const uint8_t* ModelPalette(QuakeGame game, const std::string& modelPath)
 {
-    int slot = Slot(type);
-    if (type == kModelMdl ? mdlPaletteLoaded : md2PaletteLoaded) {
+    int slot = Slot(game);
+    if (game == QuakeGame::kQuake ? mdlPaletteLoaded : md2PaletteLoaded) {
         if (!paletteFolder[slot].empty())
             ReportNotice("The skins of \"%s\" take the palette %s/%s", modelPath.c_str(), paletteFolder[slot].c_str(),
-                         PaletteName(type));
-        return type == kModelMdl ? mdlPalette : md2Palette;
+                         PaletteName(game));
+        return game == QuakeGame::kQuake ? mdlPalette : md2Palette;
     }
-    std::string found = FindInPlaces(GameSearchPlaces(modelPath, BaseGameFolders(type)), GamePaletteFile(type));
-    const uint8_t* palette = found.empty() ? nullptr : GamePalette(type, found);
+    std::string found = FindInPlaces(GameSearchPlaces(modelPath, BaseGameFolders(game)), GamePaletteFile(game));
+    const uint8_t* palette = found.empty() ? nullptr : GamePalette(game, found);
     if (palette)
         ReportNotice("The skins of \"%s\" take the palette of %s", modelPath.c_str(), found.c_str());
     return palette;
 }
 
-bool FirstMissingPalette(ModelType type)
+bool FirstMissingPalette(QuakeGame game)
 {
-    bool first = !missingReported[Slot(type)];
-    missingReported[Slot(type)] = true;
+    bool first = !missingReported[Slot(game)];
+    missingReported[Slot(game)] = true;
     return first;
 }
 

@@ -1,4 +1,4 @@
-#include "model/skins.h"
+#include "looks/skins.h"
 
 #include <cmath>
 #include <cstdio>
@@ -80,7 +80,7 @@ bool LoadSkinFile(const char* path, SkinInfo* skin, RgbImage& image, int skinWid
     return LoadPcxSkin(path, skin, image, skinWidth, skinHeight);
 }
 
-int SkinGroupPicture(const ModelObject* model, double seconds)
+int SkinGroupPicture(const ModelLooks* model, double seconds)
 {
     int skin = model->currentSkin;
     if (skin < 0 || skin >= model->numSkins || model->skins[skin].group < 0)

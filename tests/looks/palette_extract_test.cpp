@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "model/palette_extract.h"
-#include "model/palettes.h"
+#include "looks/palette_extract.h"
+#include "looks/palettes.h"
 #include "support/test_files.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "formats/truecolour.h"
-#include "model/model.h"
+#include "looks/model_looks.h"
 
 // Palette indices as R G B pixels; indices at or past paletteEntries come
 // out black. False after a report when there is no room for the picture.
@@ -17,7 +17,7 @@ bool LoadSkinFile(const char* path, SkinInfo* skin, RgbImage& image, int skinWid
 
 // The picture of the current skin's group due at seconds on the animation
 // clock, picked as the game picks it; the current skin when it is in no group.
-int SkinGroupPicture(const ModelObject* model, double seconds);
+int SkinGroupPicture(const ModelLooks* model, double seconds);
 
 // While one lives, skins read from PNG files keep the file and its size and
 // decode no pixels: for a writer that embeds the file as it is.
