@@ -141,7 +141,7 @@ void BM_ParseCorpus(benchmark::State& state)
         for (const std::vector<uint8_t>& file : corpus) {
             Reports reports;
             std::unique_ptr<Md2File> record = OpenMd2Bytes(file, reports);
-            std::vector<SkinName> skins;
+            std::vector<Md2SkinName> skins;
             std::unique_ptr<FrameName[]> names;
             benchmark::DoNotOptimize(record && ReadMd2Sections(*record, skins, names, reports));
             bytes += static_cast<int64_t>(file.size());

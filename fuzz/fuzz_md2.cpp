@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)quiet;
     Reports reports;
     std::unique_ptr<Md2File> file = OpenMd2Bytes(std::vector<uint8_t>(data, data + size), reports);
-    std::vector<SkinName> skins;
+    std::vector<Md2SkinName> skins;
     ModelObject model;
     if (!file || !ReadMd2Sections(*file, skins, model.frameNames, reports))
         return 0;

@@ -77,7 +77,7 @@ script_stage() {
 }
 
 echo "=== Stage 1: the layers, then build and run the suite"
-script_stage layers layers bash tests/layers/check-layers.sh src
+script_stage layers layers python3 tests/layers/check-layers.py src
 if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     note "build: tarnivel, tests, benchmarks and the demo folder built"
     bash tests/export/fetch-validator.sh "$npm_folder"
@@ -119,10 +119,13 @@ if CC=clang CXX=clang++ build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAR
     seeds=build-fuzz/seeds
     rm -rf "$seeds" && build-fuzz/fuzz/fuzz_seeds "$seeds"
     mkdir -p build-fuzz/artifacts
-    for target in md2 mdl md3 md3_text shader iqm md5 pcx palette skin_image archive; do
+    for program in build-fuzz/fuzz/fuzz_*; do
+        [ -f "$program" ] && [ -x "$program" ] || continue
+        target=${program#build-fuzz/fuzz/fuzz_}
+        [ "$target" != seeds ] || continue
         log="build-fuzz/fuzz-$target.log"
         mkdir -p "build-fuzz/corpus-$target"
-        build-fuzz/fuzz/fuzz_$target -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
+        "$program" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=4096 \
             -artifact_prefix="build-fuzz/artifacts/$target-" "build-fuzz/corpus-$target" "$seeds/$target" \
             >"$log" 2>&1
         status=$?

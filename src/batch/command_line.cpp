@@ -2,17 +2,19 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "batch/batch_export.h"
 #include "batch/export_command.h"
 #include "batch/model_listing.h"
 #include "batch/render_options.h"
+#include "model/load.h"
 #include "platform/error_log.h"
 #include "viewer/startup.h"
 
 namespace {
 
-const char kUsage[] =
+const char kUsageHead[] =
     "usage: tarnivel [[--weapon NAME|PATH] MODEL...]\n"
     "       tarnivel --list PATH\n"
     "       tarnivel --version\n"
@@ -20,9 +22,11 @@ const char kUsage[] =
     "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
     "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
     "                [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] MODEL\n"
-    "  MODEL  a .mdl, .md2, .md3, .iqm or .md5mesh file, a Quake III player folder, an archive\n"
-    "         (.pak, .pk3, .zip)"
-    " to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
+    "  MODEL  a model file (";
+// The formats between: the table's.
+const char kUsageTail[] =
+    "), a Quake III player folder, an archive\n"
+    "         (.pak, .pk3, .zip) to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
     "  --weapon NAME|PATH  a Quake III player holds the weapon: models/weapons2/NAME/NAME.md3 of its\n"
     "               game, or a weapon's .md3; a player is exported whole, its skin set by --skin NAME\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"
@@ -39,12 +43,18 @@ const char kUsage[] =
     "               OUTDIR/export-report.txt naming each failure and OUTDIR/index.html showing them all;\n"
     "               what is newer than its model is kept unless --force\n";
 
+const char* Usage()
+{
+    static const std::string usage = kUsageHead + ModelExtensionsText() + kUsageTail;
+    return usage.c_str();
+}
+
 }  // namespace
 
 int RunCommandLine(int argc, char** argv)
 {
     if (argc >= 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
-        fputs(kUsage, stdout);
+        fputs(Usage(), stdout);
         return 0;
     }
     if (argc >= 2 && strcmp(argv[1], "--version") == 0) {
@@ -55,7 +65,7 @@ int RunCommandLine(int argc, char** argv)
         // The listing is the output: reports go to standard error, and no log is kept.
         reportConsole = stderr;
         if (argc != 3) {
-            fputs(kUsage, stderr);
+            fputs(Usage(), stderr);
             return 2;
         }
         return ListModels(argv[2], stdout);
@@ -64,7 +74,7 @@ int RunCommandLine(int argc, char** argv)
         PictureRequest request;
         std::string error;
         if (!ParseRenderOptions(argc - 2, argv + 2, request, error)) {
-            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), Usage());
             return 2;
         }
         return RenderPictures(request);
@@ -73,7 +83,7 @@ int RunCommandLine(int argc, char** argv)
         BatchExportCommand request;
         std::string error;
         if (!ParseBatchExportOptions(argc - 2, argv + 2, request, error)) {
-            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), Usage());
             return 2;
         }
         return RunBatchExport(request);
@@ -82,7 +92,7 @@ int RunCommandLine(int argc, char** argv)
         ExportCommand request;
         std::string error;
         if (!ParseExportOptions(argc - 2, argv + 2, request, error)) {
-            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), kUsage);
+            fprintf(stderr, "tarnivel: %s\n%s", error.c_str(), Usage());
             return 2;
         }
         return RunExport(request);

@@ -117,8 +117,10 @@ bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std
     Reports reports;
     bool read = format && format->describe(path, bytes, summary, reports);
     ReportAll(reports);
-    if (!family.empty())
+    if (!family.empty()) {
         ReportError("ListModels: %s is %s, which is not read", path.c_str(), family.c_str());
+        return false;
+    }
     if (!read) {
         ReportError("ListModels: %s is not a model that loads", path.c_str());
         return false;

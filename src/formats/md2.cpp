@@ -45,7 +45,7 @@ bool CheckBlock(size_t fileSize, const char* what, int32_t offset, int64_t count
     return false;
 }
 
-bool ReadSkinNames(Md2File& file, std::vector<SkinName>& skinNames, Reports& reports)
+bool ReadSkinNames(Md2File& file, std::vector<Md2SkinName>& skinNames, Reports& reports)
 {
     const Md2Header& h = file.header;
     int toRead = h.numSkins > kMaxSkins ? kMaxSkins : h.numSkins;
@@ -54,7 +54,7 @@ bool ReadSkinNames(Md2File& file, std::vector<SkinName>& skinNames, Reports& rep
     ByteReader reader{file.file.data(), file.file.size(), 0};
     ReaderSeek(reader, h.ofsSkins);
     skinNames.resize(toRead);
-    for (SkinName& name : skinNames)
+    for (Md2SkinName& name : skinNames)
         ReadBytes(reader, name.text, kMd2SkinNameSize);
     if (h.numSkins > kMaxSkins)
         AddReport(reports, "Maximum number of skins reached: %d", kMaxSkins);
@@ -215,7 +215,7 @@ std::unique_ptr<Md2File> OpenMd2Bytes(std::vector<uint8_t> bytes, Reports& repor
     return record;
 }
 
-bool ReadMd2Sections(Md2File& file, std::vector<SkinName>& skinNames, std::unique_ptr<FrameName[]>& frameNames,
+bool ReadMd2Sections(Md2File& file, std::vector<Md2SkinName>& skinNames, std::unique_ptr<FrameName[]>& frameNames,
                      Reports& reports)
 {
     return CheckCounts(file.header, reports) && ReadSkinNames(file, skinNames, reports) &&

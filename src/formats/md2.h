@@ -51,7 +51,7 @@ struct Md2File {
     std::vector<int32_t> glCommands;  // empty when the file has none or they were dropped
 };
 
-struct SkinName {
+struct Md2SkinName {
     char text[kMd2SkinNameSize];
 };
 
@@ -81,5 +81,5 @@ std::unique_ptr<Md2File> OpenMd2Bytes(std::vector<uint8_t> bytes, Reports& repor
 // and index; also gives the skin names to read and every frame's name.
 // False after a report that refuses the file; a dropped GL-command block or
 // skins past the limit are reported and the file kept.
-bool ReadMd2Sections(Md2File& file, std::vector<SkinName>& skinNames, std::unique_ptr<FrameName[]>& frameNames,
+bool ReadMd2Sections(Md2File& file, std::vector<Md2SkinName>& skinNames, std::unique_ptr<FrameName[]>& frameNames,
                      Reports& reports);

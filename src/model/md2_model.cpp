@@ -80,7 +80,7 @@ std::unique_ptr<ModelObject> InitMd2Object(const char* path, std::vector<uint8_t
         ReportError("InitMd2Object: unable to open md2 file");
         return nullptr;
     }
-    std::vector<SkinName> skinNames;
+    std::vector<Md2SkinName> skinNames;
     Reports reports;
     bool read = ReadMd2Sections(*file, skinNames, model->frameNames, reports);
     ReportAll(reports);
@@ -89,7 +89,7 @@ std::unique_ptr<ModelObject> InitMd2Object(const char* path, std::vector<uint8_t
 
     PrepareSkinSlots(model.get(), file->header.skinWidth, file->header.skinHeight);
     const uint8_t* palette = skinNames.empty() ? nullptr : ModelPalette(QuakeGame::kQuake2, path);
-    for (const SkinName& name : skinNames) {
+    for (const Md2SkinName& name : skinNames) {
         if (ReadMD2Skin(name, path, palette, model.get()) != 1) {
             ReportError("InitMd2Object: Couldn't read skin");
             return nullptr;
@@ -137,7 +137,7 @@ namespace {
 bool DescribeMd2(const std::string&, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
 {
     std::unique_ptr<Md2File> file = OpenMd2Bytes(bytes, reports);
-    std::vector<SkinName> skins;
+    std::vector<Md2SkinName> skins;
     std::unique_ptr<FrameName[]> names;
     if (!file || !ReadMd2Sections(*file, skins, names, reports))
         return false;

@@ -11,4 +11,4 @@ DrawnModel ConvertRecord(const Md2File& file);
 
 // The named skin as the model's next skin, when an image for it can be
 // found. PCX skins use palette (the Quake 2 one; null when there is none).
-int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model);
+int ReadMD2Skin(const Md2SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model);

@@ -52,7 +52,7 @@ bool TryCandidate(const std::string& path, int width, int height, FoundSkin& fou
 }
 
 // The game's search path first, then the model's folder and the working directory.
-bool FindSkin(const SkinName& name, const char* modelPath, int width, int height, FoundSkin& found)
+bool FindSkin(const Md2SkinName& name, const char* modelPath, int width, int height, FoundSkin& found)
 {
     char text[kMd2SkinNameSize + 1] = {};
     memcpy(text, name.text, kMd2SkinNameSize);
@@ -80,7 +80,7 @@ const uint8_t* PcxSkinPalette(const uint8_t* md2Palette, const FoundSkin& found)
 
 }  // namespace
 
-int ReadMD2Skin(const SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model)
+int ReadMD2Skin(const Md2SkinName& name, const char* modelPath, const uint8_t* palette, ModelObject* model)
 {
     FoundSkin found;
     // Without an image the model loads untextured; "Load Skin" can still add one.

@@ -5,12 +5,14 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "export/player_export.h"
 #include "render/draw.h"
 #include "render/tags.h"
 #include "rig/assembly.h"
 #include "scene/model_list.h"
+#include "state/viewer_state.h"
 #include "scene/q3_player.h"
 #include "support/gl_context.h"
 #include "support/gltf_read.h"
@@ -88,4 +90,39 @@ TEST_F(ViewerTest, AnExportedPlayerHangsItsPartsWhereTheViewerDoes)
     EXPECT_NE(blender.find("object gun_barrel MESH parent gun"), std::string::npos) << blender;
     EXPECT_NE(blender.find("object upper MESH parent lower shape keys 4"), std::string::npos) << blender;
     EXPECT_NE(blender.find("action LEGS_IDLE_upper"), std::string::npos) << blender;
+}
+
+// A player lacking a part is drawn and exported alike: the parts it has,
+// each hanging where the viewer hangs it.
+TEST_F(ViewerTest, APlayerLackingAPartExportsAsItDraws)
+{
+    const struct {
+        const char* missing;
+        std::vector<std::string> nodes;
+    } cases[] = {{"head.md3", {"lower", "upper"}}, {"upper.md3", {"lower", "head"}}};
+    for (const auto& c : cases) {
+        std::string folder = dir.Path(std::string("game/baseq3/models/players/no_") + c.missing);
+        WriteTinyPlayer(dir, folder.substr(dir.path().size() + 1));
+        std::filesystem::remove(folder + "/" + c.missing);
+        ASSERT_NE(OpenModel(folder), nullptr) << c.missing;
+        int drawn = 0;
+        for (const ModelObject* model = viewer.modelList.get(); model; model = model->next.get())
+            drawn += RootModel(model) == viewer.currentModel;
+        ReleaseAllModels();
+        ExportRequest request;
+        request.output = folder + ".glb";
+        std::string error;
+        Assembly player;
+        ASSERT_TRUE(LoadAssembly("test", folder, "", player)) << c.missing;
+        ASSERT_TRUE(ExportAssembly(player, request, error)) << error;
+        tinygltf::Model gltf;
+        tinygltf::TinyGLTF loader;
+        std::string warning;
+        ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
+        std::vector<std::string> nodes;
+        for (const tinygltf::Node& node : gltf.nodes)
+            nodes.push_back(node.name);
+        EXPECT_EQ(nodes, c.nodes) << c.missing;
+        EXPECT_EQ(drawn, c.missing == std::string("upper.md3") ? 1 : 2) << "the head hangs on nothing without the torso";
+    }
 }

@@ -18,7 +18,7 @@ namespace md2 = writers::md2;
 
 struct Parsed {
     std::unique_ptr<Md2File> file;
-    std::vector<SkinName> skins;
+    std::vector<Md2SkinName> skins;
     std::unique_ptr<FrameName[]> names;
     bool ok = false;
 };

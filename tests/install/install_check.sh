@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # cmake --install into a temporary prefix puts the programs, the desktop
 # entry with the models' MIME types, their definitions and the man pages in
-# place: install_check.sh BUILD_DIR
+# place, every list of formats made from the table: install_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
 prefix=$(mktemp -d)
@@ -24,10 +24,13 @@ sed -i -e 's/^\[Thumbnailer Entry\]$/[Desktop Entry]\nType=Application\nName=Tar
 desktop-file-validate "$prefix/thumbnailer-check.desktop"
 grep -q '^Exec=tarnivel-thumbnailer -s %s %i %o$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
 grep -q '^TryExec=tarnivel-thumbnailer$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
-for type in model/x-quake-mdl model/x-quake2-md2 model/x-quake3-md3 model/x-iqm model/x-md5mesh; do
+for type in $("$build/tarnivel-format-lists" --mime-types); do
     grep -q "^MimeType=.*$type;" "$prefix/share/applications/tarnivel.desktop"
     grep -q "type=\"$type\"" "$prefix/share/mime/packages/tarnivel.xml"
     grep -q "^MimeType=.*$type;" "$prefix/share/thumbnailers/tarnivel.thumbnailer"
+    grep -q "<mediatype>$type</mediatype>" "$prefix/share/metainfo/org.tarnivel.Tarnivel.metainfo.xml"
+    grep -q "$type" "$prefix/share/man/man1/tarnivel-thumbnailer.1"
 done
+! grep -rq "@MODEL_" "$prefix/share"  # every list filled in
 grep -q '^Exec=tarnivel %F$' "$prefix/share/applications/tarnivel.desktop"
 echo "installed into a temporary prefix: programs, desktop entry, thumbnailer, MIME types and man pages"

@@ -204,3 +204,39 @@ TEST_F(Offscreen, ShadedSurfacesCoverWhatTheyDraw)
     EXPECT_EQ(PixelAt(image, 36, 32)[3], 255);
     EXPECT_EQ(PixelAt(image, 36, 32)[0], 200);
 }
+
+// A file is read by the format its first bytes name, whatever its extension,
+// as the engines read it: an MD3 named .mdl (as Nexuiz ships them) lists,
+// draws and exports; a Half-Life or 3D GameStudio .mdl is named for what it
+// is; a file of no known first bytes gets its extension's reader's report.
+TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
+{
+    std::vector<uint8_t> halfLife = {'I', 'D', 'S', 'T', 10, 0, 0, 0}, gameStudio = {'M', 'D', 'L', '5'};
+    halfLife.resize(256), gameStudio.resize(256);
+    dir.Write("kinds/ebomb.mdl", writers::WriteMd3(FlatQuad("models/ebomb")));
+    dir.Write("kinds/scientist.mdl", halfLife);
+    dir.Write("kinds/robot.mdl", gameStudio);
+    dir.Write("kinds/junk.mdl", std::vector<uint8_t>(256, 'J'));
+    const struct {
+        const char* file;
+        int status;
+        const char* said;  // on standard error by --render and --export alike
+    } cases[] = {
+        {"ebomb.mdl", 0, ""},
+        {"scientist.mdl", 1, "is a Half-Life model (IDST, version 10), which is not read"},
+        {"robot.mdl", 1, "is a 3D GameStudio model (MDL5), which is not read"},
+        {"junk.mdl", 1, "not a mdl file because tag is: 4A4A4A4A"},
+    };
+    for (const auto& c : cases) {
+        std::string model = dir.Path(std::string("kinds/") + c.file);
+        ProgramRun render = RunWithoutDisplay({TARNIVEL_BINARY, "--render", "out.png", model}, dir.path());
+        ProgramRun exported = RunWithoutDisplay({TARNIVEL_BINARY, "--export", "out.glb", model}, dir.path());
+        for (const ProgramRun& run : {render, exported}) {
+            EXPECT_EQ(run.status, c.status) << c.file << ": " << run.errors;
+            EXPECT_NE(run.errors.find(c.said), std::string::npos) << c.file << ": " << run.errors;
+        }
+    }
+    std::string list = RunCommand(std::string(TARNIVEL_BINARY) + " --list " + dir.Path("kinds") + " 2>&1");
+    EXPECT_NE(list.find("ebomb.mdl\tmd3\t1 frames"), std::string::npos) << list;
+    EXPECT_NE(list.find("scientist.mdl is a Half-Life model (IDST, version 10)"), std::string::npos) << list;
+}
