@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/names.h"
+
 bool CheckMemberName(const std::string& name, std::string& error)
 {
     std::string fault;
@@ -21,6 +23,6 @@ bool CheckMemberName(const std::string& name, std::string& error)
     }
     if (fault.empty())
         return true;
-    error = "member \"" + name + "\" " + fault;
+    error = "member \"" + AsText(name) + "\" " + fault;
     return false;
 }

@@ -8,6 +8,7 @@
 
 #include "platform/endian.h"
 #include "platform/file_bytes.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -35,18 +36,18 @@ bool ReadPakEntry(const uint8_t* raw, uint64_t fileSize, ArchiveEntry& entry, st
     size_t length = strnlen(reinterpret_cast<const char*>(raw), 56);
     entry.name.assign(reinterpret_cast<const char*>(raw), length);
     if (length == 56) {
-        error = "entry \"" + entry.name + "\" has no NUL ending its name";
+        error = "entry \"" + AsText(entry.name) + "\" has no NUL ending its name";
         return false;
     }
     entry.offset = Le32(raw + 56);
     entry.size = Le32(raw + 60);
     entry.index = 0;
     if (entry.offset > 0x7FFFFFFFu || entry.size > 0x7FFFFFFFu || entry.offset + entry.size > fileSize) {
-        error = "entry \"" + entry.name + "\" lies outside the file";
+        error = "entry \"" + AsText(entry.name) + "\" lies outside the file";
         return false;
     }
     if (entry.size > kMaxInputFileSize) {
-        error = "entry \"" + entry.name + "\" claims " + std::to_string(entry.size) +
+        error = "entry \"" + AsText(entry.name) + "\" claims " + std::to_string(entry.size) +
                 " bytes, more than 256 MiB";
         return false;
     }
@@ -82,8 +83,10 @@ bool ParsePakDirectory(const uint8_t* directory, size_t size, uint64_t fileSize,
             return false;
         }
         std::string unsafe;
-        if (CheckMemberName(entry.name, unsafe))  // a name no path can reach is left out
-            entries.push_back(std::move(entry));
+        if (!CheckMemberName(entry.name, unsafe))
+            continue;  // a name no path can reach is left out
+        entry.name = AsText(entry.name);
+        entries.push_back(std::move(entry));
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <zip.h>
 
 #include "platform/file_bytes.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ bool ReadEntries(Archive& archive, std::string& error)
         std::string unsafe;
         if (!CheckMemberName(name, unsafe))
             continue;  // a name no path can reach is left out (OpenArena's mp-pak0.pk3 holds "../CREDITS")
+        name = AsText(name);
         if (stat.size > kMaxInputFileSize) {
             error = "member \"" + name + "\" claims " + std::to_string(stat.size) +
                     " bytes unpacked, more than 256 MiB";

@@ -14,6 +14,7 @@
 #include "gallery/gallery.h"
 #include "platform/atomic_file.h"
 #include "platform/error_log.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -52,12 +53,12 @@ bool WriteReport(const BatchExportCommand& request, const Tally& tally, int tota
     return false;
 }
 
-void Summarise(const Tally& tally, int total, int notDone, double seconds)
+void Summarise(const Tally& tally, int total, int notDone, bool stopped, double seconds)
 {
     fprintf(stderr, "tarnivel: %d model%s: %d written, %d up to date, %d failed", total, total == 1 ? "" : "s", tally.written,
             tally.kept, tally.failed);
     if (notDone > 0)
-        fprintf(stderr, ", %d left when interrupted", notDone);
+        fprintf(stderr, ", %d %s", notDone, stopped ? "left when interrupted" : "not done: no worker could be started");
     fprintf(stderr, ", in %.1f s\n", seconds);
 }
 
@@ -86,16 +87,16 @@ bool ExportAll(const BatchExportCommand& request, const std::vector<ExportItem>&
         const ExportItem& item = items[i];
         if (!outcome.written) {
             tally.failed += 1;
-            tally.failures.push_back(item.source + ": " + outcome.error);
-            ProgressSays(progress, "tarnivel: " + item.source + ": " + outcome.error);
+            tally.failures.push_back(AsText(item.source + ": " + outcome.error));
+            ProgressSays(progress, AsText("tarnivel: " + item.source + ": " + outcome.error));
             ProgressDone(progress, "failed " + item.source);
             return;
         }
         tally.written += 1;
         tally.gallery[item.name] = EntryOf(request, item, outcome);
         if (!outcome.pictureError.empty()) {
-            tally.failures.push_back(item.source + ": no thumbnail: " + outcome.pictureError);
-            ProgressSays(progress, "tarnivel: " + item.source + ": no thumbnail: " + outcome.pictureError);
+            tally.failures.push_back(AsText(item.source + ": no thumbnail: " + outcome.pictureError));
+            ProgressSays(progress, AsText("tarnivel: " + item.source + ": no thumbnail: " + outcome.pictureError));
         }
         ProgressDone(progress, "written " + OutputOf(request, item));
     };
@@ -140,7 +141,7 @@ int RunBatchExport(const BatchExportCommand& request)
         if (!WriteGallery(request.folder, entries, error))
             fprintf(stderr, "tarnivel: the gallery: %s\n", error.c_str());
     }
-    Summarise(tally, total, total - tally.written - tally.kept - tally.failed, Seconds() - start);
+    Summarise(tally, total, total - tally.written - tally.kept - tally.failed, stopped, Seconds() - start);
     if (stopped)
         return 130;
     if (tally.written + tally.kept == 0)

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "export/player_export.h"
+#include "platform/guarded.h"
+#include "platform/names.h"
 #include "rig/assembly.h"
 #include "looks/palettes.h"
 #include "looks/skins.h"
@@ -19,17 +21,20 @@ int RunExport(const ExportCommand& request)
     SkinFilesOnly files;  // a PNG skin is written as it is, so its pixels are never needed
     Assembly model;
     std::string error;
-    {
-        GatheredReports reports;
-        if (!LoadAssembly("tarnivel", request.model, request.weapon, model))
-            error = reports.FirstError();
-    }
-    if (model.pieces.empty()) {
-        fprintf(stderr, "tarnivel: %s: %s\n", request.model.c_str(), error.c_str());
+    bool read = Guarded(
+        [&]() {
+            GatheredReports reports;
+            bool loaded = LoadAssembly("tarnivel", request.model, request.weapon, model);
+            error = loaded ? "" : reports.FirstError();
+            return loaded;
+        },
+        error);
+    if (!read) {
+        fprintf(stderr, "tarnivel: %s: %s\n", AsText(request.model).c_str(), AsText(error).c_str());
         return 1;
     }
-    if (!ExportAssembly(model, request, error)) {
-        fprintf(stderr, "tarnivel: %s: %s\n", request.output.c_str(), error.c_str());
+    if (!Guarded([&]() { return ExportAssembly(model, request, error); }, error)) {
+        fprintf(stderr, "tarnivel: %s: %s\n", AsText(request.output).c_str(), AsText(error).c_str());
         return 1;
     }
     return 0;

@@ -17,6 +17,7 @@
 
 #include "archive/archive.h"
 #include "export/player_export.h"
+#include "platform/guarded.h"
 #include "rig/assembly.h"
 #include "looks/palettes.h"
 #include "looks/skins.h"
@@ -54,8 +55,13 @@ bool WriteItem(const BatchExportCommand& request, const ExportItem& item, ItemOu
     ExportSummary summary;
     each.output = output;
     each.summary = &summary;
-    Assembly model;
-    bool written = LoadAssembly("tarnivel", item.source, item.holdsWeapon ? request.each.weapon : "", model) && ExportAssembly(model, each, outcome.error);
+    bool written = Guarded(
+        [&]() {
+            Assembly model;
+            return LoadAssembly("tarnivel", item.source, item.holdsWeapon ? request.each.weapon : "", model) &&
+                   ExportAssembly(model, each, outcome.error);
+        },
+        outcome.error);
     if (!written && outcome.error.empty())
         outcome.error = reports.FirstError();
     outcome.frames = summary.frames;
@@ -79,7 +85,9 @@ void DrawThumbnail(const BatchExportCommand& request, const ExportItem& item, Pi
     std::error_code fault;
     std::filesystem::create_directories(DirectoryOf(picture.output), fault);
     std::string lacks;  // a thumbnail drawn untextured is still the model's picture
-    if (!RenderPicturesIn(session, picture, outcome.pictureError, lacks) && outcome.pictureError.empty())
+    bool drawn = Guarded([&]() { return RenderPicturesIn(session, picture, outcome.pictureError, lacks); },
+                         outcome.pictureError);
+    if (!drawn && outcome.pictureError.empty())
         outcome.pictureError = "not drawn";
 }
 
@@ -126,6 +134,10 @@ std::string Finished(int item, const ItemOutcome& outcome)
         int i = todo[k];
         if (!Send(descriptor, "S\t" + std::to_string(i) + "\n"))
             break;
+        // The tests' way to see a worker die: one that meets a model so named aborts.
+        const char* dies = getenv("TARNIVEL_TEST_ABORT_ON");
+        if (dies && *dies && items[i].name.find(dies) != std::string::npos)
+            abort();
         ItemOutcome outcome = ExportOneItem(request, items[i], session);
         if (!Send(descriptor, Finished(i, outcome)))
             break;
@@ -223,6 +235,44 @@ ItemOutcome ExportOneItem(const BatchExportCommand& request, const ExportItem& i
     return outcome;
 }
 
+namespace {
+
+// A new worker taking models from the shared counter; false when none could be started.
+bool StartWorker(const BatchExportCommand& request, const std::vector<ExportItem>& items, const std::vector<int>& todo,
+                 std::vector<Worker>& workers)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return false;
+    fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(ends[0]);
+        for (const Worker& other : workers)
+            if (other.descriptor >= 0)
+                close(other.descriptor);
+        Work(request, items, todo, ends[1]);
+    }
+    close(ends[1]);
+    if (pid < 0) {
+        close(ends[0]);
+        return false;
+    }
+    Worker worker;
+    worker.pid = pid;
+    worker.descriptor = ends[0];
+    workers.push_back(worker);
+    return true;
+}
+
+// Models no worker has taken yet, while the run is not stopped.
+bool WorkLeft(const std::vector<int>& todo)
+{
+    return !shared->stop.load() && shared->next.load() < static_cast<int>(todo.size());
+}
+
+}  // namespace
+
 bool RunWorkers(const BatchExportCommand& request, const std::vector<ExportItem>& items, const std::vector<int>& todo,
                 int jobs, const WorkerEvents& events)
 {
@@ -238,29 +288,10 @@ bool RunWorkers(const BatchExportCommand& request, const std::vector<ExportItem>
         sigaction(signals[s], &action, &saved[s]);
     // Archives opened here would share their file positions with every worker.
     ClearArchiveCache();
-    fflush(nullptr);
     std::vector<Worker> workers;
-    for (int w = 0; w < jobs && w < static_cast<int>(todo.size()); ++w) {
-        int ends[2];
-        if (pipe(ends) != 0)
+    for (int w = 0; w < jobs && w < static_cast<int>(todo.size()); ++w)
+        if (!StartWorker(request, items, todo, workers))
             break;
-        pid_t pid = fork();
-        if (pid == 0) {
-            close(ends[0]);
-            for (const Worker& other : workers)
-                close(other.descriptor);
-            Work(request, items, todo, ends[1]);
-        }
-        close(ends[1]);
-        if (pid < 0) {
-            close(ends[0]);
-            break;
-        }
-        Worker worker;
-        worker.pid = pid;
-        worker.descriptor = ends[0];
-        workers.push_back(worker);
-    }
     size_t open = workers.size();
     while (open > 0) {
         std::vector<pollfd> polls;
@@ -271,7 +302,9 @@ bool RunWorkers(const BatchExportCommand& request, const std::vector<ExportItem>
             events.waiting();
             continue;
         }
-        for (Worker& worker : workers) {
+        size_t count = workers.size();  // a worker started below is polled from the next round
+        for (size_t w = 0; w < count; ++w) {
+            Worker& worker = workers[w];
             if (worker.descriptor < 0)
                 continue;
             auto it = std::find_if(polls.begin(), polls.end(), [&](const pollfd& p) { return p.fd == worker.descriptor; });
@@ -281,6 +314,9 @@ bool RunWorkers(const BatchExportCommand& request, const std::vector<ExportItem>
             worker.descriptor = -1;
             --open;
             Bury(worker, request, items, events);
+            // One that died with models left is replaced: the others go on either way.
+            if (WorkLeft(todo) && StartWorker(request, items, todo, workers))
+                ++open;
         }
     }
     bool stopped = shared->stop.load() != 0;

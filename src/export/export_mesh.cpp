@@ -81,7 +81,11 @@ int PartPicture(const ModelObject& model, int skin, int part)
 std::string FrameNameOf(const ModelObject& model, int frame)
 {
     const char* text = model.frameNames[frame].text;
-    return std::string(text, strnlen(text, sizeof model.frameNames[frame].text));
+    std::string name(text, strnlen(text, sizeof model.frameNames[frame].text));
+    // A frame the file left unnamed is named by its place.
+    if (name.find_first_not_of(' ') == std::string::npos)
+        return "frame" + std::to_string(frame);
+    return name;
 }
 
 std::vector<FrameSequence> FrameSequences(const ModelObject& model, const ExportMesh& mesh)
@@ -93,6 +97,8 @@ std::vector<FrameSequence> FrameSequences(const ModelObject& model, const Export
         std::string stem = FrameNameOf(model, mesh.frames[i]);
         while (!stem.empty() && isdigit(static_cast<unsigned char>(stem.back())))
             stem.pop_back();
+        while (!stem.empty() && (stem.back() == '_' || stem.back() == ' '))
+            stem.pop_back();  // "run_1" plays "run", never "run_"
         if (stem.empty())
             stem = "frames";
         if (!sequences.empty() && stem == last) {

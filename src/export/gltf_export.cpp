@@ -9,6 +9,7 @@
 #include "export/export_mesh.h"
 #include "export/export_model.h"
 #include "export/gltf_parts.h"
+#include "platform/names.h"
 
 bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error)
 {
@@ -34,7 +35,7 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         return false;
 
     tinygltf::Node node;
-    node.name = FileNameOf(model.path);
+    node.name = AsText(FileNameOf(model.path));
     if (!primitives.empty()) {  // a model of tags only is an empty node
         tinygltf::Mesh gltfMesh;
         gltfMesh.name = node.name;

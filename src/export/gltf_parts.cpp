@@ -8,6 +8,7 @@
 #include "export/shader_materials.h"
 #include "formats/png_writer.h"
 #include "platform/atomic_file.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -274,7 +275,7 @@ bool SaveGltf(tinygltf::Model& gltf, const std::vector<int>& roots, const std::s
         for (const tinygltf::Animation& animation : gltf.animations)
             request.summary->animations.push_back(animation.name);
     tinygltf::Scene scene;
-    scene.name = sceneName;
+    scene.name = AsText(sceneName);
     scene.nodes = roots;
     gltf.scenes.push_back(scene);
     gltf.defaultScene = 0;

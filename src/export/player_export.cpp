@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "export/gltf_parts.h"
+#include "platform/names.h"
 #include "rig/player_rig.h"
 #include "platform/paths.h"
 
@@ -178,7 +179,7 @@ bool AddPieces(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& 
             return false;
         tinygltf::Node node;
         std::string file = FileNameOf(model.path);
-        node.name = file.substr(0, file.rfind('.'));
+        node.name = AsText(file.substr(0, file.rfind('.')));
         PieceNode placed;
         if (!primitives.empty()) {
             tinygltf::Mesh gltfMesh;

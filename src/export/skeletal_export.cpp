@@ -10,6 +10,7 @@
 #include "export/export_model.h"
 #include "export/gltf_parts.h"
 #include "geometry/skeleton.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 namespace {
@@ -173,7 +174,7 @@ bool WriteSkeletalGltf(const ModelObject& model, const ExportRequest& request, b
         return false;
 
     tinygltf::Node meshNode;
-    meshNode.name = FileNameOf(model.path);
+    meshNode.name = AsText(FileNameOf(model.path));
     gltf.nodes.push_back(meshNode);
     std::vector<int> roots = {0};
     if (!primitives.empty() && !skeleton.joints.empty()) {

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/names.h"
+
 namespace {
 
 // The words of one line: quoted strings whole, "//" ending it.
@@ -17,13 +19,13 @@ bool LineWords(const std::string& line, std::vector<std::string>& words)
             size_t end = line.find('"', at + 1);
             if (end == std::string::npos)
                 return false;
-            words.push_back(line.substr(at + 1, end - at - 1));
+            words.push_back(AsText(line.substr(at + 1, end - at - 1)));
             at = end + 1;
         } else {
             size_t end = at;
             while (end < line.size() && static_cast<unsigned char>(line[end]) > ' ')
                 ++end;
-            words.push_back(line.substr(at, end - at));
+            words.push_back(AsText(line.substr(at, end - at)));
             at = end;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // A model keeps at most this many skins.
@@ -17,7 +18,9 @@ struct ShortVertex {
     uint16_t normal;
 };
 
-// One frame's name: at most 16 characters, not necessarily NUL-terminated.
+// One frame's name: at most 16 characters as the file gives them, as text
+// (UTF-8, up to four bytes a character), NUL-ended.
+constexpr size_t kFrameNameCharacters = 16;
 struct FrameName {
-    char text[16];
+    char text[4 * kFrameNameCharacters + 1];
 };

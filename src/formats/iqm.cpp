@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "formats/byte_reader.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ public:
         size_t length = strnlen(start, h.numText - offset);
         if (length == h.numText - offset)
             return Fault("a name at %u runs past the end of the text", offset);
-        out.assign(start, length);
+        out = AsText(std::string(start, length));
         return true;
     }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/byte_reader.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ bool ReadFrames(Md2File& file, std::unique_ptr<FrameName[]>& frameNames, Reports
         uint8_t* frame = file.frames.data() + i * frameSize;
         EndianSwapVec3(frame);
         EndianSwapVec3(frame + 12);
-        memcpy(frameNames[i].text, frame + 24, sizeof frameNames[i].text);
+        CopyText(frameNames[i].text, sizeof frameNames[i].text,
+                 TextName(reinterpret_cast<const char*>(frame + 24), kFrameNameCharacters));
     }
     return true;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/byte_reader.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ static_assert(sizeof(SurfaceHeader) == kMd3SurfaceHeaderSize, "the header is rea
 
 std::string Name(const char* text, size_t size)
 {
-    return std::string(text, strnlen(text, size));
+    return TextName(text, size);
 }
 
 void SwapInts(int32_t* first, int32_t* last)

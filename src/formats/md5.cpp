@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/names.h"
+
 namespace {
 
 // Words, quoted strings, and brackets and braces as words of their own;
@@ -59,11 +61,12 @@ public:
             if (at_ >= text_.size() || text_[at_] != '"')
                 Fault("a quoted name is not closed");
             ++at_;
-            return word.empty() ? std::string("\"\"") : word;
+            return word.empty() ? std::string("\"\"") : AsText(word);
         }
         while (at_ < text_.size() && static_cast<unsigned char>(text_[at_]) > ' ' && text_[at_] != '(' &&
                text_[at_] != ')' && text_[at_] != '{' && text_[at_] != '}')
             word += text_[at_++];
+        word = AsText(word);
         return word;
     }
 
@@ -116,7 +119,7 @@ public:
 
     // The name a "// meshes: NAME" comment gave since the last call: the
     // cube engines name a mesh by it.
-    std::string TakeMeshName() { return std::move(meshName_); }
+    std::string TakeMeshName() { return AsText(std::move(meshName_)); }
 
     // A quoted name; an empty one ("") stays empty.
     std::string Name()

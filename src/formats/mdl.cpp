@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/byte_reader.h"
+#include "platform/names.h"
 
 namespace {
 
@@ -186,7 +187,8 @@ void ReadFrames(const std::vector<size_t>& pictures, MdlFile& file, std::unique_
     for (size_t i = 0; i < pictures.size(); ++i) {
         uint8_t* slot = file.frames.data() + i * frameSize;
         memcpy(slot, file.file.data() + pictures[i], frameSize);
-        memcpy(frameNames[i].text, slot + 8, sizeof frameNames[i].text);
+        CopyText(frameNames[i].text, sizeof frameNames[i].text,
+                 TextName(reinterpret_cast<const char*>(slot + 8), kFrameNameCharacters));
     }
 }
 

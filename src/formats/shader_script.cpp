@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/names.h"
+
 namespace {
 
 constexpr size_t kMaxToken = 1024;  // longer words are cut, as the engines cut them
@@ -42,10 +44,12 @@ public:
                 Append(token, text_[at_]);
             if (at_ < text_.size() && text_[at_] == '"')
                 ++at_;
+            token.text = AsText(token.text);
             return token;
         }
         for (; at_ < text_.size() && static_cast<unsigned char>(text_[at_]) > ' '; ++at_)
             Append(token, text_[at_]);
+        token.text = AsText(token.text);
         return token;
     }
 

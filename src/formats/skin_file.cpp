@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/names.h"
+
 namespace {
 
 // Longer than any line the engines read (their paths hold 64 characters).
@@ -56,10 +58,11 @@ bool ReadSkinFile(const std::string& text, std::vector<SkinFileEntry>& entries, 
         if (Lower(surface).compare(0, 4, "tag_") == 0)
             continue;  // with or without its comma, as the engines take it
         if (comma == std::string::npos || surface.empty() || !Printable(line)) {
-            AddReport(reports, "ReadSkinFile: line %zu is not \"surface,image\": \"%.60s\"", number + 1, line.c_str());
+            AddReport(reports, "ReadSkinFile: line %zu is not \"surface,image\": \"%.60s\"", number + 1,
+                      AsText(line).c_str());
             return false;
         }
-        entries.push_back({Lower(surface), Trimmed(line.substr(comma + 1))});
+        entries.push_back({AsText(Lower(surface)), AsText(Trimmed(line.substr(comma + 1)))});
     }
     return true;
 }

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "platform/names.h"
+
 const char kModelPage[] = R"(<!DOCTYPE html>
 <html lang="en">
 <head>
@@ -197,7 +199,7 @@ std::string Card(const GalleryEntry& entry)
 std::string EscapeHtml(const std::string& text)
 {
     std::string out;
-    for (char c : text) {
+    for (char c : AsText(text)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

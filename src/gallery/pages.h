@@ -13,7 +13,7 @@ extern const char kModelPage[];
 // ?search=TEXT doing so on opening).
 std::string IndexPage(const std::vector<GalleryEntry>& entries);
 
-// Text as HTML shows it.
+// Text as HTML shows it (bytes that are not UTF-8 as Latin-1).
 std::string EscapeHtml(const std::string& text);
 // A path as a URL names it: every byte but letters, digits and "/-._~" as %XX.
 std::string EscapeUrl(const std::string& path);

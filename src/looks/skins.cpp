@@ -9,6 +9,7 @@
 #include "archive/game_files.h"
 #include "formats/pcx.h"
 #include "platform/error_log.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 bool PalettedSkin(const uint8_t* indices, const uint8_t* palette, int width, int height, int paletteEntries,
@@ -44,7 +45,7 @@ bool ReadSkinFile(const char* path, std::vector<uint8_t>& bytes)
 void NameSkinAfterFile(SkinInfo* skin, const char* path)
 {
     const char* fileName = ExtractFileName(path);
-    snprintf(skin->name, sizeof skin->name, "%s", fileName ? fileName : path);
+    CopyText(skin->name, sizeof skin->name, AsText(fileName ? fileName : path));
 }
 
 bool LoadTrueColourSkin(const char* path, SkinInfo* skin, RgbImage& image)

@@ -13,6 +13,7 @@
 #include "model/md2_skin_names.h"
 #include "looks/skins.h"
 #include "platform/error_log.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 namespace {
@@ -54,8 +55,7 @@ bool TryCandidate(const std::string& path, int width, int height, FoundSkin& fou
 // The game's search path first, then the model's folder and the working directory.
 bool FindSkin(const Md2SkinName& name, const char* modelPath, int width, int height, FoundSkin& found)
 {
-    char text[kMd2SkinNameSize + 1] = {};
-    memcpy(text, name.text, kMd2SkinNameSize);
+    std::string text = TextName(name.text, kMd2SkinNameSize);
     std::vector<std::string> gameNames = Md2SkinGameNames(text);
     if (!gameNames.empty()) {
         for (const std::string& place : GameSearchPlaces(modelPath, BaseGameFolders(QuakeGame::kQuake2), gameNames[0]))
@@ -88,7 +88,7 @@ int ReadMD2Skin(const Md2SkinName& name, const char* modelPath, const uint8_t* p
         return 1;
     SkinInfo& skin = model->skins[model->numSkins];
     skin = SkinInfo{};
-    memcpy(skin.name, name.text, sizeof skin.name);
+    CopyText(skin.name, sizeof skin.name, TextName(name.text, kMd2SkinNameSize));
     RgbImage image;
     if (!found.indices.empty()) {
         const uint8_t* skinPalette = PcxSkinPalette(palette, found);
@@ -106,7 +106,7 @@ int ReadMD2Skin(const Md2SkinName& name, const char* modelPath, const uint8_t* p
             return 0;
     } else {
         image = std::move(found.image);
-        snprintf(skin.name, sizeof skin.name, "%s", ExtractFileName(found.path.c_str()));
+        CopyText(skin.name, sizeof skin.name, AsText(ExtractFileName(found.path.c_str())));
     }
     model->skinPictures.push_back(std::move(image));
     model->hasSkins = model->texturing = true;

@@ -16,6 +16,7 @@
 #include "model/md3_model.h"
 #include "looks/surface_looks.h"
 #include "platform/error_log.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 namespace {
@@ -52,7 +53,7 @@ SkinInfo& NewSkinSet(ModelObject* model, const std::string& name)
 {
     SkinInfo& skin = model->skins[model->numSkins++];
     skin = SkinInfo{};
-    snprintf(skin.name, sizeof skin.name, "%s", name.c_str());
+    CopyText(skin.name, sizeof skin.name, AsText(name));
     return skin;
 }
 
@@ -104,8 +105,7 @@ std::unique_ptr<ModelObject> InitMd3Object(const char* path, std::vector<uint8_t
     model->numFrames = FrameCount(*file);
     model->frameNames = std::make_unique<FrameName[]>(model->numFrames);
     for (int f = 0; f < model->numFrames; ++f)
-        memcpy(model->frameNames[f].text, file->frames[f].name.c_str(),
-               std::min(file->frames[f].name.size(), sizeof model->frameNames[f].text));
+        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, file->frames[f].name);
     model->maxSkins = kMaxSkins;
     model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
     SurfaceLooks looks(model.get(), path, "InitMd3Object");

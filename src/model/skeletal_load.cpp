@@ -10,6 +10,7 @@
 #include "geometry/normals.h"
 #include "looks/surface_looks.h"
 #include "platform/error_log.h"
+#include "platform/names.h"
 #include "platform/paths.h"
 
 namespace {
@@ -73,7 +74,7 @@ void NameFrames(ModelObject* model, const Skeleton& skeleton)
     model->numFrames = static_cast<int32_t>(names.size());
     model->frameNames = std::make_unique<FrameName[]>(names.size());
     for (size_t f = 0; f < names.size(); ++f)
-        memcpy(model->frameNames[f].text, names[f].c_str(), std::min(names[f].size(), sizeof(FrameName)));
+        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, names[f]);
 }
 
 std::string AnimationNames(const Skeleton& skeleton)
@@ -189,7 +190,7 @@ std::vector<std::string> SkeletalFrameNames(const Skeleton& skeleton)
     for (const SkeletalAnimation& animation : skeleton.animations) {
         for (int k = 0; k < animation.count; ++k) {
             std::string number = std::to_string(k + 1);
-            names[animation.first + k] = animation.name.substr(0, 16 - number.size()) + number;
+            names[animation.first + k] = FirstCharacters(animation.name, kFrameNameCharacters - number.size()) + number;
         }
     }
     return names;

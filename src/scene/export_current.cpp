@@ -6,6 +6,8 @@
 
 #include "export/export_model.h"
 #include "export/player_export.h"
+#include "platform/guarded.h"
+#include "platform/names.h"
 #include "render/tags.h"
 #include "rig/assembly.h"
 #include "platform/chooser.h"
@@ -32,14 +34,19 @@ void ExportCurrentModel(float)
     const ModelObject* root = RootModel(current);
     const ModelObject* gun = PlayerWeapon(current);
     request.skinName = root->numSkins > 1 ? root->skins[root->currentSkin].name : "";
-    Assembly model;
     std::string error;
-    if (!LoadAssembly("ExportModel", root->source, gun ? gun->path : "", model))
-        error = "the model cannot be read again";
-    else if (!IsExportName(request.output))
-        error = "the name must end in .glb, .gltf or .obj";
-    if (!error.empty() || !ExportAssembly(model, request, error)) {
-        ReportError("ExportModel: %s: %s", chosen, error.c_str());
+    bool written = Guarded(
+        [&]() {
+            Assembly model;
+            if (!LoadAssembly("ExportModel", root->source, gun ? gun->path : "", model))
+                error = "the model cannot be read again";
+            else if (!IsExportName(request.output))
+                error = "the name must end in .glb, .gltf or .obj";
+            return error.empty() && ExportAssembly(model, request, error);
+        },
+        error);
+    if (!written) {
+        ReportError("ExportModel: %s: %s", AsText(chosen).c_str(), AsText(error).c_str());
         return;
     }
     printf("Exported %s to %s\n", root->source.c_str(), chosen);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real programs on every model of the real corpus (ufoai-data's archive,
-# ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes)
+# ktx's Quake models, OpenArena's archives, Red Eclipse's IQM and MD5 meshes,
+# Nexuiz's data.pk3)
 # with no X server, as file managers (one process a picture, here as many
 # at once as there are cores) and modders (one batch export a game) run them:
 #   corpus-programs.sh thumbnails BUILD_DIR CORPUS_FOLDER
@@ -22,7 +23,8 @@ fi
 unset DISPLAY WAYLAND_DISPLAY
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3; do
+for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/*/*.pk3 \
+    "$corpus/nexuiz/data/data.pk3"; do
     [ -e "$place" ] && "$build/tarnivel" --list "$place" 2>/dev/null | cut -f1
 done >"$out/models"
 # Red Eclipse's meshes, not its files of animations only.
@@ -64,13 +66,15 @@ else
     # Each game whole with the batch export (players whole, a machine gun in
     # hand), every .glb then validated.
     exported=0 written=0 n=0
-    for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/* "$corpus/redeclipse/data"; do
+    for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/* "$corpus/redeclipse/data" \
+        "$corpus/nexuiz/data"; do
         [ -e "$place" ] || continue
         n=$((n + 1))
         "$build/tarnivel" --export "$out/export/$n/" --weapon machinegun "$place" 2>"$out/export-$n.log"
         status=$?
         tally=$(grep -oE "^tarnivel: [0-9]+ models?: [0-9]+ written" "$out/export-$n.log" | grep -oE "[0-9]+")
         [ $status -eq 0 ] || grep -v '^\[' "$out/export-$n.log" | head -n 5 >>"$out/errors"
+        grep -q "left when interrupted\|not done" "$out/export-$n.log" && echo "$place: models left undone" >>"$out/errors"
         exported=$((exported + $(echo "$tally" | sed -n 1p))) written=$((written + $(echo "$tally" | sed -n 2p)))
         [ -f "$out/export/$n/index.html" ] || echo "$place: no gallery" >>"$out/errors"
     done
@@ -83,6 +87,7 @@ else
         "of them whole players with a weapon," \
         "$(wc -l <"$out/skeletal") IQM and MD5 meshes with their skeletons)"
     made=$valid total=$exported
+    ! grep -q "models left undone" "$out/errors" 2>/dev/null || made=-1
 fi
 if [ "$made" -ne "$total" ] || [ "$total" -eq 0 ]; then
     head -n 5 "$out/errors" "$out/faults" 2>/dev/null

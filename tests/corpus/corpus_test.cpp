@@ -8,13 +8,15 @@
 
 #include <string>
 
-#include "formats/md2.h"
-#include "formats/mdl.h"
-#include "model/load.h"
+#include "archive/game_files.h"
+#include "batch/model_listing.h"
+#include "export/player_export.h"
 #include "looks/skins.h"
+#include "model/load.h"
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/textures.h"
+#include "rig/assembly.h"
 #include "scene/model_list.h"
 #include "scene/q3_player.h"
 #include "scene/skins.h"
@@ -27,10 +29,26 @@ namespace {
 
 struct Tally {
     int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0, flat = 0;
+    int listed = 0, exported = 0;  // as --list and --export take them
     int fromShaders = 0, fromImages = 0, untextured = 0;  // surfaces, in the first skin set
 };
 
-// Loads, skins, redraws every way and removes one model.
+// Lists the model and writes it to glTF, as --list and --export do.
+void ListAndExport(const std::string& path, Tally& tally)
+{
+    ErrorCapture quiet;
+    std::vector<uint8_t> bytes;
+    std::string error, line;
+    tally.listed += ReadGameFile(path, bytes, error) == GameFileResult::kOk && ListingLine(path, bytes, line);
+    Assembly read;
+    ExportRequest request;
+    request.output = std::string(testing::TempDir()) + "corpus-export.glb";
+    SkinFilesOnly files;
+    tally.exported += LoadAssembly("corpus", path, "", read) && ExportAssembly(read, request, error);
+    std::remove(request.output.c_str());
+}
+
+// Loads, skins, redraws every way and removes one model; then lists and exports it.
 void Exercise(const std::string& path, const std::string& extraSkin, Tally& tally)
 {
     ErrorCapture errors;
@@ -66,6 +84,7 @@ void Exercise(const std::string& path, const std::string& extraSkin, Tally& tall
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(viewer.modelList, nullptr);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << path;
+    ListAndExport(path, tally);
 }
 
 }  // namespace
@@ -81,9 +100,11 @@ TEST_F(ViewerTest, EveryUfoaiModelLoadsFromItsArchiveDrawsAndIsReleased)
     for (const std::string& path : models)
         Exercise(path, skin, tally);
     printf("corpus: %zu MD2 models in 0models.pk3: %d loaded, %d refused; %d with a skin; %d drawn from GL "
-           "commands, %d had theirs dropped; %d lit by normals from their triangles\n",
-           models.size(), tally.loaded, tally.refused, tally.textured, tally.withCommands, tally.dropped, tally.flat);
+           "commands, %d had theirs dropped; %d lit by normals from their triangles; %d listed, %d exported\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, tally.withCommands, tally.dropped, tally.flat,
+           tally.listed, tally.exported);
     EXPECT_GT(tally.loaded, static_cast<int>(models.size()) * 9 / 10);
+    EXPECT_EQ(tally.exported, tally.loaded);
 }
 
 TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
@@ -98,6 +119,7 @@ TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
     printf("corpus: %zu MDL models of ktx: %d loaded, %d refused; %d with a skin; %d with frame groups\n",
            models.size(), tally.loaded, tally.refused, tally.textured, tally.withGroups);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_EQ(tally.exported, tally.loaded);
     EXPECT_GE(tally.withGroups, 1);
 }
 
@@ -131,6 +153,7 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
            tally.fromShaders + tally.fromImages + tally.untextured, tally.fromShaders, tally.fromImages,
            tally.untextured);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_EQ(tally.exported, tally.loaded);
     EXPECT_GE(tally.fromShaders + tally.fromImages, 4 * (tally.fromShaders + tally.fromImages + tally.untextured) / 5);
     EXPECT_EQ(players, playerFolders);
     EXPECT_EQ(armed, playerFolders);
@@ -169,6 +192,25 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
            "animations only\n",
            tally.loaded, meshes, animated, animations, joints, unmatched, onlyAnimations);
     EXPECT_EQ(tally.loaded, meshes);
+    EXPECT_EQ(tally.exported, meshes);
     EXPECT_EQ(unmatched, 0);
     EXPECT_GT(animated, 0);
+}
+
+// DarkPlaces' game: its models of the formats read, some MD3 named .mdl,
+// some with frame names that are not text.
+TEST_F(ViewerTest, EveryNexuizModelLoadsDrawsListsAndExports)
+{
+    std::vector<std::string> models = CorpusNexuizModels(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    if (models.empty())
+        GTEST_SKIP() << "no Nexuiz archive (nexuiz-data could not be downloaded here)";
+    std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
+    Tally tally;
+    for (const std::string& path : models)
+        Exercise(path, skin, tally);
+    printf("corpus: %zu models of Nexuiz's data.pk3: %d loaded, %d refused; %d with a skin; %d listed, %d exported\n",
+           models.size(), tally.loaded, tally.refused, tally.textured, tally.listed, tally.exported);
+    EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
+    EXPECT_EQ(tally.listed, tally.loaded);
+    EXPECT_EQ(tally.exported, tally.loaded);
 }

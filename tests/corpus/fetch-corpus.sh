@@ -7,10 +7,13 @@
 #                                   Debian's openarena-data and openarena-085-data: MD3 models and players
 #   FOLDER/redeclipse/data/...      Debian's redeclipse-data: the folders of its IQM and MD5 models (and
 #                                   the folders above them), their models, .cfg files and images only
+#   FOLDER/nexuiz/data/data.pk3, FOLDER/nexuiz/data/textures.pk3
+#                                   Debian's nexuiz-data and nexuiz-textures: DarkPlaces' game, its MD3
+#                                   models (some named .mdl), ZYM and DPM, and the images they name
 # Never fails: without a package the corpus test skips what is missing and says why.
 set -u
 dest=${1:?usage: fetch-corpus.sh FOLDER}
-if [ -f "$dest/.complete-3" ] && [ -f "$dest/.complete-redeclipse" ]; then
+if [ -f "$dest/.complete-3" ] && [ -f "$dest/.complete-redeclipse" ] && [ -f "$dest/.complete-nexuiz" ]; then
   echo "corpus: using $dest"
   exit 0
 fi
@@ -60,8 +63,16 @@ fetch_redeclipse() {
   rm -rf "$dest/redeclipse/data" && mv "$work/usr/share/games/redeclipse/data" "$dest/redeclipse/data" &&
     rm -f "$deb" && touch "$dest/.complete-redeclipse"
 }
+# Nexuiz: 722 MB downloaded, its two pk3s kept as the game has them.
+fetch_nexuiz() {
+  mkdir -p "$dest/nexuiz/data"
+  fetch nexuiz-data ./usr/share/games/nexuiz/data/data.pk3 "$dest/nexuiz/data/" &&
+    fetch nexuiz-textures ./usr/share/games/nexuiz/data/textures.pk3 "$dest/nexuiz/data/" &&
+    rm -rf "$work"/nexuiz-* && touch "$dest/.complete-nexuiz"
+}
 if [ -f "$dest/.complete-3" ]; then
-  fetch_redeclipse
+  [ -f "$dest/.complete-redeclipse" ] || fetch_redeclipse
+  [ -f "$dest/.complete-nexuiz" ] || fetch_nexuiz
   echo "corpus: fetched into $dest"
   exit 0
 fi
@@ -72,4 +83,5 @@ fetch openarena-085-data ./usr/share/games/openarena/baseoa/pak6-patch085.pk3 "$
 fetch openarena-data ./usr/share/games/openarena/missionpack/mp-pak0.pk3 "$dest/openarena/missionpack/" || exit 0
 touch "$dest/.complete-3"
 fetch_redeclipse
+fetch_nexuiz
 echo "corpus: fetched into $dest"

@@ -381,3 +381,26 @@ TEST_F(EndToEnd, APlayerIsNamedBrowsedAndItsAnimationsShown)
     viewer.Key("Escape");
     EXPECT_EQ(viewer.WaitForExit(), 0);
 }
+
+// "Export Model" on a model whose names are bytes writes it; one that cannot
+// be written is reported, and the viewer goes on either way.
+TEST_F(EndToEnd, AnExportThatFailsLeavesTheViewerRunning)
+{
+    writers::Md3Model model = FlatQuad("models/flag");
+    model.frameNames = {"\xC9\xAC-\xC2\xA5 d\xC2\xC8\x92\xFF\x01"};
+    dir.Write("flags.md3", writers::WriteMd3(model));
+    ViewerSession viewer(dir.path(), {"flags.md3"});
+    ASSERT_TRUE(viewer.WaitForWindow("flags.md3 (3/3) - Tarnivel"));
+    viewer.Key("e");
+    viewer.Input(dir.Path("flags.glb") + "\n");
+    EXPECT_TRUE(WaitForFile(dir.Path("flags.glb"), 20));
+    viewer.Key("e");
+    viewer.Input(dir.Path("no/such/folder/flags.glb") + "\n");
+    Settle(1.0);
+    EXPECT_TRUE(viewer.Running());
+    viewer.Key("Escape");
+    EXPECT_EQ(viewer.WaitForExit(), 0);
+    EXPECT_NE(ReadText(dir.Path("errors.txt")).find("Error: ExportModel: " + dir.Path("no/such/folder/flags.glb")),
+              std::string::npos)
+        << ReadText(dir.Path("errors.txt"));
+}

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "formats/png_writer.h"
+#include "support/gltf_read.h"
 #include "support/programs.h"
 #include "support/test_files.h"
 
@@ -221,4 +222,51 @@ TEST_F(BatchExport, APngSkinIsWrittenAsItsFileAndADamagedOneLeftOut)
         EXPECT_EQ(glb.find("\"images\"") != std::string::npos, skin.first == "good") << skin.first;
         EXPECT_EQ(glb.find(png) != std::string::npos, skin.first == "good") << skin.first;
     }
+}
+
+// A worker that dies is replaced and the run goes on: only its model fails,
+// named with the signal, however many times a worker dies.
+TEST_F(BatchExport, AWorkerThatDiesIsReplacedAndTheRunGoesOn)
+{
+    std::vector<uint8_t> md2 = writers::WriteMd2(TinyMd2());
+    for (const char* name : {"a", "die1", "b", "c", "die2", "die3", "d", "e", "f", "g"})
+        dir.Write(std::string("crashy/") + name + ".md2", md2);
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--export", dir.Path("out") + "/", "-j", "2", "--no-gallery",
+                                        dir.Path("crashy")},
+                                       dir.path(), {{"TARNIVEL_TEST_ABORT_ON", "die"}});
+    EXPECT_EQ(run.status, 2) << run.errors;
+    EXPECT_NE(run.errors.find("10 models: 7 written, 0 up to date, 3 failed, in"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find("interrupted"), std::string::npos) << run.errors;
+    std::string report = ReadText(dir.Path("out/export-report.txt"));
+    EXPECT_EQ(Occurrences(report, "its export ended with Aborted"), 3) << report;
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g"})
+        EXPECT_TRUE(WholeGlb(ReadBytes(dir.Path(std::string("out/") + name + ".glb")))) << name;
+    EXPECT_FALSE(FileExists(dir.Path("out/die1.glb")));
+}
+
+// Names are bytes in the files: a frame name of 16 bytes with no NUL, one
+// of bytes past 127 that are no UTF-8, one of control characters, one
+// empty. The model lists, exports and fills the gallery, all as text.
+TEST_F(BatchExport, NamesThatAreNotTextComeOutAsText)
+{
+    writers::Md3Model model = FlatQuad("models/flag\xE4");
+    model.frameNames = {"2flags_w_laser_0", "\xC9\xAC-\xC2\xA5 d\xC2\xC8\x92\xFF", "\x1b[31mred\x01", ""};
+    model.surfaces[0].name = "fl\xE4g";
+    model.surfaces[0].frames.resize(4, model.surfaces[0].frames[0]);
+    model.tags.resize(4);
+    dir.Write("names/flags.md3", writers::WriteMd3(model));
+    ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--export", dir.Path("out") + "/", dir.Path("names")}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.errors;
+    std::string skip, verdict = ValidatorVerdict(dir.Path("out/flags.glb"), skip);
+    if (skip.empty())
+        EXPECT_NE(verdict.find(": 0 errors, 0 warnings"), std::string::npos) << verdict;
+    std::string list = dir.Path("list.txt");
+    RunCommand(std::string(TARNIVEL_BINARY) + " --list " + dir.Path("names") + " > " + list);
+    for (const std::string& text : {list, dir.Path("out/index.html"), dir.Path("out/gallery/models.tsv")}) {
+        EXPECT_EQ(RunCommand("iconv -f UTF-8 -t UTF-8 " + text + " >/dev/null 2>&1 && echo valid"), "valid\n") << text;
+    }
+    std::string gallery = ReadText(dir.Path("out/gallery/models.tsv"));
+    EXPECT_NE(gallery.find("2flags_w_laser\x1f\xC9\xAC-\xC2\xA5 d\xC3\x82\xC8\x92\xC3\xBF\x1f?[31mred?\x1f" "frame"),
+              std::string::npos)
+        << gallery;
 }

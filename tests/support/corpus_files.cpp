@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "archive/archive.h"
+#include "model/load.h"
 
 namespace {
 
@@ -81,6 +82,18 @@ std::vector<std::string> CorpusSkeletalModels(const std::string& folder)
         if (EndsWith(path, ".iqm") || (path.size() > 8 && strcasecmp(path.c_str() + path.size() - 8, ".md5mesh") == 0))
             models.push_back(path);
     }
+    std::sort(models.begin(), models.end());
+    return models;
+}
+
+std::vector<std::string> CorpusNexuizModels(const std::string& folder)
+{
+    std::vector<std::string> models;
+    std::string error, path = folder + "/nexuiz/data/data.pk3";
+    if (std::shared_ptr<const Archive> archive = OpenArchive(path, error))
+        for (const ArchiveEntry& entry : archive->entries)
+            if (IsModelFileName(entry.name))
+                models.push_back(path + "/" + entry.name);
     std::sort(models.begin(), models.end());
     return models;
 }

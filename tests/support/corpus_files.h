@@ -17,3 +17,5 @@ std::vector<std::string> CorpusQuakeModels(const std::string& folder);
 std::vector<std::string> CorpusMd3Models(const std::string& folder);
 // Red Eclipse's IQM and MD5 mesh files, loose under redeclipse/data, in name order.
 std::vector<std::string> CorpusSkeletalModels(const std::string& folder);
+// Every model of Nexuiz's data.pk3 of a format the viewer reads, as archive paths in name order.
+std::vector<std::string> CorpusNexuizModels(const std::string& folder);
