@@ -11,6 +11,21 @@
 #include "export/gltf_parts.h"
 #include "platform/names.h"
 
+namespace {
+
+// An animation a frame sequence, and one of every frame.
+void AddFrameAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const ModelObject& model, const ExportMesh& mesh,
+                        const ExportRequest& request)
+{
+    std::vector<float> times = FrameTimes(model, mesh, request.fps);
+    for (const FrameSequence& sequence : FrameSequences(model, mesh))
+        AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
+                     request.step);
+    AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+}
+
+}  // namespace
+
 bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error)
 {
     ExportMesh mesh;
@@ -49,11 +64,8 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         gltfMesh.extras = tinygltf::Value(extras);
         gltf.meshes.push_back(gltfMesh);
         node.mesh = 0;
-        std::vector<float> times = FrameTimes(model, mesh, request.fps);
-        for (const FrameSequence& sequence : FrameSequences(model, mesh))
-            AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
-                         request.step);
-        AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+        if (mesh.frames.size() > 1)  // one frame is a still: nothing to play
+            AddFrameAnimations(gltf, buffer, model, mesh, request);
     }
     gltf.nodes.push_back(node);
     return SaveGltf(gltf, {0}, "", request, binary, error);

@@ -436,7 +436,7 @@ private:
                 ++extra;
         }
         if (extra)
-            Fault(line, "animMap has %d images past the %d the engines take", extra, kMaxAnimMapImages);
+            Fault(line, "animMap has %d images past the %d any engine takes", extra, kMaxAnimMapImages);
         if (stage.images.empty())
             Fault(line, "animMap names no image");
     }

@@ -9,11 +9,13 @@
 
 #include "formats/reports.h"
 
-// The engines' own limits.
+// The most any engine of the family takes: what one of them draws is no
+// fault. DarkPlaces takes 64 animMap images (ioquake3 8), 8 tcMods a stage
+// (ioquake3 4) and 4 deforms (ioquake3 3); both take 8 stages.
 constexpr int kMaxShaderStages = 8;
-constexpr int kMaxAnimMapImages = 8;
-constexpr int kMaxTexMods = 4;
-constexpr int kMaxDeforms = 3;
+constexpr int kMaxAnimMapImages = 64;
+constexpr int kMaxTexMods = 8;
+constexpr int kMaxDeforms = 4;
 
 enum class WaveFunc : uint8_t { kSin, kTriangle, kSquare, kSawtooth, kInverseSawtooth, kNoise };
 

@@ -129,6 +129,24 @@ ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std
     return model;
 }
 
+// The frame buffer holds colours over a transparent black background, each
+// already weighed by what covers it, and glows added with no cover of their
+// own: a picture with alpha has each pixel's colour as it is, and as cover
+// the more of its alpha and its brightness, so black stays transparent and a
+// glow shows on any background.
+void StraightenAlpha(std::vector<uint8_t>& rgba)
+{
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        uint8_t* p = &rgba[i];
+        int cover = std::max({int(p[3]), int(p[0]), int(p[1]), int(p[2])});
+        if (cover == 0 || p[3] == 255)
+            continue;
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<uint8_t>((p[c] * 255 + cover / 2) / cover);
+        p[3] = static_cast<uint8_t>(cover);
+    }
+}
+
 // The picture drawn now, read back top row first.
 std::vector<uint8_t> ReadPicture(int width, int height)
 {
@@ -143,6 +161,7 @@ std::vector<uint8_t> ReadPicture(int width, int height)
         uint8_t* bottom = &rgba[static_cast<size_t>(height - 1 - r) * width * 4];
         std::swap_ranges(top, top + width * 4, bottom);
     }
+    StraightenAlpha(rgba);
     return rgba;
 }
 

@@ -254,9 +254,14 @@ void ApplyBlendAndTests(const ShaderStage& stage)
 {
     if (stage.blend) {
         glEnable(GL_BLEND);
-        // A picture's alpha says what covers its background: blended like any colour over it.
-        glBlendFuncSeparate(GlFactor(stage.blendSource), GlFactor(stage.blendDestination), GL_ONE,
-                            GL_ONE_MINUS_SRC_ALPHA);
+        // A picture's alpha says what covers its background: blended like any
+        // colour over it, but for a stage that leaves the background where it
+        // is black (add, screen), which covers nothing: its brightness is
+        // taken as cover when the picture is read.
+        bool leavesBlack = stage.blendDestination == BlendFactor::kOne ||
+                           stage.blendDestination == BlendFactor::kOneMinusSrcColor;
+        glBlendFuncSeparate(GlFactor(stage.blendSource), GlFactor(stage.blendDestination),
+                            leavesBlack ? GL_ZERO : GL_ONE, leavesBlack ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     } else {
         glDisable(GL_BLEND);
     }

@@ -16,6 +16,7 @@
 #include "scene/model_list.h"
 #include "support/feedback.h"
 #include "support/gl_context.h"
+#include "support/gltf_read.h"
 #include "support/image_files.h"
 #include "support/programs.h"
 
@@ -46,18 +47,6 @@ std::vector<Fixture> Fixtures()
             {"triangles.md2", writers::WriteMd2(Md2(false)), md2Animations, md2Times},
             {"groups.mdl", writers::WriteMdl(GroupedMdl(1, {0.1f, 0.25f, 0.5f}, 2)), {"frame", "all"},
              {0, 0.1f, 0.2f, 0.35f, 0.6f}}};
-}
-
-// The values an accessor holds, as T (float or uint32_t); not a sparse one.
-template <typename T>
-std::vector<T> Values(const tinygltf::Model& gltf, int index)
-{
-    const tinygltf::Accessor& accessor = gltf.accessors[index];
-    const tinygltf::BufferView& view = gltf.bufferViews[accessor.bufferView];
-    std::vector<T> values(accessor.count * tinygltf::GetNumComponentsInType(accessor.type));
-    memcpy(values.data(), gltf.buffers[view.buffer].data.data() + view.byteOffset + accessor.byteOffset,
-           values.size() * sizeof(T));
-    return values;
 }
 
 }  // namespace
@@ -210,4 +199,38 @@ TEST(ShaderExport, MaterialsFollowTheShadersStages)
     std::string report = RunCommand("NODE_PATH='" TARNIVEL_NODE_MODULES "' node " TARNIVEL_SOURCE
                                     "/tests/export/validate-gltf.js '" + request.output + "' 2>&1");
     EXPECT_NE(report.find(": 0 errors, 0 warnings"), std::string::npos) << report;
+}
+
+// A model of one frame is a still: no animation (Blender makes no action of
+// it); and a sequence is named without the "_" before its frame numbers.
+TEST_F(ViewerTest, AStillHasNoAnimationAndASequenceNameNoBareUnderscore)
+{
+    const struct {
+        std::vector<std::string> frames;
+        std::vector<std::string> animations;
+    } cases[] = {{{"frame_"}, {}}, {{"idle_1", "idle_2", "run 1", "run 2"}, {"idle", "run", "all"}}};
+    for (const auto& c : cases) {
+        std::string path = dir.Write("still.md2", writers::WriteMd2(TinyMd2(c.frames)));
+        std::unique_ptr<ModelObject> model = LoadModelFile("test", path.c_str());
+        ASSERT_NE(model, nullptr);
+        ExportRequest request;
+        request.output = dir.Path("still.glb");
+        std::string error;
+        ASSERT_TRUE(ExportModel(*model, request, error)) << error;
+        tinygltf::Model gltf;
+        tinygltf::TinyGLTF loader;
+        std::string warning;
+        ASSERT_TRUE(loader.LoadBinaryFromFile(&gltf, &error, &warning, request.output)) << error;
+        std::vector<std::string> names;
+        for (const tinygltf::Animation& animation : gltf.animations)
+            names.push_back(animation.name);
+        EXPECT_EQ(names, c.animations);
+        if (!c.animations.empty())
+            continue;
+        std::string skip, blender = BlenderImport(request.output, skip);
+        if (!skip.empty())
+            GTEST_SKIP() << skip;
+        EXPECT_NE(blender.find("object still.md2 MESH"), std::string::npos) << blender;
+        EXPECT_EQ(blender.find("action "), std::string::npos) << blender;
+    }
 }

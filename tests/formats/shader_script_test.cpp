@@ -58,7 +58,9 @@ TEST(ShaderScript, ReadsStagesAndKeywordsAsTheEnginesDo)
 // Hostile scripts: each fault named with its file and line, the rest read on.
 TEST(ShaderScript, FaultsAreReportedWithTheirLineAndTheRestStillServes)
 {
-    std::string longLine(100000, 'x'), manyStages = "many\n{\n", manyImages = "animMap 1";
+    std::string longLine(100000, 'x'), manyStages = "many\n{\n", manyImages = "animMap 1", tenImages = "animMap 1";
+    for (int i = 0; i < 10; ++i)
+        tenImages += " i" + std::to_string(i) + ".tga";
     for (int i = 0; i < 100000; ++i)
         manyStages += "{ map a.tga }\n";
     for (int i = 0; i < 1000; ++i)
@@ -78,9 +80,11 @@ TEST(ShaderScript, FaultsAreReportedWithTheirLineAndTheRestStillServes)
         {"a { { animMap 0 a.tga } }", "line 1: animMap's frequency is 0: its first image is shown", 1},
         {"a { { animMap nan a.tga } }", "animMap's frequency \"nan\" is not a number", 1},
         {"a {\n{ animMap 1 }\n}", "line 2: animMap names no image", 1},
-        {"a {\n{ " + manyImages + " }\n}", "line 2: animMap has 992 images past the 8 the engines take", 1},
-        {"a { { map a.tga\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1 } }",
-         "line 6: more than 4 tcMods in a stage", 1},
+        {"a {\n{ " + manyImages + " }\n}", "line 2: animMap has 936 images past the 64 any engine takes", 1},
+        {"a {\n{ " + tenImages + " }\n}", "", 1},  // DarkPlaces draws ten; no fault
+        {"a { { map a.tga\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\n"
+         "tcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1\ntcMod scale 1 1 } }",
+         "line 10: more than 8 tcMods in a stage", 1},
         {"a { { map a.tga\n blendFunc GL_BOGUS GL_ZERO } }", "blendFunc has an unknown factor \"GL_BOGUS\"", 1},
         {"a { { map a.tga\n alphaFunc GT128 } }", "alphaFunc \"GT128\" is none of GT0, LT128 and GE128", 1},
         {"a { { map a } } a { { map a } }", "", 2},  // a shader naming itself is only a name

@@ -205,6 +205,31 @@ TEST_F(Offscreen, ShadedSurfacesCoverWhatTheyDraw)
     EXPECT_EQ(PixelAt(image, 36, 32)[0], 200);
 }
 
+// A stage added to what is behind it (a rocket's flare) covers only where it
+// shines: its black stays transparent, its light shows on any background.
+TEST_F(Offscreen, AGlowCoversOnlyWhereItShines)
+{
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 64; ++i) {
+        bool middle = i / 8 >= 2 && i / 8 < 6 && i % 8 >= 2 && i % 8 < 6;
+        rgb.insert(rgb.end(), {uint8_t(middle ? 255 : 0), uint8_t(middle ? 200 : 0), uint8_t(middle ? 100 : 0)});
+    }
+    dir.Write("game/baseq3/textures/flare.tga", EncodeTga(8, 8, rgb, 24, false));
+    std::string script = "flare { { map textures/flare.tga\nblendFunc add } }\n";
+    dir.Write("game/baseq3/scripts/t.shader", std::vector<uint8_t>(script.begin(), script.end()));
+    modelPath = dir.Write("game/baseq3/models/flare.md3", writers::WriteMd3(FlatQuad("flare")));
+    ASSERT_EQ(Render({"--size", "64x64"}).status, 0);
+    PngImage image;
+    ASSERT_TRUE(ReadPngFile(dir.Path("out.png"), image));
+    Coverage seen = Opaque(image);
+    EXPECT_EQ(PixelAt(image, 10, 10)[3], 0);  // the flare's black corner
+    const uint8_t* middle = PixelAt(image, 32, 28);
+    EXPECT_EQ(middle[3], 255);
+    EXPECT_GT(middle[0], 200);
+    EXPECT_GT(seen.opaque, 0);
+    EXPECT_GT(seen.left, 10);  // only the light covers
+}
+
 // A file is read by the format its first bytes name, whatever its extension,
 // as the engines read it: an MD3 named .mdl (as Nexuiz ships them) lists,
 // draws and exports; a Half-Life or 3D GameStudio .mdl is named for what it
