@@ -105,6 +105,8 @@ private:
         std::string name = command.name;
         if (name == "exec" && !words.empty())
             return Run(FromRoot(folder, words[0]), folder, depth + 1);
+        if (name == "mdlyaw" && !words.empty())
+            out_.yaw = static_cast<float>(atof(words[0].c_str()));
         if (name.compare(0, prefix_.size(), prefix_) != 0 || words.empty())
             return;
         name = name.substr(prefix_.size());
@@ -137,4 +139,10 @@ CubeModelConfig ReadCubeModelConfig(const std::string& modelPath, const std::str
     config.found = true;
     Executor(prefix, config).Run(file, folder, 0);
     return config;
+}
+
+bool ConfigIsModels(const CubeModelConfig& config, const std::string& modelPath)
+{
+    return config.found &&
+           (config.mesh.empty() || strcasecmp(FileNameOf(config.mesh).c_str(), FileNameOf(modelPath).c_str()) == 0);
 }

@@ -17,7 +17,11 @@ struct CubeModelConfig {
     std::string mesh;  // the mesh it loads; empty when it names none
     std::vector<std::pair<std::string, std::string>> skins;  // a mesh's name ("*": every mesh) and its image
     std::vector<CubeAnimation> animations;
+    float yaw = 0;  // mdlyaw: degrees the engine turns the model about its up axis
 };
+
+// True when the configuration is the model's: it loads the model, or no mesh at all.
+bool ConfigIsModels(const CubeModelConfig& config, const std::string& modelPath);
 
 // The configuration beside the model, for the prefix's commands ("iqm",
 // "md5"); found false when there is none. Faults are reported with their

@@ -210,9 +210,7 @@ DrawnModel SkeletalDrawn(std::vector<DrawnPart> parts, std::shared_ptr<const Ske
 
 void AddAnimations(Skeleton& skeleton, const std::string& path, const CubeModelConfig& config, const char* who)
 {
-    bool ours = config.found && (config.mesh.empty() || strcasecmp(FileNameOf(config.mesh).c_str(),
-                                                                   FileNameOf(path).c_str()) == 0);
-    if (ours) {
+    if (ConfigIsModels(config, path)) {
         for (const CubeAnimation& animation : config.animations) {
             std::string file = FindGameFile(animation.path);
             if (file.empty() || !AddAnimationFile(skeleton, file, animation.name, animation.fps, false))
@@ -232,16 +230,59 @@ void AddAnimations(Skeleton& skeleton, const std::string& path, const CubeModelC
     }
 }
 
+void TurnSkeletal(Skeleton& skeleton, std::vector<DrawnPart>& parts, float degrees)
+{
+    float half = degrees * static_cast<float>(M_PI) / 360.0f, c = std::cos(2 * half), s = std::sin(2 * half);
+    const float turn[4] = {0, 0, std::sin(half), std::cos(half)};
+    auto rotate = [c, s](float* v) {
+        float x = v[0], y = v[1];
+        v[0] = c * x - s * y, v[1] = s * x + c * y;
+    };
+    auto turnRoot = [&](JointPose& pose) {
+        rotate(pose.translate);
+        float q[4];
+        QuaternionMultiply(turn, pose.rotate, q);
+        std::copy(q, q + 4, pose.rotate);
+        NormalizeQuaternion(pose.rotate);
+    };
+    size_t joints = skeleton.joints.size();
+    for (size_t j = 0; j < joints; ++j) {
+        if (skeleton.joints[j].parent >= 0)
+            continue;
+        turnRoot(skeleton.joints[j].bind);
+        for (size_t f = j; f < skeleton.frames.size(); f += joints)
+            turnRoot(skeleton.frames[f]);
+    }
+    for (DrawnPart& part : parts) {
+        for (size_t v = 0; v + 2 < part.skinned.positions.size(); v += 3)
+            rotate(&part.skinned.positions[v]);
+        for (size_t v = 0; v + 2 < part.skinned.normals.size(); v += 3)
+            rotate(&part.skinned.normals[v]);
+    }
+}
+
 std::unique_ptr<ModelObject> FinishSkeletal(const char* path, std::shared_ptr<void> record, Skeleton skeleton,
                                             const SkeletalParts& parts, const CubeModelConfig& config,
                                             const char* who, const char* draw)
 {
     auto model = std::make_unique<ModelObject>();
+    Skeleton turned = skeleton;
     FinishSkeleton(skeleton);
     auto shared = std::make_shared<const Skeleton>(std::move(skeleton));
     Reports reports;
     std::vector<DrawnPart> drawn = parts(shared, reports);
     ReportAll(reports);
+    // A cube engine's model faces as its game shows it: the engine draws it
+    // turned back by its configuration's mdlyaw (Red Eclipse's players face
+    // -y, and their mdlyaw of -90 brings them round to face +x, as every
+    // Quake model faces).
+    if (ConfigIsModels(config, path) && config.yaw != 0) {
+        TurnSkeletal(turned, drawn, -config.yaw);
+        FinishSkeleton(turned);
+        shared = std::make_shared<const Skeleton>(std::move(turned));
+        for (DrawnPart& part : drawn)
+            part.skeleton = shared;
+    }
     AddSkins(model.get(), drawn, config, path, who);
     NameFrames(model.get(), *shared);
     model->drawn = std::make_unique<const DrawnModel>(SkeletalDrawn(std::move(drawn), shared, who, draw));

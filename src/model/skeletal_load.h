@@ -65,6 +65,10 @@ std::shared_ptr<const Record> CachedRecord(const std::string& path,
 // the same joints, in any skeletal format.
 void AddAnimations(Skeleton& skeleton, const std::string& path, const CubeModelConfig& config, const char* who);
 
+// Turns a skeletal model about its up axis (the file's z) by degrees: its
+// root joints, in the bind pose and every frame, and its meshes' vertices.
+void TurnSkeletal(Skeleton& skeleton, std::vector<DrawnPart>& parts, float degrees);
+
 // The model of a skeletal file: its skins (each mesh the configuration's
 // image for it, else its own material's look), frame names and drawn form.
 // parts makes the meshes on the finished skeleton.

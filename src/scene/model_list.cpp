@@ -14,6 +14,7 @@
 #include "render/draw.h"
 #include "render/textures.h"
 #include "state/viewer_state.h"
+#include "view/framing.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ ModelObject* AddModel(const char* path)
     model->next = std::move(viewer.modelList);
     viewer.modelList = std::move(model);
     viewer.currentModel = viewer.modelList.get();
+    FrameIfSmall(viewer.currentModel);
     return viewer.currentModel;
 }
 
@@ -143,6 +145,7 @@ ModelObject* AddAssembly(Assembly assembly)
         viewer.modelList = std::move(piece);
     }
     viewer.currentModel = root;
+    FrameIfSmall(root);
     return root;
 }
 

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// A model that spans less than this part of the window is a speck.
+constexpr double kSmallSpan = 0.1;
 
 // A point of the model's own axes in the scene.
 void ToScene(const Placement& p, const float local[3], double out[3])
@@ -107,6 +109,25 @@ bool FrameModel(ModelObject* part, float fill)
     for (int i = 0; i < 3; ++i)
         viewer.camera.position[i] = static_cast<float>(centre[i] - distance * viewer.camera.axisZ[i]);
     return true;
+}
+
+bool FrameIfSmall(ModelObject* part)
+{
+    ModelObject* model = part ? const_cast<ModelObject*>(RootModel(part)) : nullptr;
+    float min[3], max[3];
+    if (!model || !AssemblyBounds(model, min, max))
+        return false;
+    double corners[8][3];
+    double camera[3] = {viewer.camera.position[0], viewer.camera.position[1], viewer.camera.position[2]};
+    Corners(model, min, max, camera, corners);
+    for (const double* corner : corners)
+        if (Dot(corner, viewer.camera.axisZ) <= 0)
+            return false;  // beside or behind the camera: not a small thing in the distance
+    double tanY = std::tan(viewer.fieldOfView * kPi / 360.0);
+    double tanX = tanY * double(viewer.windowWidth) / std::max(1, viewer.windowHeight);
+    if (Span(corners, 0.0, tanX, tanY) >= kSmallSpan)
+        return false;
+    return FrameModel(model, 0.8f);
 }
 
 void FrameCurrentModel(float)

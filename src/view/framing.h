@@ -9,5 +9,10 @@
 // the model has no vertices.
 bool FrameModel(ModelObject* model, float fill);
 
+// Frames the model (and what hangs on it) as FrameModel does at 80 % when,
+// seen from the camera, it spans less than a tenth of the window; false
+// when it was left as it is.
+bool FrameIfSmall(ModelObject* model);
+
 // Command handler: frames the current model at 80 %.
 void FrameCurrentModel(float unused = 0.0f);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "archive/game_files.h"
+#include "geometry/pose.h"
 #include "batch/model_listing.h"
 #include "export/player_export.h"
 #include "looks/skins.h"
@@ -194,6 +195,22 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
     EXPECT_EQ(tally.loaded, meshes);
     EXPECT_EQ(tally.exported, meshes);
     EXPECT_EQ(unmatched, 0);
+    // The player stands facing +x, as Quake models do, so the front view
+    // shows its face: standing idle it is wider (y) than deep (x).
+    std::string player = CorpusFolder(TARNIVEL_CORPUS_DEFAULT) + "/redeclipse/data/actors/player/male/RE_Player_male.iqm";
+    ErrorCapture quiet;
+    std::unique_ptr<ModelObject> male = LoadModelFile("corpus", player.c_str());
+    ASSERT_NE(male, nullptr);
+    int idle = 0;
+    while (idle < male->numFrames && std::string(male->frameNames[idle].text) != "idle1")
+        ++idle;
+    std::vector<float> positions, normals;
+    PoseFrame(male->drawn->parts[0], idle, true, positions, normals);
+    float low[2] = {1e9f, 1e9f}, high[2] = {-1e9f, -1e9f};
+    for (size_t v = 0; v < positions.size(); v += 3)
+        for (int a = 0; a < 2; ++a)
+            low[a] = std::min(low[a], positions[v + a]), high[a] = std::max(high[a], positions[v + a]);
+    EXPECT_GT(high[1] - low[1], high[0] - low[0]);
     EXPECT_GT(animated, 0);
 }
 

@@ -1,6 +1,7 @@
 // What a skeletal model's load takes as the engines take it, and what it leaves out.
 #include <gtest/gtest.h>
 
+#include "geometry/pose.h"
 #include "model/load.h"
 #include "support/gl_context.h"
 #include "support/test_files.h"
@@ -42,5 +43,31 @@ TEST(SkeletalModels, FaultyWeightsAreMendedAndAnimationsOfOtherJointsLeftOut)
             snprintf(report, sizeof report, c.report, dir.path().c_str());
         EXPECT_EQ(errors.Has("does not match") || errors.Has("do not sum"), c.report != nullptr) << errors.Text();
         EXPECT_TRUE(!c.report || errors.Has(report)) << errors.Text();
+    }
+}
+
+// A cube engine turns a model back by its configuration's mdlyaw: Red
+// Eclipse's players face -y, and their mdlyaw -90 brings them to face +x.
+TEST(SkeletalModels, ACubeEngineModelIsTurnedByItsMdlyaw)
+{
+    TempDir dir;
+    const std::vector<uint8_t> arm = writers::WriteIqm(TwoBoneArm());
+    dir.Write("plain/arm.iqm", arm);
+    dir.Write("turned/arm.iqm", arm);
+    const std::string config = "iqmload arm.iqm\nmdlyaw -90\n";
+    dir.Write("turned/iqm.cfg", std::vector<uint8_t>(config.begin(), config.end()));
+    std::unique_ptr<ModelObject> plain = LoadModelFile("test", dir.Path("plain/arm.iqm").c_str());
+    std::unique_ptr<ModelObject> turned = LoadModelFile("test", dir.Path("turned/arm.iqm").c_str());
+    ASSERT_TRUE(plain && turned);
+    std::vector<float> positions, normals, before, after;
+    for (int frame : {0, plain->numFrames - 1}) {
+        PoseFrame(plain->drawn->parts[0], frame, true, before, normals);
+        PoseFrame(turned->drawn->parts[0], frame, true, after, normals);
+        ASSERT_EQ(before.size(), after.size());
+        for (size_t v = 0; v < before.size(); v += 3) {
+            EXPECT_NEAR(after[v], -before[v + 1], 1e-4) << "frame " << frame;  // x' = -y: a quarter turn
+            EXPECT_NEAR(after[v + 1], before[v], 1e-4) << "frame " << frame;
+            EXPECT_NEAR(after[v + 2], before[v + 2], 1e-4) << "frame " << frame;
+        }
     }
 }

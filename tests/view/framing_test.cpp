@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "render/draw.h"
 #include "render/tags.h"
@@ -79,4 +80,31 @@ TEST_F(ViewerTest, FramingFillsEightyPercentFromAnyDirectionAndMovesTheFarPlaneF
         RemoveModel();
     }
     EXPECT_GT(viewer.farDistance, 500.0f);  // the giant
+}
+
+// A model that would be a speck where the camera starts is framed on load;
+// one of ordinary size is left where the camera shows it.
+TEST_F(ViewerTest, ASpeckIsFramedOnLoad)
+{
+    writers::Md2Model speck = TinyMd2();
+    for (writers::Frame& frame : speck.frames)
+        for (float& s : frame.scale)
+            s /= 100;
+    const struct {
+        writers::Md2Model model;
+        bool framed;
+    } cases[] = {{speck, true}, {TinyMd2(), false}};
+    for (const auto& c : cases) {
+        ResetViewer();
+        Placement start = viewer.camera;
+        ModelObject* model = Load(c.model);
+        ASSERT_NE(model, nullptr);
+        Landing l = Project(model);
+        double span = std::max((l.right - l.left) / viewer.windowWidth, (l.top - l.bottom) / viewer.windowHeight);
+        if (c.framed)
+            EXPECT_NEAR(span, 0.8, 0.001);
+        else
+            EXPECT_EQ(memcmp(&start, &viewer.camera, sizeof start), 0);
+        RemoveModel();
+    }
 }
