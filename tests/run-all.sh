@@ -86,9 +86,9 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     ctest_stage "off-screen pictures (no display server)" build offscreen
     ctest_stage "installation" build install
     script_stage "file-manager thumbnails" gnome bash tests/install/gnome-thumbnails.sh build
-    script_stage "the batch export's gallery in a browser" gallery bash tests/gallery/browser.sh build
     script_stage "Debian package" package bash tests/install/package.sh build
     ctest_stage "real-corpus test" build corpus -V
+    script_stage "the batch export's gallery in a browser" gallery bash tests/gallery/browser.sh build "$corpus_folder"
     summaries+=("$(grep -hoE "corpus: .*" build/ctest-corpus.log | grep -v "^corpus: using" | sed 's/^/  /')")
     for mode in thumbnails exports; do
         script_stage $mode $mode bash tests/corpus/corpus-programs.sh $mode build "$corpus_folder" "$npm_folder/node_modules"

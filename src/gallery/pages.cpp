@@ -55,65 +55,159 @@ const controls = new THREE.OrbitControls(camera, renderer.domElement);
 const clock = new THREE.Clock();
 let mixer = null;
 
-function listAnimations(clips) {
-  const list = document.getElementById("animations");
-  let playing = null;
-  clips.forEach((clip, i) => {
-    const button = document.createElement("button");
-    button.textContent = clip.name || "animation " + (i + 1);
-    button.onclick = () => {
-      mixer.stopAllAction();
-      if (playing) playing.classList.remove("playing");
-      mixer.clipAction(clip).play();
-      button.classList.add("playing");
-      playing = button;
-    };
-    const item = document.createElement("li");
-    item.appendChild(button);
-    list.appendChild(item);
-    if (i === 0) button.onclick();
+// three.js drives the morph weights of every mesh below a node from the
+// node's weights channel, one track each sharing the channel's values:
+// only the first, the node's own, is the channel's.
+function ownMorphTracks(clip) {
+  const seen = new Set();
+  clip.tracks = clip.tracks.filter(track => {
+    if (!track.name.endsWith(".morphTargetInfluences")) return true;
+    if (seen.has(track.values)) return false;
+    seen.add(track.values);
+    return true;
   });
 }
 
-// The meshes' own vertices: three.js widens a box by every morph target's reach.
-function baseBox(model) {
-  const box = new THREE.Box3(), point = new THREE.Vector3();
+// Each clip's tracks ("upper.position"): two clips that move nothing in
+// common play together, as a player's legs and torso do.
+const playing = new Map();  // clip to its button
+function overlaps(a, b) {
+  const names = new Set(a.tracks.map(track => track.name));
+  return b.tracks.some(track => names.has(track.name));
+}
+function play(clip, button) {
+  for (const [other, marked] of [...playing])
+    if (other === clip || overlaps(other, clip)) {
+      mixer.clipAction(other).stop();
+      marked.classList.remove("playing");
+      playing.delete(other);
+    }
+  mixer.clipAction(clip).reset().play();
+  button.classList.add("playing");
+  playing.set(clip, button);
+}
+
+// What a model plays when its page opens: a player stands idle, its legs
+// and torso at rest together; a model with an idle animation plays it;
+// any other its first.
+function restClips(clips) {
+  const named = names => clips.filter(clip => names.includes(clip.name.toLowerCase()));
+  const player = named(["legs_idle", "torso_stand"]);
+  if (player.length) return player;
+  const idle = named(["idle", "stand"]);
+  return idle.length ? idle.slice(0, 1) : clips.slice(0, 1);
+}
+
+function listAnimations(clips, first) {
+  const list = document.getElementById("animations");
+  clips.forEach((clip, i) => {
+    const button = document.createElement("button");
+    button.textContent = clip.name || "animation " + (i + 1);
+    button.onclick = () => play(clip, button);
+    const item = document.createElement("li");
+    item.appendChild(button);
+    list.appendChild(item);
+    if (first.includes(clip)) play(clip, button);
+  });
+}
+
+// Where a skinned vertex stands, in its mesh's axes, as three.js skins it.
+function skinned(mesh, i, point) {
+  const index = mesh.geometry.attributes.skinIndex, weight = mesh.geometry.attributes.skinWeight;
+  const bound = point.clone().applyMatrix4(mesh.bindMatrix), sum = new THREE.Vector3(), bone = new THREE.Matrix4();
+  const indices = [index.getX(i), index.getY(i), index.getZ(i), index.getW(i)];
+  const weights = [weight.getX(i), weight.getY(i), weight.getZ(i), weight.getW(i)];
+  for (let k = 0; k < 4; k++) {
+    if (!weights[k]) continue;
+    bone.multiplyMatrices(mesh.skeleton.bones[indices[k]].matrixWorld, mesh.skeleton.boneInverses[indices[k]]);
+    sum.addScaledVector(bound.clone().applyMatrix4(bone), weights[k]);
+  }
+  return point.copy(sum.applyMatrix4(mesh.bindMatrixInverse));
+}
+
+// The box of every mesh's vertices as they stand now: morph targets
+// weighed, skins posed, nodes moved.
+function posedBox(model, box) {
+  const point = new THREE.Vector3(), target = new THREE.Vector3(), base = new THREE.Vector3();
   model.updateMatrixWorld(true);
   model.traverse(node => {
-    const positions = node.isMesh && node.geometry.attributes.position;
-    for (let i = 0; positions && i < positions.count; i++)
-      box.expandByPoint(point.fromBufferAttribute(positions, i).applyMatrix4(node.matrixWorld));
+    if (!node.isMesh) return;
+    const geometry = node.geometry, positions = geometry.attributes.position;
+    const targets = (geometry.morphAttributes && geometry.morphAttributes.position) || [];
+    const weights = node.morphTargetInfluences || [];
+    for (let i = 0; i < positions.count; i++) {
+      point.fromBufferAttribute(positions, i);
+      base.copy(point);
+      targets.forEach((morph, k) => {
+        if (!weights[k]) return;
+        target.fromBufferAttribute(morph, i);
+        if (!geometry.morphTargetsRelative) target.sub(base);
+        point.addScaledVector(target, weights[k]);
+      });
+      if (node.isSkinnedMesh) skinned(node, i, point);
+      box.expandByPoint(point.applyMatrix4(node.matrixWorld));
+    }
   });
   return box;
+}
+
+// The box of the model over the whole of what plays, so the view never loses it.
+function playedBox(model, clips) {
+  const box = new THREE.Box3(), longest = Math.max(0, ...clips.map(clip => clip.duration));
+  const steps = longest > 0 ? 24 : 0;
+  for (let k = 0; k <= steps; k++) {
+    mixer.setTime(steps ? longest * k / steps : 0);
+    posedBox(model, box);
+  }
+  mixer.setTime(0);
+  return box;
+}
+
+// The view is the window but for the side panel: the camera's middle is the
+// middle of what is left of the window. Gives that part's width over its height.
+function fitView() {
+  const width = window.innerWidth, height = window.innerHeight;
+  const panel = Math.min(document.getElementById("side").offsetWidth, width * 2 / 3);
+  camera.aspect = (width + panel) / height;
+  camera.setViewOffset(width + panel, height, 0, 0, width, height);
+  camera.updateProjectionMatrix();
+  renderer.setSize(width, height);
+  return (width - panel) / height;
+}
+
+// The camera in front of the model and a little above, far enough that the
+// box's sphere fits the narrower of the view's two angles.
+function frame(box) {
+  const sphere = box.isEmpty() ? new THREE.Sphere(new THREE.Vector3(), 1) : box.getBoundingSphere(new THREE.Sphere());
+  const radius = sphere.radius || 1, half = camera.fov * Math.PI / 360;
+  const narrower = Math.min(half, Math.atan(Math.tan(half) * fitView()));
+  const distance = 1.1 * radius / Math.sin(narrower);
+  camera.near = distance / 100;
+  camera.far = distance * 10;
+  camera.position.copy(sphere.center).add(new THREE.Vector3(0.13, 0.2, 1).normalize().multiplyScalar(distance));
+  camera.updateProjectionMatrix();
+  controls.target.copy(sphere.center);
+  controls.update();
 }
 
 new THREE.GLTFLoader().load("../" + file, gltf => {
   const model = gltf.scene;
   scene.add(model);
-  const box = baseBox(model);
-  const size = box.isEmpty() ? 1 : box.getSize(new THREE.Vector3()).length() || 1;
-  const centre = box.isEmpty() ? new THREE.Vector3() : box.getCenter(new THREE.Vector3());
-  camera.near = size / 200;
-  camera.far = size * 50;
-  camera.position.copy(centre).add(new THREE.Vector3(size * 0.2, size * 0.3, size * 1.5));
-  camera.updateProjectionMatrix();
-  controls.target.copy(centre);
-  controls.update();
   mixer = new THREE.AnimationMixer(model);
-  const count = gltf.animations.length;
+  gltf.animations.forEach(ownMorphTracks);
+  const count = gltf.animations.length, first = restClips(gltf.animations);
   status.textContent = count === 1 ? "1 animation" : count + " animations";
-  listAnimations(gltf.animations);
+  first.forEach(clip => mixer.clipAction(clip).play());
+  frame(playedBox(model, first));
+  mixer.stopAllAction();
+  listAnimations(gltf.animations, first);
   document.body.dataset.loaded = "yes";
 }, undefined, fault => {
   status.textContent = "Cannot load " + file + ": " + (fault.message || fault);
   document.body.dataset.loaded = "failed";
 });
 
-window.addEventListener("resize", () => {
-  camera.aspect = window.innerWidth / window.innerHeight;
-  camera.updateProjectionMatrix();
-  renderer.setSize(window.innerWidth, window.innerHeight);
-});
+window.addEventListener("resize", fitView);
 (function draw() {
   requestAnimationFrame(draw);
   if (mixer) mixer.update(clock.getDelta());

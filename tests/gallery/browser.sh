@@ -3,9 +3,13 @@
 # served by a plain web server, opened in headless Chromium. The index lists
 # every model, its search filters them, and a model's page draws the model
 # (the screenshot is not the bare background) with its animations listed.
+# With the corpus, OpenArena's sarge exported whole: its page shows it
+# standing (its legs' and torso's rest animations playing together) and
+# inside the view at every moment of them.
 # Ends with one "gallery: ..." line.
+#   browser.sh BUILD_DIR [CORPUS_FOLDER]
 set -u
-build=$1
+build=$1 corpus=${2:-}
 if ! command -v chromium >/dev/null || [ ! -f /usr/share/javascript/three/build/three.min.js ]; then
     echo "gallery: skipped, Chromium or three.js (libjs-three) is not installed"
     exit 0
@@ -52,5 +56,27 @@ browse --screenshot="$out/view.png" "$url/gallery/view.html#$file" >/dev/null
 drawn=$(/usr/bin/convert "$out/view.png" -crop 500x600+300+0 +repage -fill black -opaque '#2b2f36' \
     -fill white +opaque black -colorspace gray -format '%[fx:int(100 * mean + 0.5)]' info:)
 [ "${drawn:-0}" -ge 2 ] || fail "$file is not drawn (${drawn:-?} % of the view differs from the background)"
+player=
+pak="$corpus/openarena/baseoa/pak0.pk3"
+if [ -f "$pak" ]; then
+    env -u DISPLAY -u WAYLAND_DISPLAY "$build/tarnivel" --export "$out/site/oa/" --no-gallery "$pak" 2>"$out/export.log" ||
+        fail "the OpenArena export: $(tail -n 3 "$out/export.log")"
+    page="$url/gallery/view.html#oa/models/players/sarge.glb"
+    marked=$(browse --dump-dom "$page" | grep -o '<button class="playing">[^<]*' | sed 's/.*>//' | sort | tr '\n' ' ')
+    [ "$marked" = "LEGS_IDLE TORSO_STAND " ] || fail "sarge's page plays ${marked:-nothing}, not LEGS_IDLE and TORSO_STAND"
+    for budget in 1200 1550 1900 2250 2600; do
+        browse --virtual-time-budget="$budget" --screenshot="$out/sarge.png" "$page" >/dev/null
+        seen=$(/usr/bin/convert "$out/sarge.png" -crop 480x600+320+0 +repage -fill black -opaque '#2b2f36' \
+            -fill white +opaque black -format '%[fx:int(1000 * mean)]' info:)
+        [ "${seen:-0}" -gt 0 ] || fail "sarge is not drawn at ${budget} ms"
+        # Right of the side panel, the edges of the view are the background's alone.
+        for strip in 480x1+320+0 480x1+320+599 1x600+799+0 1x600+320+0; do
+            lit=$(/usr/bin/convert "$out/sarge.png" -crop "$strip" +repage -fill black -opaque '#2b2f36' \
+                -fill white +opaque black -format '%[fx:int(1000 * mean)]' info:)
+            [ "${lit:-1}" -eq 0 ] || fail "sarge touches the edge of the view ($strip) at ${budget} ms"
+        done
+    done
+    player=", sarge standing idle (legs and torso) and inside the view at 5 moments"
+fi
 echo "gallery: $models models listed, the search for \"FIGURE\" keeps $shown, $name drawn (${drawn} % of the view)" \
-    "with its $count animations listed, in headless Chromium"
+    "with its $count animations listed$player, in headless Chromium"
