@@ -54,6 +54,8 @@ std::string MimeXml()
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
     for (const ModelFormat* format : kModelFormats) {
+        if (format->systemMime)
+            continue;  // shared-mime-info defines it
         xml += std::string("  <mime-type type=\"") + format->mimeType + "\">\n";
         xml += "    <comment>" + XmlEscaped(format->description) + "</comment>\n";
         if (format->text)

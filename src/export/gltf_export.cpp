@@ -13,15 +13,19 @@
 
 namespace {
 
-// An animation a frame sequence, and one of every frame.
+// An animation a frame sequence, and one of every frame, the tags moving with them.
 void AddFrameAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const ModelObject& model, const ExportMesh& mesh,
-                        const ExportRequest& request)
+                        const ExportRequest& request, const std::vector<int>& tags)
 {
     std::vector<float> times = FrameTimes(model, mesh, request.fps);
+    auto add = [&](const std::string& name, size_t first, size_t count) {
+        AddAnimation(gltf, buffer, name, times, first, count, mesh.frames.size(), request.step);
+        std::vector<int> frames(mesh.frames.begin() + first, mesh.frames.begin() + first + count);
+        AddTagChannels(gltf.animations.back(), buffer, model, tags, frames, request.scale, request.step);
+    };
     for (const FrameSequence& sequence : FrameSequences(model, mesh))
-        AddAnimation(gltf, buffer, sequence.name, times, sequence.first, sequence.count, mesh.frames.size(),
-                     request.step);
-    AddAnimation(gltf, buffer, "all", times, 0, mesh.frames.size(), mesh.frames.size(), request.step);
+        add(sequence.name, sequence.first, sequence.count);
+    add("all", 0, mesh.frames.size());
 }
 
 }  // namespace
@@ -49,8 +53,10 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
     if (!AddModelMaterials(gltf, model, mesh, request.skin, buffer, primitives, error))
         return false;
 
-    tinygltf::Node node;
-    node.name = AsText(FileNameOf(model.path));
+    gltf.nodes.emplace_back();
+    gltf.nodes[0].name = AsText(FileNameOf(model.path));
+    std::vector<int> tags = AddTagNodes(gltf, model, 0, mesh.frames.empty() ? -1 : mesh.frames[0], request.scale);
+    tinygltf::Node& node = gltf.nodes[0];
     if (!primitives.empty()) {  // a model of tags only is an empty node
         tinygltf::Mesh gltfMesh;
         gltfMesh.name = node.name;
@@ -65,8 +71,7 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         gltf.meshes.push_back(gltfMesh);
         node.mesh = 0;
         if (mesh.frames.size() > 1)  // one frame is a still: nothing to play
-            AddFrameAnimations(gltf, buffer, model, mesh, request);
+            AddFrameAnimations(gltf, buffer, model, mesh, request, tags);
     }
-    gltf.nodes.push_back(node);
     return SaveGltf(gltf, {0}, "", request, binary, error);
 }

@@ -65,6 +65,90 @@ void AddAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const std::string
     gltf.animations.push_back(animation);
 }
 
+// A tag where the viewer uses it (its axes unit and square) as a glTF
+// translation and rotation: Quake's x, y, z are glTF's z, x, y.
+void TagTransform(const TagPlace& tag, float scale, double translation[3], double rotation[4])
+{
+    float axis[3][3];
+    std::copy(&tag.axis[0][0], &tag.axis[0][0] + 9, &axis[0][0]);
+    OrthonormalizeTag(axis);
+    double m[3][3];  // glTF rows and columns
+    for (int r = 0; r < 3; ++r) {
+        translation[r] = tag.origin[(r + 1) % 3] * static_cast<double>(scale);
+        for (int c = 0; c < 3; ++c)
+            m[r][c] = axis[(c + 1) % 3][(r + 1) % 3];
+    }
+    double trace = m[0][0] + m[1][1] + m[2][2], x, y, z, w;
+    if (trace > 0) {
+        double s = 2 * std::sqrt(trace + 1);
+        w = s / 4, x = (m[2][1] - m[1][2]) / s, y = (m[0][2] - m[2][0]) / s, z = (m[1][0] - m[0][1]) / s;
+    } else if (m[0][0] > m[1][1] && m[0][0] > m[2][2]) {
+        double s = 2 * std::sqrt(1 + m[0][0] - m[1][1] - m[2][2]);
+        w = (m[2][1] - m[1][2]) / s, x = s / 4, y = (m[0][1] + m[1][0]) / s, z = (m[0][2] + m[2][0]) / s;
+    } else if (m[1][1] > m[2][2]) {
+        double s = 2 * std::sqrt(1 + m[1][1] - m[0][0] - m[2][2]);
+        w = (m[0][2] - m[2][0]) / s, x = (m[0][1] + m[1][0]) / s, y = s / 4, z = (m[1][2] + m[2][1]) / s;
+    } else {
+        double s = 2 * std::sqrt(1 + m[2][2] - m[0][0] - m[1][1]);
+        w = (m[1][0] - m[0][1]) / s, x = (m[0][2] + m[2][0]) / s, y = (m[1][2] + m[2][1]) / s, z = s / 4;
+    }
+    double length = std::sqrt(x * x + y * y + z * z + w * w);
+    const double q[4] = {x / length, y / length, z / length, w / length};
+    std::copy(q, q + 4, rotation);
+}
+
+void AddTagChannels(tinygltf::Animation& animation, BufferWriter& buffer, const ModelObject& model,
+                    const std::vector<int>& nodes, const std::vector<int>& frames, float scale, bool step)
+{
+    if (nodes.empty() || animation.samplers.empty())
+        return;
+    int input = animation.samplers[0].input;
+    const DrawnModel& drawn = *model.drawn;
+    for (size_t t = 0; t < nodes.size(); ++t) {
+        std::vector<float> translations, rotations;
+        for (int frame : frames) {
+            double position[3], rotation[4];
+            TagTransform(drawn.tags[size_t(frame) * drawn.tagCount + t], scale, position, rotation);
+            translations.insert(translations.end(), position, position + 3);
+            rotations.insert(rotations.end(), rotation, rotation + 4);
+        }
+        const std::pair<const char*, int> paths[2] = {
+            {"translation", buffer.Accessor(translations, TINYGLTF_TYPE_VEC3, 3, 0, false)},
+            {"rotation", buffer.Accessor(rotations, TINYGLTF_TYPE_VEC4, 4, 0, false)}};
+        for (const auto& path : paths) {
+            tinygltf::AnimationSampler sampler;
+            sampler.input = input;
+            sampler.output = path.second;
+            sampler.interpolation = step ? "STEP" : "LINEAR";
+            animation.samplers.push_back(sampler);
+            tinygltf::AnimationChannel channel;
+            channel.sampler = static_cast<int>(animation.samplers.size() - 1);
+            channel.target_node = nodes[t];
+            channel.target_path = path.first;
+            animation.channels.push_back(channel);
+        }
+    }
+}
+
+std::vector<int> AddTagNodes(tinygltf::Model& gltf, const ModelObject& model, int parent, int frame, float scale)
+{
+    std::vector<int> nodes;
+    const DrawnModel& drawn = *model.drawn;
+    for (int t = 0; t < drawn.tagCount && frame >= 0 && size_t(frame + 1) * drawn.tagCount <= drawn.tags.size(); ++t) {
+        const TagPlace& tag = drawn.tags[size_t(frame) * drawn.tagCount + t];
+        tinygltf::Node node;
+        node.name = AsText(tag.name);
+        double translation[3], rotation[4];
+        TagTransform(tag, scale, translation, rotation);
+        node.translation.assign(translation, translation + 3);
+        node.rotation.assign(rotation, rotation + 4);
+        gltf.nodes.push_back(node);
+        nodes.push_back(static_cast<int>(gltf.nodes.size() - 1));
+        gltf.nodes[parent].children.push_back(nodes.back());
+    }
+    return nodes;
+}
+
 std::string SkinName(const ModelObject& model, int skin)
 {
     return std::string(model.skins[skin].name, strnlen(model.skins[skin].name, sizeof model.skins[skin].name));

@@ -134,6 +134,17 @@ void AddAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const std::string
                   const std::vector<float>& times, size_t first, size_t count, size_t targets, bool step,
                   int node = 0);
 
+// A tag where the viewer uses it (its axes unit and square) as a glTF
+// translation and rotation: Quake's x, y, z are glTF's z, x, y.
+void TagTransform(const TagPlace& tag, float scale, double translation[3], double rotation[4]);
+// The model's tags as nodes named after them, children of parent, placed as
+// at the frame; their indices. Empty when the model has none.
+std::vector<int> AddTagNodes(tinygltf::Model& gltf, const ModelObject& model, int parent, int frame, float scale);
+// Channels moving the tag nodes to their places at the frames, keyed at
+// the animation's first sampler's times.
+void AddTagChannels(tinygltf::Animation& animation, BufferWriter& buffer, const ModelObject& model,
+                    const std::vector<int>& nodes, const std::vector<int>& frames, float scale, bool step);
+
 std::string SkinName(const ModelObject& model, int skin);
 
 // The model's pictures as images and textures, and its materials, after

@@ -21,38 +21,6 @@ const PlayerAnimation* Find(const std::vector<PlayerAnimation>& animations, cons
     return nullptr;
 }
 
-// A tag where the viewer uses it (its axes unit and square) as a glTF
-// translation and rotation: Quake's x, y, z are glTF's z, x, y.
-void TagTransform(const TagPlace& tag, float scale, double translation[3], double rotation[4])
-{
-    float axis[3][3];
-    std::copy(&tag.axis[0][0], &tag.axis[0][0] + 9, &axis[0][0]);
-    OrthonormalizeTag(axis);
-    double m[3][3];  // glTF rows and columns
-    for (int r = 0; r < 3; ++r) {
-        translation[r] = tag.origin[(r + 1) % 3] * static_cast<double>(scale);
-        for (int c = 0; c < 3; ++c)
-            m[r][c] = axis[(c + 1) % 3][(r + 1) % 3];
-    }
-    double trace = m[0][0] + m[1][1] + m[2][2], x, y, z, w;
-    if (trace > 0) {
-        double s = 2 * std::sqrt(trace + 1);
-        w = s / 4, x = (m[2][1] - m[1][2]) / s, y = (m[0][2] - m[2][0]) / s, z = (m[1][0] - m[0][1]) / s;
-    } else if (m[0][0] > m[1][1] && m[0][0] > m[2][2]) {
-        double s = 2 * std::sqrt(1 + m[0][0] - m[1][1] - m[2][2]);
-        w = (m[2][1] - m[1][2]) / s, x = s / 4, y = (m[0][1] + m[1][0]) / s, z = (m[0][2] + m[2][0]) / s;
-    } else if (m[1][1] > m[2][2]) {
-        double s = 2 * std::sqrt(1 + m[1][1] - m[0][0] - m[2][2]);
-        w = (m[0][2] - m[2][0]) / s, x = (m[0][1] + m[1][0]) / s, y = s / 4, z = (m[1][2] + m[2][1]) / s;
-    } else {
-        double s = 2 * std::sqrt(1 + m[2][2] - m[0][0] - m[1][1]);
-        w = (m[1][0] - m[0][1]) / s, x = (m[0][2] + m[2][0]) / s, y = (m[1][2] + m[2][1]) / s, z = s / 4;
-    }
-    double length = std::sqrt(x * x + y * y + z * z + w * w);
-    const double q[4] = {x / length, y / length, z / length, w / length};
-    std::copy(q, q + 4, rotation);
-}
-
 // The parent's tag at a frame; the identity when it has none.
 TagPlace TagAt(const ModelObject& parent, int frame, const std::string& name)
 {

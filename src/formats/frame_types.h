@@ -18,6 +18,12 @@ struct ShortVertex {
     uint16_t normal;
 };
 
+// 24 bytes a vertex (models of today's formats): a position and a normal in floats.
+struct FloatVertex {
+    float x, y, z;
+    float normal[3];
+};
+
 // One frame's name: at most 16 characters as the file gives them, as text
 // (UTF-8, up to four bytes a character), NUL-ended.
 constexpr size_t kFrameNameCharacters = 16;

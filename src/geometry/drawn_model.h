@@ -15,6 +15,7 @@
 enum class VertexStorage : uint8_t {
     kBytes,   // PackedVertex: bytes, and an index into the 162 normals
     kShorts,  // ShortVertex
+    kFloats,  // FloatVertex
 };
 
 // What makes a frame's stored coordinates positions: coordinate * scale + translate.

@@ -26,6 +26,11 @@ inline const float* OwnNormal(const ShortVertex& v)
     return table + 3 * v.normal;
 }
 
+inline const float* OwnNormal(const FloatVertex& v)
+{
+    return v.normal;
+}
+
 template <typename Vertex>
 inline const float* NormalOf(const FrameNormals<Vertex>& frame, int v)
 {
@@ -304,6 +309,8 @@ void PosePart(const DrawnPart& part, int partIndex, const int window[4], float t
     }
     if (stored.storage == VertexStorage::kShorts)
         PoseStored<ShortVertex>(part, partIndex, frames, t, method, normals, computed, cache, out);
+    else if (stored.storage == VertexStorage::kFloats)
+        PoseStored<FloatVertex>(part, partIndex, frames, t, method, normals, computed, cache, out);
     else
         PoseStored<PackedVertex>(part, partIndex, frames, t, method, normals, computed, cache, out);
 }
@@ -327,6 +334,8 @@ void PoseFrame(const DrawnPart& part, int frame, bool unitNormals, std::vector<f
         normals = positions;
     } else if (stored.storage == VertexStorage::kShorts) {
         DecodeOneFrame<ShortVertex>(part, frame, positions, normals);
+    } else if (stored.storage == VertexStorage::kFloats) {
+        DecodeOneFrame<FloatVertex>(part, frame, positions, normals);
     } else {
         DecodeOneFrame<PackedVertex>(part, frame, positions, normals);
     }

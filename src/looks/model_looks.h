@@ -43,6 +43,9 @@ struct SkinInfo {
     // Each part's shader by its skin slot (an index into the model's shaders),
     // -1 where the part wears its picture alone, lit (or nothing).
     std::vector<int32_t> partShaders;
+    // Each part's picture of what glows in the dark (a glTF material's
+    // emissive one), -1 for none; empty when nothing glows.
+    std::vector<int32_t> partGlows;
 };
 
 struct ModelLooks {

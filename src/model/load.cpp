@@ -61,30 +61,65 @@ bool IsModelFileName(const std::string& name)
     return FormatOfName(name) != nullptr;
 }
 
-std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
+namespace {
+
+// The file read and its format known by its bytes; null after a report.
+const ModelFormat* ReadAndKnow(const char* who, const char* path, std::vector<uint8_t>& bytes)
 {
     const ModelFormat* named = FormatOfName(path);
     if (!named) {
         ReportError("%s: %s", who, NotAModelText().c_str());
         return nullptr;
     }
-    std::vector<uint8_t> bytes;
     if (!ReadModelFile(named->reader, named->key, path, bytes)) {
         ReportError("%s: unable to open %s file", named->loader, named->key);
         return nullptr;
     }
     std::string family;
     const ModelFormat* format = FormatOfFile(path, bytes, family);
-    if (!format) {
+    if (!format)
         ReportError("%s: \"%s\" is %s, which is not read", who, path, family.c_str());
-        return nullptr;
-    }
-    std::unique_ptr<ModelObject> model = format->load(path, std::move(bytes));
-    if (model) {
-        model->path = model->source = path;
-        model->modelType = format;
-    }
+    return format;
+}
+
+void Name(ModelObject& model, const char* path, const ModelFormat* format)
+{
+    model.path = model.source = path;
+    model.modelType = format;
+}
+
+}  // namespace
+
+std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
+{
+    std::vector<uint8_t> bytes;
+    const ModelFormat* format = ReadAndKnow(who, path, bytes);
+    std::unique_ptr<ModelObject> model = format ? format->load(path, std::move(bytes)) : nullptr;
+    if (model)
+        Name(*model, path, format);
     return model;
+}
+
+bool LoadModelPieces(const char* who, const char* path, std::vector<ModelPiece>& pieces)
+{
+    pieces.clear();
+    std::vector<uint8_t> bytes;
+    const ModelFormat* format = ReadAndKnow(who, path, bytes);
+    if (!format)
+        return false;
+    if (format->loadPieces) {
+        if (!format->loadPieces(path, std::move(bytes), pieces))
+            return false;
+    } else {
+        ModelPiece piece;
+        piece.model = format->load(path, std::move(bytes));
+        if (!piece.model)
+            return false;
+        pieces.push_back(std::move(piece));
+    }
+    for (ModelPiece& piece : pieces)
+        Name(*piece.model, path, format);
+    return !pieces.empty();
 }
 
 void InitCommonModelFields(ModelObject* model)

@@ -24,5 +24,11 @@ std::string ModelExtensionsText();
 // of no model format is reported by who); nothing stays.
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path);
 
+struct ModelPiece;
+// The models of a file: those of a file that holds several hung on each
+// other (a whole player as a glTF), else its one; each piece's path and
+// format set as LoadModelFile sets them. False after the reports.
+bool LoadModelPieces(const char* who, const char* path, std::vector<ModelPiece>& pieces);
+
 // Start-up values every load gives a model once its file is read.
 void InitCommonModelFields(ModelObject* model);

@@ -149,5 +149,5 @@ bool DescribeMd2(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
 }  // namespace
 
 extern const ModelFormat kMd2Format = {
-    "md2", {"md2"}, "IDP2", "Quake 2 Models", "Quake Models", "Quake 2 model", "model/x-quake2-md2", false,
-    "OpenMd2File", "InitMd2Object", InitMd2Object, DescribeMd2, nullptr, nullptr};
+    "md2", {"md2"}, "IDP2", "Quake 2 Models", "Quake Models", "Quake 2 model", "model/x-quake2-md2", false, false,
+    "OpenMd2File", "InitMd2Object", InitMd2Object, DescribeMd2, nullptr, nullptr, nullptr};

@@ -142,5 +142,5 @@ bool DescribeMdl(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
 }  // namespace
 
 extern const ModelFormat kMdlFormat = {
-    "mdl", {"mdl"}, "IDPO", "Quake 1 Models", "Quake Models", "Quake model", "model/x-quake-mdl", false,
-    "OpenMdlFile", "InitMdlObject", InitMdlObject, DescribeMdl, nullptr, nullptr};
+    "mdl", {"mdl"}, "IDPO", "Quake 1 Models", "Quake Models", "Quake model", "model/x-quake-mdl", false, false,
+    "OpenMdlFile", "InitMdlObject", InitMdlObject, DescribeMdl, nullptr, nullptr, nullptr};

@@ -26,6 +26,14 @@ struct ModelSummary {
     std::vector<std::string> columns;  // the format's own, after the counts
 };
 
+// One model of a file that holds several hung on each other: the piece it
+// hangs on (-1 for none) and that piece's tag.
+struct ModelPiece {
+    std::unique_ptr<ModelObject> model;
+    int parent = -1;
+    std::string tag;
+};
+
 struct ModelFormat {
     const char* key;            // "md2": how listings and the batch export name it
     const char* extensions[4];  // compared without case, the usual one first; the rest null
@@ -35,6 +43,7 @@ struct ModelFormat {
     const char* description;    // "Quake 2 model": the MIME type's comment, the manual
     const char* mimeType;       // "model/x-quake2-md2"
     bool text;                  // a text file (for MIME, a kind of text/plain)
+    bool systemMime;            // a type the system's MIME database already defines: not in ours
     const char* reader;         // who reports a file that cannot be read: "OpenMd2File"
     const char* loader;         // who reports the load that failed with it: "InitMd2Object"
     // The whole load of the file's bytes, with no OpenGL: converted to its
@@ -51,6 +60,10 @@ struct ModelFormat {
     const char* animationExtension;
     bool (*addAnimations)(Skeleton& skeleton, const std::string& path, const std::string& name, float fps,
                           bool animationsOnly);
+    // A file that may hold several models on separate clocks hung on each
+    // other (a whole player): its pieces, each with the sequences it plays;
+    // false after the reports. Null for the others, whose file is one model.
+    bool (*loadPieces)(const char* path, std::vector<uint8_t> bytes, std::vector<ModelPiece>& pieces);
 };
 
 // The table: every row, in the order the chooser offers them.

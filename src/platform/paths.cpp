@@ -115,3 +115,25 @@ std::vector<std::string> SplitFields(const std::string& line, char separator)
     fields.push_back(line.substr(start));
     return fields;
 }
+
+bool NameStaysBeside(const std::string& uri, std::string& why)
+{
+    size_t colon = uri.find(':'), slash = uri.find('/');
+    if (uri.empty())
+        why = "is empty";
+    else if (uri[0] == '/' || uri[0] == '\\' || uri[0] == '~')
+        why = "is an absolute path";
+    else if (colon != std::string::npos && (slash == std::string::npos || colon < slash))
+        why = "names a scheme other than data:";
+    else if (uri.find('\0') != std::string::npos || uri.find('\\') != std::string::npos)
+        why = "holds a NUL or a backslash";
+    for (size_t start = 0; why.empty() && start <= uri.size();) {
+        size_t end = uri.find('/', start);
+        if (end == std::string::npos)
+            end = uri.size();
+        if (uri.compare(start, end - start, "..") == 0)
+            why = "climbs out of the model's folder";
+        start = end + 1;
+    }
+    return why.empty();
+}

@@ -34,3 +34,8 @@ std::vector<std::string> SplitFields(const std::string& line, char separator);
 
 // True when path fits kMaxPath; otherwise reports, naming who refused it.
 bool PathFits(const char* who, const char* path);
+
+// A file a model's file names for reading beside it: a relative path that
+// stays inside the model's folder, with no scheme, no "..", nothing to
+// expand; false with why not.
+bool NameStaysBeside(const std::string& name, std::string& why);

@@ -1,8 +1,11 @@
 #include "rig/assembly.h"
 
+#include <algorithm>
+
 #include "archive/game_files.h"
 #include "formats/animation_cfg.h"
 #include "model/load.h"
+#include "model/model_formats.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 #include "rig/player_files.h"
@@ -79,6 +82,24 @@ bool LoadPlayer(const std::string& path, Assembly& assembly)
     return true;
 }
 
+// A figure of pieces that play their own sequences (a whole player as a
+// glTF): its legs and torso, by the sequences they play, start at rest.
+void StartPlaying(Assembly& assembly)
+{
+    for (size_t p = 0; p < assembly.pieces.size(); ++p) {
+        ModelObject& piece = *assembly.pieces[p];
+        for (bool legs : {true, false}) {
+            bool plays = std::any_of(piece.sequences.begin(), piece.sequences.end(), [legs](const PlayerAnimation& a) {
+                return a.name.compare(0, legs ? 5 : 6, legs ? "LEGS_" : "TORSO_") == 0;
+            });
+            if (!plays || (legs ? assembly.legs : assembly.torso) >= 0)
+                continue;
+            (legs ? assembly.legs : assembly.torso) = static_cast<int>(p);
+            StartSequence(&piece, AnimationNamed(piece, RestAnimation(legs)));
+        }
+    }
+}
+
 }  // namespace
 
 void StartSequence(ModelObject* part, int index)
@@ -121,13 +142,15 @@ bool LoadAssembly(const char* who, const std::string& path, const std::string& w
             ReportError("%s: --weapon is held by Quake III players only", who);
             return false;
         }
-        std::unique_ptr<ModelObject> model = LoadModelFile(who, path.c_str());
-        if (!model)
+        std::vector<ModelPiece> pieces;
+        if (!LoadModelPieces(who, path.c_str(), pieces))
             return false;
         std::string name = FileNameOf(path);
         assembly.name = name.substr(0, name.rfind('.'));
-        Add(assembly, std::move(model), -1, "");
+        for (ModelPiece& piece : pieces)
+            Add(assembly, std::move(piece.model), piece.parent, piece.tag.c_str());
         assembly.pieces[0]->source = path;
+        StartPlaying(assembly);
         return true;
     }
     if (!LoadPlayer(path, assembly)) {

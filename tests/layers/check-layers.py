@@ -28,6 +28,7 @@ INCLUDE = re.compile(r'^#include "([^"]+)"', re.M)
 
 def code_of(text):
     """The text without comments and with string literals emptied."""
+    text = re.sub(r'R"\((.*?)\)"', '""', text, flags=re.S)  # raw strings: pages, scripts
     text = re.sub(r"//[^\n]*|/\*.*?\*/", " ", text, flags=re.S)
     return re.sub(r'"(\\.|[^"\\\n])*"', '""', text)
 
@@ -114,10 +115,17 @@ def circles(nodes, edges):
 
 
 def format_rows(files):
-    """The rows the table lists: kMd2Format gives md2."""
+    """The rows the table lists (kMd2Format), and the prefix of the format's
+    own files: that of the file that defines the row (model/md2_model.cpp)."""
     table = files.get("model/model_formats.cpp", "")
     m = re.search(r"kRows\[\]\s*=\s*\{([^}]*)\}", table)
-    return re.findall(r"&k(\w+)Format", m.group(1)) if m else []
+    rows = re.findall(r"&(k\w+Format)", m.group(1)) if m else []
+    prefixes = {}
+    for row in rows:
+        for path, text in files.items():
+            if path.startswith("model/") and re.search(r"\b%s\s*=\s*\{" % row, text):
+                prefixes[row] = re.sub(r"_model$", "", os.path.splitext(os.path.basename(path))[0])
+    return rows, prefixes
 
 
 def own_files(files, prefix):
@@ -153,8 +161,8 @@ def main():
     reader_names = set()
     for header in readers:
         reader_names |= declared(files[header])
-    rows = format_rows(files)
-    row_names = {"k%sFormat" % row for row in rows}
+    rows, prefixes = format_rows(files)
+    row_names = set(rows)
     banned = reader_names | FORMAT_FIELDS | row_names
     asking = []
     for path, text in sorted(files.items()):
@@ -173,21 +181,19 @@ def main():
             scanned[extra] = code_of(read(os.path.join(root, extra)))
     fuzz = os.path.join(root, "fuzz")
     reach = []
-    for row in rows:
-        prefix = row.lower()
+    for prefix in sorted(set(prefixes.values()), key=lambda p: min(rows.index(r) for r in rows if prefixes[r] == p)):
         own = {"src/" + p for p in own_files(files, prefix)}
         own |= {"fuzz/" + n for n in (os.listdir(fuzz) if os.path.isdir(fuzz) else [])
                 if re.match(r"fuzz_%s(_\w+)?\.cpp$" % prefix, n)}
-        names = {"k%sFormat" % row}
+        names = {row for row in rows if prefixes[row] == prefix}
         for path in own:
             if path.endswith(".h"):
                 names |= declared(files[path[4:]])
-        # A name several formats declare is the interface they share, not one's own.
-        for other in rows:
-            if other != row:
-                for path in own_files(files, other.lower()):
-                    if path.endswith(".h"):
-                        names -= declared(files[path])
+        # A name declared elsewhere too (an interface several formats share,
+        # or a helper of the same name) is not the format's own.
+        for path, text in files.items():
+            if "src/" + path not in own:
+                names -= declared(text)
         naming = sorted(p for p, text in scanned.items()
                         if p not in own and not p.startswith("fuzz/fuzz_")
                         and set(re.findall(r"\b\w+\b", text)) & names)
