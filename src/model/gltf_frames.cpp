@@ -91,7 +91,7 @@ bool FramesAreTargets(const tinygltf::Model& gltf, const std::vector<GltfPrimiti
             }
         }
     }
-    return !animations.empty() || targets == 1;
+    return !animations.empty();
 }
 
 

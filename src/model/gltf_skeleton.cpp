@@ -188,6 +188,16 @@ bool SkeletalFrames(const tinygltf::Model& gltf, const std::vector<GltfPrimitive
                     const std::vector<PreparedAnimation>& animations, GltfRecord& record, DrawnModel& drawn,
                     std::vector<std::string>& names, Reports& reports)
 {
+    for (const GltfPrimitive& primitive : primitives) {
+        if (primitive.joints.empty() || gltf.nodes[primitive.node].skin < 0)
+            continue;
+        size_t count = gltf.skins[gltf.nodes[primitive.node].skin].joints.size();
+        for (uint32_t joint : primitive.joints)
+            if (joint >= count) {
+                AddReport(reports, "InitGltfObject: a vertex names joint %u of a skin of %zu", joint, count);
+                return false;
+            }
+    }
     Joints joints = GatherJoints(gltf);
     SceneState rest = RestState(gltf);
     Skeleton skeleton;

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::vector<uint8_t> Text(const std::string& text)
-{
-    return std::vector<uint8_t>(text.begin(), text.end());
-}
-
 std::string ImageOf(const ShaderScript* script)
 {
     return script && !script->stages.empty() ? script->stages[0].images[0] : "none";

@@ -290,3 +290,8 @@ writers::SkeletalModel TwoBoneArm()
     arm.animations = {{"raise", 10, {bind, raised}}, {"wave", 5, {bind, waved}}};
     return arm;
 }
+
+std::vector<uint8_t> Text(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}

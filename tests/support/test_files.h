@@ -35,6 +35,8 @@ private:
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 std::string ReadText(const std::string& path);
+// A text's bytes, to write as a file.
+std::vector<uint8_t> Text(const std::string& text);
 bool FileExists(const std::string& path);
 // How often the text holds what.
 int Occurrences(const std::string& text, const std::string& what);
