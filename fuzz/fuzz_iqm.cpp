@@ -3,7 +3,8 @@
 
 #include "formats/iqm.h"
 #include "geometry/pose.h"
-#include "model/skeletons.h"
+#include "model/iqm_model.h"
+#include "model/skeletal_load.h"
 
 // Reads like the viewer, takes the file's animations as a second file's
 // would be taken too, skins the meshes and poses every frame with every

@@ -4,7 +4,8 @@
 
 #include "formats/md5.h"
 #include "geometry/pose.h"
-#include "model/skeletons.h"
+#include "model/md5_model.h"
+#include "model/skeletal_load.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/gltf_fixtures.h"
 #include "support/test_files.h"
 
 int main(int argc, char** argv)
@@ -66,5 +67,16 @@ int main(int argc, char** argv)
                                          {"progs/tiny.mdl", writers::WriteMdl(TinyMdl(3, 2))}};
     put("archive", "game.pak", writers::WritePak(files));
     put("archive", "game.pk3", writers::WriteZip(files));
+    writers::GltfBuilder gltfs[] = {MorphGltf(), SkinnedGltf(), NestedGltf(), QuantizedGltf()};
+    for (size_t g = 0; g < 4; ++g) {
+        put("gltf", std::to_string(g) + ".glb", gltfs[g].Glb());
+        std::string json = gltfs[g].Json();
+        put("gltf", std::to_string(g) + ".gltf", std::vector<uint8_t>(json.begin(), json.end()));
+    }
+    std::string obj = "mtllib a.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvt 1 0\nvn 0 0 1\nusemtl red\n"
+                      "f 1/1/1 2/2/1 3/1/1\ng other\nf -3 -2 -1 1\n";
+    put("obj", "triangle.obj", std::vector<uint8_t>(obj.begin(), obj.end()));
+    std::string mtl = "mtl\nnewmtl red\nKd 1 0 0\nd 0.5\nmap_Kd red.png\nKe 1 1 1\nmap_Ke glow.png\n";
+    put("obj", "red.mtl", std::vector<uint8_t>(mtl.begin(), mtl.end()));
     return 0;
 }

@@ -4,6 +4,7 @@
 //   tarnivel-format-lists TEMPLATE OUTPUT   a template's @MODEL_...@ words replaced
 //   tarnivel-format-lists --mime-xml OUTPUT the shared-mime-info package
 //   tarnivel-format-lists --mime-types      the MIME types, one a line
+//   tarnivel-format-lists --own-mime-types  those the system does not already define
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -117,9 +118,10 @@ bool Write(const std::string& path, const std::string& text)
 int main(int argc, char** argv)
 {
     std::string first = argc > 1 ? argv[1] : "";
-    if (argc == 2 && first == "--mime-types") {
+    if (argc == 2 && (first == "--mime-types" || first == "--own-mime-types")) {
         for (const ModelFormat* format : kModelFormats)
-            printf("%s\n", format->mimeType);
+            if (first == "--mime-types" || !format->systemMime)
+                printf("%s\n", format->mimeType);
         return 0;
     }
     if (argc == 3 && first == "--mime-xml")
@@ -132,6 +134,7 @@ int main(int argc, char** argv)
             return fprintf(stderr, "tarnivel-format-lists: cannot read %s\n", first.c_str()), 1;
         return Write(argv[2], Replaced(text.str())) ? 0 : 1;
     }
-    fprintf(stderr, "usage: tarnivel-format-lists TEMPLATE OUTPUT | --mime-xml OUTPUT | --mime-types\n");
+    fprintf(stderr, "usage: tarnivel-format-lists TEMPLATE OUTPUT | --mime-xml OUTPUT | --mime-types | "
+            "--own-mime-types\n");
     return 2;
 }

@@ -21,11 +21,35 @@ void AddFrameAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const Model
     auto add = [&](const std::string& name, size_t first, size_t count) {
         AddAnimation(gltf, buffer, name, times, first, count, mesh.frames.size(), request.step);
         std::vector<int> frames(mesh.frames.begin() + first, mesh.frames.begin() + first + count);
-        AddTagChannels(gltf.animations.back(), buffer, model, tags, frames, request.scale, request.step);
+        tinygltf::Animation& animation = gltf.animations.back();
+        AddTagChannels(animation, buffer, model, tags, frames, animation.samplers[0].input, request.scale,
+                       request.step);
     };
     for (const FrameSequence& sequence : FrameSequences(model, mesh))
         add(sequence.name, sequence.first, sequence.count);
     add("all", 0, mesh.frames.size());
+}
+
+// A model of tags only (or of nothing): one animation of every frame
+// moving the tags, the frames' names on its node as a mesh keeps its
+// targets' names.
+void AddTagAnimation(tinygltf::Model& gltf, BufferWriter& buffer, const ModelObject& model, const ExportMesh& mesh,
+                     const ExportRequest& request, const std::vector<int>& tags)
+{
+    if (mesh.frames.size() > 1 && !tags.empty()) {  // a still moves nothing
+        std::vector<float> times = FrameTimes(model, mesh, request.fps);
+        for (float& t : times)
+            t -= times[0];
+        tinygltf::Animation animation;
+        animation.name = "all";
+        int input = buffer.Accessor(times, TINYGLTF_TYPE_SCALAR, 1, 0, true);
+        AddTagChannels(animation, buffer, model, tags, mesh.frames, input, request.scale, request.step);
+        gltf.animations.push_back(animation);
+    }
+    tinygltf::Value::Array names;
+    for (int frame : mesh.frames)
+        names.push_back(tinygltf::Value(FrameNameOf(model, frame)));
+    gltf.nodes[0].extras = tinygltf::Value(tinygltf::Value::Object{{"frameNames", tinygltf::Value(names)}});
 }
 
 }  // namespace
@@ -72,6 +96,8 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
         node.mesh = 0;
         if (mesh.frames.size() > 1)  // one frame is a still: nothing to play
             AddFrameAnimations(gltf, buffer, model, mesh, request, tags);
+    } else {
+        AddTagAnimation(gltf, buffer, model, mesh, request, tags);
     }
     return SaveGltf(gltf, {0}, "", request, binary, error);
 }

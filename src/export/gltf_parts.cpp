@@ -98,11 +98,8 @@ void TagTransform(const TagPlace& tag, float scale, double translation[3], doubl
 }
 
 void AddTagChannels(tinygltf::Animation& animation, BufferWriter& buffer, const ModelObject& model,
-                    const std::vector<int>& nodes, const std::vector<int>& frames, float scale, bool step)
+                    const std::vector<int>& nodes, const std::vector<int>& frames, int input, float scale, bool step)
 {
-    if (nodes.empty() || animation.samplers.empty())
-        return;
-    int input = animation.samplers[0].input;
     const DrawnModel& drawn = *model.drawn;
     for (size_t t = 0; t < nodes.size(); ++t) {
         std::vector<float> translations, rotations;
@@ -189,7 +186,7 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportM
         gltf.materials.push_back(material);
     }
     auto shaderOf = [&](int skin, size_t part) { return PartShaderIndex(model, skin, mesh.parts[part].part); };
-    bool bare = model.numSkins == 0;  // a part some skin gives no picture
+    bool bare = false;  // a part some skin gives no picture
     for (int skin = 0; skin < model.numSkins; ++skin)
         for (size_t part = 0; part < primitives.size(); ++part)
             bare = bare || (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) < 0);
@@ -227,7 +224,8 @@ bool AddMaterials(tinygltf::Model& gltf, const ModelObject& model, const ExportM
             if (shaderOf(skin, part) < 0 && PartPicture(model, skin, mesh.parts[part].part) >= 0)
                 gltf.materials[materialOf(skin, part)].name =
                     SkinName(model, skin) + (primitives.size() > 1 ? "_" + std::to_string(part) : "");
-    for (size_t part = 0; part < primitives.size(); ++part)
+    // A model of no skin wears no material, as it is drawn.
+    for (size_t part = 0; part < primitives.size() && model.numSkins > 0; ++part)
         primitives[part].material = materialOf(std::max(shown, 0), part);
     if (variantOf.empty())
         return true;

@@ -141,9 +141,9 @@ void TagTransform(const TagPlace& tag, float scale, double translation[3], doubl
 // at the frame; their indices. Empty when the model has none.
 std::vector<int> AddTagNodes(tinygltf::Model& gltf, const ModelObject& model, int parent, int frame, float scale);
 // Channels moving the tag nodes to their places at the frames, keyed at
-// the animation's first sampler's times.
+// the input accessor's times.
 void AddTagChannels(tinygltf::Animation& animation, BufferWriter& buffer, const ModelObject& model,
-                    const std::vector<int>& nodes, const std::vector<int>& frames, float scale, bool step);
+                    const std::vector<int>& nodes, const std::vector<int>& frames, int input, float scale, bool step);
 
 std::string SkinName(const ModelObject& model, int skin);
 

@@ -66,7 +66,7 @@ public:
         Channel(node, "weights", input, buffer_.OneHotWeights(sequence.count, targets, sequence.first), step_);
     }
 
-    // The node moved by the parent's tag at each frame of the sequence.
+    // The tag's node moved to its place at each frame of the sequence.
     void Tags(int node, const ModelObject& parent, const std::string& tag, const PlayerAnimation& sequence,
               int input, float scale)
     {
@@ -106,7 +106,17 @@ private:
 struct PieceNode {
     int node = -1;
     size_t targets = 0;  // frames as morph targets; 0 for a piece of no mesh
+    std::vector<int> tags;  // its tags' nodes, children of its own, in its tags' order
 };
+
+// Where a piece hangs: the node of its parent's tag, else the parent itself.
+int HangingNode(const ModelObject& parent, const PieceNode& placed, const std::string& tag)
+{
+    for (size_t t = 0; t < placed.tags.size(); ++t)
+        if (parent.drawn->tags[t].name == tag)
+            return placed.tags[t];
+    return placed.node;
+}
 
 int SkinNamed(const ModelObject& model, const std::string& name)
 {
@@ -164,18 +174,15 @@ bool AddPieces(tinygltf::Model& gltf, BufferWriter& buffer, const PlayerExport& 
             node.mesh = static_cast<int>(gltf.meshes.size() - 1);
             placed.targets = mesh.frames.size();
         }
-        if (piece.parent >= 0) {
-            double t[3], r[4];
-            TagTransform(TagAt(*player.pieces[piece.parent].model, 0, piece.tag), request.scale, t, r);
-            node.translation.assign(t, t + 3);
-            node.rotation.assign(r, r + 4);
-            if (!RigPartShown(piece.tag, ""))
-                node.scale = {0, 0, 0};  // shown only while the torso attacks
-        }
+        if (piece.parent >= 0 && !RigPartShown(piece.tag, ""))
+            node.scale = {0, 0, 0};  // shown only while the torso attacks
         gltf.nodes.push_back(node);
         placed.node = static_cast<int>(gltf.nodes.size() - 1);
-        if (piece.parent >= 0)
-            gltf.nodes[nodes[piece.parent].node].children.push_back(placed.node);
+        if (piece.parent >= 0) {
+            int on = HangingNode(*player.pieces[piece.parent].model, nodes[piece.parent], piece.tag);
+            gltf.nodes[on].children.push_back(placed.node);
+        }
+        placed.tags = AddTagNodes(gltf, model, placed.node, 0, request.scale);
         nodes.push_back(placed);
     }
     if (!variants.empty())
@@ -209,10 +216,11 @@ void AddPlayerAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const Play
             int input = animation.Times(*sequence, sequence->fps > 0 ? sequence->fps : request.fps);
             if (nodes[mover].targets)
                 animation.Weights(nodes[mover].node, *sequence, input, nodes[mover].targets);
+            for (size_t t = 0; t < nodes[mover].tags.size(); ++t)
+                animation.Tags(nodes[mover].tags[t], moving, moving.drawn->tags[t].name, *sequence, input,
+                               request.scale);
             for (int p = 0; p < count; ++p) {
                 const PlayerPiece& piece = player.pieces[p];
-                if (piece.parent == mover)
-                    animation.Tags(nodes[p].node, moving, piece.tag, *sequence, input, request.scale);
                 if (p != mover && Mover(player, piece.parent) == mover && !RigPartShown(piece.tag, ""))
                     animation.Shown(nodes[p].node, RigPartShown(piece.tag, name), *sequence, input);
             }

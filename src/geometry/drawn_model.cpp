@@ -1,5 +1,7 @@
 #include "geometry/drawn_model.h"
 
+#include <strings.h>
+
 #include <algorithm>
 
 #include "maths/placement.h"
@@ -14,6 +16,11 @@ const FrameGroup* FrameGroupOf(const DrawnModel& model, int frame, int* picture)
         }
     }
     return nullptr;
+}
+
+bool IsTagName(const std::string& name)
+{
+    return name.size() > 4 && strncasecmp(name.c_str(), "tag_", 4) == 0;
 }
 
 const TagPlace* FindTag(const DrawnModel& model, int frame, const std::string& name)

@@ -93,6 +93,8 @@ const FrameGroup* FrameGroupOf(const DrawnModel& model, int frame, int* picture)
 // the engines match them); null when the model has none.
 const TagPlace* FindTag(const DrawnModel& model, int frame, const std::string& name);
 
+// A name that makes a node or joint a tag: "tag_" and more, in any case.
+bool IsTagName(const std::string& name);
 // A tag's axes made unit and square again, the first kept: blended axes
 // are no longer so, and some files' are of any length.
 void OrthonormalizeTag(float axis[3][3]);

@@ -23,11 +23,6 @@ struct Moments {
     std::vector<std::string> names;
 };
 
-bool IsTag(const tinygltf::Node& node)
-{
-    return node.name.size() > 4 && strncasecmp(node.name.c_str(), "tag_", 4) == 0;
-}
-
 // The one target a key shows whole; -1 when it blends.
 int OneTarget(const std::vector<double>& weights)
 {
@@ -117,6 +112,23 @@ Moments TargetMoments(const tinygltf::Model& gltf, const std::vector<GltfPrimiti
     return moments;
 }
 
+// The frame names a node keeps in its extras (frameNames, as Tarnivel
+// writes a model of tags only); empty when none does.
+std::vector<std::string> KeptFrameNames(const tinygltf::Model& gltf)
+{
+    std::vector<std::string> names;
+    for (int node : SceneNodes(gltf)) {
+        const tinygltf::Value& kept = gltf.nodes[node].extras.Get("frameNames");
+        for (size_t k = 0; kept.IsArray() && k < kept.ArrayLen(); ++k) {
+            const tinygltf::Value& name = kept.Get(static_cast<int>(k));
+            names.push_back(name.IsString() ? AsText(name.Get<std::string>()) : "");
+        }
+        if (!names.empty())
+            break;
+    }
+    return names;
+}
+
 // A frame a key of each animation (every stride-th, when they would not
 // fit), named after the animation; the rest pose when there is none.
 Moments KeyMoments(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>& primitives,
@@ -141,6 +153,9 @@ Moments KeyMoments(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>
         size_t targets = SharedTargets(primitives);
         moments.names.push_back(targets == 1 ? TargetNameOf(gltf, primitives, 0) : "frame1");
     }
+    std::vector<std::string> kept = KeptFrameNames(gltf);
+    if (kept.size() == moments.names.size())
+        moments.names = kept;
     return moments;
 }
 
@@ -273,7 +288,7 @@ void AddTags(const tinygltf::Model& gltf, const std::vector<SceneState>& states,
 {
     std::vector<int> tags;
     for (int node : SceneNodes(gltf))
-        if (IsTag(gltf.nodes[node]))
+        if (IsTagName(gltf.nodes[node].name))
             tags.push_back(node);
     drawn.tagCount = static_cast<int32_t>(tags.size());
     for (const SceneState& state : states) {

@@ -97,15 +97,20 @@ public:
             const tinygltf::Material& m = gltf_.materials[material];
             const auto& pbr = m.pbrMetallicRoughness;
             RgbImage base;
-            DecodeImage(gltf_, pbr.baseColorTexture.index, !IsWhite(pbr.baseColorFactor) || SkinPixelsWanted(), base);
-            look.picture = Add(Tinted(std::move(base), pbr.baseColorFactor));
+            // White and untextured is no look at all, as a part of no skin.
+            if (pbr.baseColorTexture.index >= 0 || !IsWhite(pbr.baseColorFactor)) {
+                DecodeImage(gltf_, pbr.baseColorTexture.index, !IsWhite(pbr.baseColorFactor) || SkinPixelsWanted(),
+                            base);
+                look.picture = Add(Tinted(std::move(base), pbr.baseColorFactor));
+            }
             RgbImage glow;
             bool glows = DecodeImage(gltf_, m.emissiveTexture.index, true, glow) ||
                          (m.emissiveFactor.size() == 3 && !IsBlack(m.emissiveFactor));
             if (glows)
                 look.glow = Add(Tinted(std::move(glow), m.emissiveFactor));
             std::string name = AsText(m.name.empty() ? "material" + std::to_string(material) : m.name);
-            if (std::shared_ptr<ShaderScript> script = MaterialScript(m, name)) {
+            std::shared_ptr<ShaderScript> script = look.picture >= 0 ? MaterialScript(m, name) : nullptr;
+            if (script) {
                 ModelShader shader;
                 shader.script = script;
                 shader.passes.push_back({&script->stages[0], {look.picture}});
@@ -194,7 +199,8 @@ void AddGltfLooks(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>&
 {
     model.maxSkins = kMaxSkins;
     model.skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    if (primitives.empty())
+    // No material anywhere: a model of no skin.
+    if (std::none_of(primitives.begin(), primitives.end(), [](const GltfPrimitive& p) { return p.material >= 0; }))
         return;
     std::vector<std::string> variants = VariantNames(gltf);
     std::vector<std::string> sets = variants.empty() ? std::vector<std::string>{SetName(gltf, primitives)} : variants;

@@ -102,7 +102,7 @@ bool LoadGltfPieces(const char* path, std::vector<uint8_t> bytes, std::vector<Mo
         out.model = PieceModel(file->gltf, piece.primitives, piece.record, std::move(piece.drawn), piece.frameNames);
         out.model->sequences = piece.sequences;
         out.parent = piece.parent;
-        out.tag = piece.name;
+        out.tag = piece.tag;
         pieces.push_back(std::move(out));
     }
     return true;

@@ -66,8 +66,9 @@ std::string TargetNameOf(const tinygltf::Model& gltf, const std::vector<GltfPrim
 
 // One piece of a scene of pieces: its own drawn form, frames and sequences.
 struct GltfPieceModel {
-    int parent = -1;   // the piece it hangs on, on a tag named after this one
+    int parent = -1;   // the piece it hangs on
     std::string name;  // its node's
+    std::string tag;   // the tag of its parent it hangs on
     std::shared_ptr<GltfRecord> record;
     std::vector<GltfPrimitive> primitives;
     DrawnModel drawn;

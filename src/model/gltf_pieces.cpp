@@ -1,10 +1,11 @@
 // A glTF scene whose mesh nodes each play their own frames (its morph
 // targets, one shown whole at each key) as pieces hung on each other: a
 // whole Quake III player as Tarnivel exports it, or any such figure. Each
-// piece's frames are its targets; a child piece hangs on a tag of its
-// parent named after it, placed frame by frame where the animation showing
+// piece's frames are its targets; a child piece hangs on the tag node
+// above it, or on a tag of its parent named after it, placed frame by frame where the animation showing
 // the frame puts the child; each animation that plays a piece's frames in
-// order is one of its sequences.
+// order is one of its sequences. A child piece under a tag node of its
+// parent hangs on that tag.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -110,9 +111,9 @@ TagPlace TagOf(const std::string& name, const Matrix4& relative)
     return place;
 }
 
-bool IsTagNode(const tinygltf::Node& node)
+bool OnTagNode(const tinygltf::Model& gltf, const SceneState& rest, int node)
 {
-    return node.name.size() > 4 && strncasecmp(node.name.c_str(), "tag_", 4) == 0;
+    return rest.parent[node] >= 0 && IsTagName(gltf.nodes[rest.parent[node]].name);
 }
 
 // What hangs on a piece: its child pieces (named after their nodes) and its
@@ -122,10 +123,10 @@ std::vector<std::pair<int, std::string>> Hanging(const tinygltf::Model& gltf, co
 {
     std::vector<std::pair<int, std::string>> tags;
     for (const Piece& piece : pieces)
-        if (piece.parent == static_cast<int>(which))
+        if (piece.parent == static_cast<int>(which) && !OnTagNode(gltf, rest, piece.node))
             tags.push_back({piece.node, AsText(gltf.nodes[piece.node].name)});
     for (int node : SceneNodes(gltf)) {
-        if (!IsTagNode(gltf.nodes[node]))
+        if (!IsTagName(gltf.nodes[node].name))
             continue;
         int at = rest.parent[node];
         while (at >= 0 && std::none_of(pieces.begin(), pieces.end(), [at](const Piece& p) { return p.node == at; }))
@@ -180,6 +181,8 @@ bool GltfPieces(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>& p
         GltfPieceModel made;
         made.parent = piece.parent;
         made.name = AsText(gltf.nodes[piece.node].name);
+        // Hung on a tag node of its parent, else on a tag named after itself.
+        made.tag = OnTagNode(gltf, rest, piece.node) ? AsText(gltf.nodes[rest.parent[piece.node]].name) : made.name;
         made.record = std::make_shared<GltfRecord>();
         for (size_t p : piece.primitives)
             made.primitives.push_back(primitives[p]);

@@ -19,6 +19,45 @@ struct Joints {
     std::vector<Matrix4> inverse; // by joint: the file's inverse bind matrix (glTF's space)
 };
 
+// The skins' joints as they list them; empty when a joint comes before
+// the joint it hangs from.
+std::vector<int> ListedOrder(const tinygltf::Model& gltf, const SceneState& rest, const std::vector<char>& wanted)
+{
+    std::vector<int> order;
+    std::vector<char> placed(gltf.nodes.size(), 0);
+    for (const tinygltf::Skin& skin : gltf.skins)
+        for (int node : skin.joints) {
+            if (placed[node])
+                continue;
+            int above = rest.parent[node];
+            while (above >= 0 && !wanted[above])
+                above = rest.parent[above];
+            if (above >= 0 && !placed[above])
+                return {};
+            placed[node] = 1;
+            order.push_back(node);
+        }
+    return order;
+}
+
+// Every node, parents first, in the order of a walk from the roots.
+std::vector<int> WalkOrder(const tinygltf::Model& gltf, const SceneState& rest)
+{
+    std::vector<int> order;
+    for (size_t n = 0; n < gltf.nodes.size(); ++n) {
+        if (rest.parent[n] >= 0)
+            continue;
+        std::vector<int> stack = {static_cast<int>(n)};
+        while (!stack.empty()) {
+            int node = stack.back();
+            stack.pop_back();
+            order.push_back(node);
+            stack.insert(stack.end(), gltf.nodes[node].children.rbegin(), gltf.nodes[node].children.rend());
+        }
+    }
+    return order;
+}
+
 Joints GatherJoints(const tinygltf::Model& gltf)
 {
     Joints joints;
@@ -38,20 +77,11 @@ Joints GatherJoints(const tinygltf::Model& gltf)
             }
         }
     }
-    // Parents first: the order of a walk from the roots.
+    // The skins' own order when it puts parents first, else a walk's from the roots.
     SceneState rest = RestState(gltf);
-    std::vector<int> order;
-    for (size_t n = 0; n < gltf.nodes.size(); ++n) {
-        if (rest.parent[n] >= 0)
-            continue;
-        std::vector<int> stack = {static_cast<int>(n)};
-        while (!stack.empty()) {
-            int node = stack.back();
-            stack.pop_back();
-            order.push_back(node);
-            stack.insert(stack.end(), gltf.nodes[node].children.rbegin(), gltf.nodes[node].children.rend());
-        }
-    }
+    std::vector<int> order = ListedOrder(gltf, rest, wanted);
+    if (order.empty())
+        order = WalkOrder(gltf, rest);
     for (int node : order) {
         if (!wanted[node])
             continue;
@@ -279,6 +309,8 @@ bool SkeletalFrames(const tinygltf::Model& gltf, const std::vector<GltfPrimitive
     names = SkeletalFrameNames(*shared);
     if (states.empty())
         states.push_back(rest);
+    drawn.tags.clear();  // the scene's tag nodes, joints or not, instead
+    drawn.tagCount = 0;
     AddTags(gltf, states, drawn);
     return true;
 }

@@ -196,12 +196,49 @@ std::vector<std::string> SkeletalFrameNames(const Skeleton& skeleton)
     return names;
 }
 
+namespace {
+
+// The joints named tag_* as tags at every frame, as the engines find tags
+// on skeletal models by their joints' names.
+void AddJointTags(const Skeleton& skeleton, DrawnModel& drawn)
+{
+    std::vector<size_t> tagJoints;
+    for (size_t j = 0; j < skeleton.joints.size(); ++j)
+        if (IsTagName(skeleton.joints[j].name))
+            tagJoints.push_back(j);
+    if (tagJoints.empty())
+        return;
+    std::vector<JointPose> bind;
+    for (const Joint& joint : skeleton.joints)
+        bind.push_back(joint.bind);
+    size_t joints = skeleton.joints.size();
+    for (int frame = 0; frame < drawn.frameCount; ++frame) {
+        const JointPose* poses = skeleton.frameCount > 0 ? &skeleton.frames[frame * joints] : bind.data();
+        std::vector<Matrix34> world = JointMatrices(skeleton.joints, poses);
+        for (size_t j : tagJoints) {
+            TagPlace tag;
+            tag.name = skeleton.joints[j].name;
+            for (int r = 0; r < 3; ++r) {
+                tag.origin[r] = world[j].m[4 * r + 3];
+                for (int axis = 0; axis < 3; ++axis)
+                    tag.axis[axis][r] = world[j].m[4 * r + axis];
+            }
+            OrthonormalizeTag(tag.axis);
+            drawn.tags.push_back(tag);
+        }
+    }
+    drawn.tagCount = static_cast<int32_t>(tagJoints.size());
+}
+
+}  // namespace
+
 DrawnModel SkeletalDrawn(std::vector<DrawnPart> parts, std::shared_ptr<const Skeleton> skeleton, const char* loader,
                          const char* draw)
 {
     DrawnModel drawn;
     drawn.parts = std::move(parts);
     drawn.frameCount = std::max(1, skeleton->frameCount);
+    AddJointTags(*skeleton, drawn);
     drawn.skeleton = std::move(skeleton);
     drawn.loaderName = loader;
     drawn.drawName = draw;

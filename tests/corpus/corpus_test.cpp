@@ -24,6 +24,7 @@
 #include "state/viewer_state.h"
 #include "support/corpus_files.h"
 #include "support/gl_context.h"
+#include "support/round_trip.h"
 #include "support/test_files.h"
 
 namespace {
@@ -31,22 +32,46 @@ namespace {
 struct Tally {
     int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0, flat = 0;
     int listed = 0, exported = 0;  // as --list and --export take them
+    int same = 0;                  // exports read back as their source
     int fromShaders = 0, fromImages = 0, untextured = 0;  // surfaces, in the first skin set
 };
 
-// Lists the model and writes it to glTF, as --list and --export do.
+// Writes the model (or player) to glTF as --export does and reads it back:
+// true when the copy is the source.
+bool ExportAndReadBack(const std::string& path, Tally& tally)
+{
+    Assembly read, back;
+    ExportRequest request;
+    request.output = std::string(testing::TempDir()) + "corpus-export.glb";
+    std::string error;
+    SkinFilesOnly files;
+    bool exported = LoadAssembly("corpus", path, "", read) && ExportAssembly(read, request, error);
+    tally.exported += exported;
+    std::string difference = !exported ? "not exported"
+                             : LoadAssembly("corpus", request.output, "", back) ? Difference(read, back)
+                                                                                 : "not read back";
+    std::remove(request.output.c_str());
+    if (!difference.empty())
+        fprintf(stderr, "corpus: %s read back from glTF differs: %s\n", path.c_str(), difference.c_str());
+    tally.same += difference.empty();
+    return difference.empty();
+}
+
+// Every export the same as its source when read back.
+void ExpectReadBack(const Tally& tally, const char* what)
+{
+    printf("corpus: %d of %d exports of %s read back from glTF as their source\n", tally.same, tally.exported, what);
+    EXPECT_EQ(tally.same, tally.exported);
+}
+
+// Lists the model and round-trips it through glTF, as --list and --export take them.
 void ListAndExport(const std::string& path, Tally& tally)
 {
     ErrorCapture quiet;
     std::vector<uint8_t> bytes;
     std::string error, line;
     tally.listed += ReadGameFile(path, bytes, error) == GameFileResult::kOk && ListingLine(path, bytes, line);
-    Assembly read;
-    ExportRequest request;
-    request.output = std::string(testing::TempDir()) + "corpus-export.glb";
-    SkinFilesOnly files;
-    tally.exported += LoadAssembly("corpus", path, "", read) && ExportAssembly(read, request, error);
-    std::remove(request.output.c_str());
+    ExportAndReadBack(path, tally);
 }
 
 // Loads, skins, redraws every way and removes one model; then lists and exports it.
@@ -106,6 +131,7 @@ TEST_F(ViewerTest, EveryUfoaiModelLoadsFromItsArchiveDrawsAndIsReleased)
            tally.listed, tally.exported);
     EXPECT_GT(tally.loaded, static_cast<int>(models.size()) * 9 / 10);
     EXPECT_EQ(tally.exported, tally.loaded);
+    ExpectReadBack(tally, "ufoai's models");
 }
 
 TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
@@ -121,6 +147,7 @@ TEST_F(ViewerTest, EveryQuakeModelOfKtxLoadsDrawsAndIsReleased)
            models.size(), tally.loaded, tally.refused, tally.textured, tally.withGroups);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
     EXPECT_EQ(tally.exported, tally.loaded);
+    ExpectReadBack(tally, "ktx's models");
     EXPECT_GE(tally.withGroups, 1);
 }
 
@@ -131,7 +158,7 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
     if (models.empty())
         GTEST_SKIP() << "no OpenArena archives (openarena-data could not be downloaded here)";
     std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
-    Tally tally;
+    Tally tally, whole;
     int players = 0, playerFolders = 0, armed = 0;
     for (const std::string& path : models) {
         Exercise(path, skin, tally);
@@ -139,6 +166,7 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
         if (path.compare(player.size(), std::string::npos, "lower.md3") != 0 || !IsQ3PlayerFolder(player))
             continue;
         ++playerFolders;
+        ExportAndReadBack(player, whole);
         testing::internal::CaptureStdout();
         if (ModelObject* legs = OpenModel(player)) {
             players += PlayerTorso(legs) != nullptr;
@@ -155,6 +183,8 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
            tally.untextured);
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
     EXPECT_EQ(tally.exported, tally.loaded);
+    ExpectReadBack(tally, "OpenArena's models");
+    ExpectReadBack(whole, "OpenArena's players whole");
     EXPECT_GE(tally.fromShaders + tally.fromImages, 4 * (tally.fromShaders + tally.fromImages + tally.untextured) / 5);
     EXPECT_EQ(players, playerFolders);
     EXPECT_EQ(armed, playerFolders);
@@ -194,6 +224,7 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
            tally.loaded, meshes, animated, animations, joints, unmatched, onlyAnimations);
     EXPECT_EQ(tally.loaded, meshes);
     EXPECT_EQ(tally.exported, meshes);
+    ExpectReadBack(tally, "Red Eclipse's meshes");
     EXPECT_EQ(unmatched, 0);
     // The player stands facing +x, as Quake models do, so the front view
     // shows its face: standing idle it is wider (y) than deep (x).
@@ -230,4 +261,5 @@ TEST_F(ViewerTest, EveryNexuizModelLoadsDrawsListsAndExports)
     EXPECT_EQ(tally.loaded, static_cast<int>(models.size()));
     EXPECT_EQ(tally.listed, tally.loaded);
     EXPECT_EQ(tally.exported, tally.loaded);
+    ExpectReadBack(tally, "Nexuiz's models");
 }

@@ -24,9 +24,15 @@ sed -i -e 's/^\[Thumbnailer Entry\]$/[Desktop Entry]\nType=Application\nName=Tar
 desktop-file-validate "$prefix/thumbnailer-check.desktop"
 grep -q '^Exec=tarnivel-thumbnailer -s %s %i %o$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
 grep -q '^TryExec=tarnivel-thumbnailer$' "$prefix/share/thumbnailers/tarnivel.thumbnailer"
+own=$("$build/tarnivel-format-lists" --own-mime-types)
 for type in $("$build/tarnivel-format-lists" --mime-types); do
     grep -q "^MimeType=.*$type;" "$prefix/share/applications/tarnivel.desktop"
-    grep -q "type=\"$type\"" "$prefix/share/mime/packages/tarnivel.xml"
+    # ours defined in our package; the system's (glTF, OBJ) left to it
+    if grep -qx "$type" <<<"$own"; then
+        grep -q "type=\"$type\"" "$prefix/share/mime/packages/tarnivel.xml"
+    else
+        ! grep -q "type=\"$type\"" "$prefix/share/mime/packages/tarnivel.xml"
+    fi
     grep -q "^MimeType=.*$type;" "$prefix/share/thumbnailers/tarnivel.thumbnailer"
     grep -q "<mediatype>$type</mediatype>" "$prefix/share/metainfo/org.tarnivel.Tarnivel.metainfo.xml"
     grep -q "$type" "$prefix/share/man/man1/tarnivel-thumbnailer.1"

@@ -6,16 +6,15 @@
 #include <cmath>
 
 #include "geometry/pose.h"
-#include "gltf_writers.h"
 #include "model/load.h"
 #include "support/gl_context.h"
+#include "support/gltf_fixtures.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
 
 namespace {
 
 constexpr float kUnit = 1 / 0.0254f;  // game units a metre
-const float kHalf = std::sqrt(0.5f);
 
 using writers::GltfBuilder;
 
@@ -39,77 +38,6 @@ void ExpectNear(const std::vector<float>& got, const std::vector<float>& wanted,
         EXPECT_NEAR(got[i], wanted[i], 1e-3) << what << " [" << i << "]";
 }
 
-const std::vector<float> kTriangle = {0, 0, 0, 1, 0, 0, 0, 1, 0};
-
-// A triangle whose one morph target lifts it 1 m, blended by an animation's weights.
-GltfBuilder Morph()
-{
-    GltfBuilder b;
-    tinygltf::Primitive primitive = b.Triangles(kTriangle, {0, 1, 2});
-    primitive.targets.push_back({{"POSITION", b.Floats({0, 0, 1, 0, 0, 1, 0, 0, 1}, TINYGLTF_TYPE_VEC3)}});
-    int node = b.Node("blob", b.Mesh("blob", {primitive}));
-    b.Channel("rise", node, "weights", {0, 1, 2}, {0, 1, 0.5f});
-    return b;
-}
-
-// A triangle on a root joint whose translation runs from 0 to 2 m over two
-// seconds by each interpolation, and a second channel keyed at 0.5 s.
-GltfBuilder Skinned()
-{
-    GltfBuilder b;
-    tinygltf::Primitive primitive = b.Triangles(kTriangle, {0, 1, 2});
-    primitive.attributes["JOINTS_0"] = b.Integers(std::vector<float>(12, 0), TINYGLTF_TYPE_VEC4,
-                                                  TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, false);
-    primitive.attributes["WEIGHTS_0"] =
-        b.Floats({1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}, TINYGLTF_TYPE_VEC4);
-    int root = b.Node("root"), hand = b.Node("hand", -1, root);
-    int mesh = b.Node("body", b.Mesh("body", {primitive}));
-    b.gltf.nodes[mesh].skin = 0;
-    tinygltf::Skin skin;
-    skin.joints = {root, hand};
-    b.gltf.skins.push_back(skin);
-    for (const char* method : {"LINEAR", "STEP", "CUBICSPLINE"}) {
-        bool cubic = std::string(method) == "CUBICSPLINE";
-        std::vector<float> values = cubic ? std::vector<float>{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0}
-                                          : std::vector<float>{0, 0, 0, 2, 0, 0};
-        b.Channel(method, root, "translation", {0, 2}, values, method);
-        b.Channel(method, hand, "rotation", {0, 0.5f, 2}, {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1});
-    }
-    return b;
-}
-
-// A triangle under a node turned a quarter about y under one moved 1 m up and doubled.
-GltfBuilder Nested()
-{
-    GltfBuilder b;
-    int top = b.Node("top");
-    b.gltf.nodes[top].translation = {0, 1, 0};
-    b.gltf.nodes[top].scale = {2, 2, 2};
-    int turned = b.Node("turned", b.Mesh("t", {b.Triangles(kTriangle, {0, 1, 2})}), top);
-    b.gltf.nodes[turned].rotation = {0, kHalf, 0, kHalf};
-    int tag = b.Node("tag_top", -1, turned);
-    b.gltf.nodes[tag].translation = {1, 0, 0};
-    return b;
-}
-
-// Positions as whole shorts scaled by their node, a sparse morph target.
-GltfBuilder Quantized()
-{
-    GltfBuilder b;
-    tinygltf::Primitive primitive;
-    primitive.mode = TINYGLTF_MODE_TRIANGLES;
-    primitive.attributes["POSITION"] =
-        b.Integers({0, 0, 0, 100, 0, 0, 0, 100, 0}, TINYGLTF_TYPE_VEC3, TINYGLTF_COMPONENT_TYPE_SHORT, false);
-    primitive.attributes["TEXCOORD_0"] =
-        b.Integers({0, 0, 1, 0, 0, 1}, TINYGLTF_TYPE_VEC2, TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, true);
-    primitive.targets.push_back({{"POSITION", b.Sparse(3, TINYGLTF_TYPE_VEC3, {2}, {0, 0, 50})}});
-    int node = b.Node("q", b.Mesh("q", {primitive}, {"lifted"}));
-    b.gltf.meshes[0].weights = {1};
-    b.gltf.nodes[node].scale = {0.01, 0.01, 0.01};
-    b.gltf.extensionsUsed = b.gltf.extensionsRequired = {"KHR_mesh_quantization"};
-    return b;
-}
-
 struct Case {
     const char* name;
     GltfBuilder (*make)();
@@ -117,14 +45,14 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"morph", Morph,
+    {"morph", MorphGltf,
      [](const ModelObject& model) {
          ASSERT_EQ(model.numFrames, 3);
          EXPECT_STREQ(model.frameNames[2].text, "rise3");
          for (int frame = 0; frame < 3; ++frame)
              ExpectNear(Vertex(model, 0, frame, 1), Game(1, 0, frame == 0 ? 0 : frame == 1 ? 1 : 0.5f), "rise");
      }},
-    {"skinned", Skinned,
+    {"skinned", SkinnedGltf,
      [](const ModelObject& model) {
          ASSERT_TRUE(model.drawn->skeleton);
          EXPECT_EQ(model.drawn->skeleton->joints.size(), 2u);
@@ -135,7 +63,7 @@ const Case kCases[] = {
              ExpectNear(Vertex(model, 0, 3 * a + 2, 1), Game(3, 0, 0), model.frameNames[3 * a + 2].text);
          }
      }},
-    {"nested", Nested,
+    {"nested", NestedGltf,
      [](const ModelObject& model) {
          // (1, 0, 0) turned a quarter about y is (0, 0, -1); doubled, lifted 1 m.
          ExpectNear(Vertex(model, 0, 0, 1), Game(0, 1, -2), "nested");
@@ -144,7 +72,7 @@ const Case kCases[] = {
          ExpectNear(std::vector<float>(model.drawn->tags[0].origin, model.drawn->tags[0].origin + 3), Game(0, 1, -2),
                     "tag");
      }},
-    {"quantized", Quantized,
+    {"quantized", QuantizedGltf,
      [](const ModelObject& model) {
          ExpectNear(Vertex(model, 0, 0, 2), Game(0, 1, 0.5f), "short positions scaled by the node");
          EXPECT_STREQ(model.frameNames[0].text, "lifted");
@@ -221,7 +149,7 @@ TEST(GltfModels, MaterialsAreTheLooksAndVariantsTheSkins)
 TEST(GltfModels, HostileFilesAreRefusedAndReadNothingOutsideTheirFolder)
 {
     TempDir dir;
-    GltfBuilder good = Morph();
+    GltfBuilder good = MorphGltf();
     std::vector<uint8_t> glb = good.Glb();
     std::string json = good.Json("morph.bin");
     auto with = [&json](const std::string& from, const std::string& to) {
@@ -257,7 +185,7 @@ TEST(GltfModels, HostileFilesAreRefusedAndReadNothingOutsideTheirFolder)
     EXPECT_FALSE(FileExists(dir.Path("pwned")));
     EXPECT_FALSE(FileExists("pwned"));
 
-    GltfBuilder skinned = Skinned();  // a joint index past the skin's two
+    GltfBuilder skinned = SkinnedGltf();  // a joint index past the skin's two
     std::vector<float> joints(12, 0);
     joints[4] = 7;
     skinned.gltf.meshes[0].primitives[0].attributes["JOINTS_0"] =
