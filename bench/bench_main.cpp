@@ -18,14 +18,17 @@
 #include "archive/game_files.h"
 #include "batch/model_listing.h"
 #include "capture/screenshot.h"
+#include "export/player_export.h"
 #include "formats/md2.h"
 #include "formats/md3.h"
 #include "lighting/lights.h"
+#include "model/load.h"
 #include "model/model.h"
 #include "platform/file_bytes.h"
 #include "render/animation.h"
 #include "render/draw.h"
 #include "render/remesh.h"
+#include "rig/assembly.h"
 #include "scene/browse.h"
 #include "scene/model_list.h"
 #include "scene/q3_player.h"
@@ -593,6 +596,34 @@ void BM_ShadedItem(benchmark::State& state)
     ReleaseAllModels();
 }
 BENCHMARK(BM_ShadedItem)->Arg(0)->Arg(1)->ArgName("shaders")->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The body written to glTF as --export writes it (1007 morph targets, 30 MB), once.
+std::string GltfOfBenchModel()
+{
+    static std::string written;
+    std::string model = LooseCopyOfBenchModel(), error;
+    if (!written.empty() || model.empty())
+        return written;
+    Assembly body;
+    ExportRequest request;
+    request.output = std::filesystem::temp_directory_path() / "tarnivel-bench-loose" / "body.glb";
+    if (LoadAssembly("bench", model, "", body) && ExportAssembly(body, request, error))
+        written = request.output;
+    return written;
+}
+
+// The body read and made its drawn form and skins, as "Load Model" does
+// before OpenGL: 0 its .md2, 1 its glTF export, side by side.
+void BM_ReadBody(benchmark::State& state)
+{
+    std::string path = state.range(0) == 0 ? LooseCopyOfBenchModel() : GltfOfBenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LoadModelFile("bench", path.c_str()));
+}
+BENCHMARK(BM_ReadBody)->Arg(0)->Arg(1)->ArgName("gltf")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -130,7 +130,8 @@ bool KeepImage(tinygltf::Image* image, const int, std::string*, std::string*, in
 
 }  // namespace
 
-std::unique_ptr<GltfFile> ReadGltf(std::vector<uint8_t> bytes, const ReadBesideFunction& beside, Reports& reports)
+std::unique_ptr<GltfFile> ReadGltf(const std::vector<uint8_t>& bytes, const ReadBesideFunction& beside,
+                                   Reports& reports)
 {
     bool binary = bytes.size() >= 4 && memcmp(bytes.data(), "glTF", 4) == 0;
     size_t jsonAt = 0, jsonSize = bytes.size();
@@ -158,6 +159,5 @@ std::unique_ptr<GltfFile> ReadGltf(std::vector<uint8_t> bytes, const ReadBesideF
     }
     if (!CheckGltf(file->gltf, reports))
         return nullptr;
-    file->file = std::move(bytes);
     return file;
 }

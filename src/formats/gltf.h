@@ -19,7 +19,6 @@
 
 struct GltfFile {
     tinygltf::Model gltf;
-    std::vector<uint8_t> file;  // the bytes read, let go once the model is made
 };
 
 // Reads a file beside the model by its path relative to the model's
@@ -31,7 +30,8 @@ constexpr size_t kMaxGltfJson = 64u << 20;
 constexpr int kMaxGltfDepth = 64;
 
 // The record of a .glb's or .gltf's bytes; null after the reports.
-std::unique_ptr<GltfFile> ReadGltf(std::vector<uint8_t> bytes, const ReadBesideFunction& beside, Reports& reports);
+std::unique_ptr<GltfFile> ReadGltf(const std::vector<uint8_t>& bytes, const ReadBesideFunction& beside,
+                                   Reports& reports);
 
 // An accessor's elements as floats, components a element (normalized
 // integers as their fractions, sparse values laid over): checked when the

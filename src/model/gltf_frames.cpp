@@ -203,7 +203,7 @@ bool BakeVertexFrames(const tinygltf::Model& gltf, const std::vector<GltfPrimiti
         part.skinSlot = static_cast<int32_t>(p);
         part.triangles = PrimitiveLayout(primitive, part.corners);
         for (size_t f = 0; f < moments.states.size(); ++f)
-            BakeFrame(primitive, moments.states[f], worlds[f][primitive.node], &stored[f * primitive.Count()]);
+            BakeFrame(gltf, primitive, moments.states[f], worlds[f][primitive.node], &stored[f * primitive.Count()]);
         VertexFrames& out = part.frames;
         out.storage = VertexStorage::kFloats;
         out.first = reinterpret_cast<const uint8_t*>(stored.data());
@@ -257,17 +257,22 @@ std::shared_ptr<const FrameLayout> PrimitiveLayout(const GltfPrimitive& primitiv
 }
 
 // A primitive's vertices at a state, in the game's axes.
-void BakeFrame(const GltfPrimitive& primitive, const SceneState& state, const Matrix4& world, FloatVertex* out)
+void BakeFrame(const tinygltf::Model& gltf, const GltfPrimitive& primitive, const SceneState& state,
+               const Matrix4& world, FloatVertex* out)
 {
     const std::vector<float>& weights = state.nodes[primitive.node].weights;
     std::vector<float> positions = primitive.positions, normals = primitive.normals;
+    static thread_local std::vector<float> offsets;
+    auto add = [&](int accessor, float weight, std::vector<float>& to) {
+        if (accessor >= 0 && !to.empty() && AccessorFloats(gltf, accessor, 3, offsets) && offsets.size() == to.size())
+            for (size_t i = 0; i < to.size(); ++i)
+                to[i] += weight * offsets[i];
+    };
     for (size_t k = 0; k < primitive.targetPositions.size() && k < weights.size(); ++k) {
         if (weights[k] == 0.0f)
             continue;
-        for (size_t i = 0; i < positions.size(); ++i)
-            positions[i] += weights[k] * primitive.targetPositions[k][i];
-        for (size_t i = 0; i < normals.size() && !primitive.targetNormals[k].empty(); ++i)
-            normals[i] += weights[k] * primitive.targetNormals[k][i];
+        add(primitive.targetPositions[k], weights[k], positions);
+        add(primitive.targetNormals[k], weights[k], normals);
     }
     for (size_t v = 0; v < primitive.Count(); ++v) {
         double moved[3];

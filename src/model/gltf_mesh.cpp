@@ -45,6 +45,13 @@ bool Triangles(const tinygltf::Model& gltf, const tinygltf::Primitive& primitive
     return true;
 }
 
+// An accessor of count elements of that many floats.
+bool Fits(const tinygltf::Model& gltf, int index, int components, size_t count)
+{
+    return index >= 0 && static_cast<size_t>(index) < gltf.accessors.size() &&
+           ComponentsOf(gltf.accessors[index]) == components && gltf.accessors[index].count == count;
+}
+
 bool ReadOne(const tinygltf::Model& gltf, const tinygltf::Primitive& primitive, GltfPrimitive& out)
 {
     if (!AccessorFloats(gltf, primitive.attributes.at("POSITION"), 3, out.positions))
@@ -61,16 +68,21 @@ bool ReadOne(const tinygltf::Model& gltf, const tinygltf::Primitive& primitive, 
         return false;
     if (out.joints.empty() != out.weights.empty())
         out.joints.clear(), out.weights.clear();
+    // Targets are read frame by frame as they are baked: a thousand of them
+    // would double what the model holds.
     for (const auto& target : primitive.targets) {
-        std::vector<float> positions(3 * count, 0.0f), normals;
-        auto position = target.find("POSITION"), normal = target.find("NORMAL");
-        if ((position != target.end() && (!AccessorFloats(gltf, position->second, 3, positions) ||
-                                          positions.size() != 3 * count)) ||
-            (normal != target.end() && (!AccessorFloats(gltf, normal->second, 3, normals) ||
-                                        normals.size() != 3 * count)))
-            return false;
-        out.targetPositions.push_back(std::move(positions));
-        out.targetNormals.push_back(std::move(normals));
+        int accessors[2] = {-1, -1};
+        const char* names[2] = {"POSITION", "NORMAL"};
+        for (int a = 0; a < 2; ++a) {
+            auto found = target.find(names[a]);
+            if (found == target.end())
+                continue;
+            if (!Fits(gltf, found->second, 3, count))
+                return false;
+            accessors[a] = found->second;
+        }
+        out.targetPositions.push_back(accessors[0]);
+        out.targetNormals.push_back(accessors[1]);
     }
     out.material = primitive.material;
     return true;

@@ -1,6 +1,7 @@
 // A glTF 2.0 model, binary or text: its load, its listing and its rows.
 #include "model/gltf_model.h"
 
+#include <algorithm>
 #include <set>
 
 #include "archive/game_files.h"
@@ -26,11 +27,11 @@ ReadBesideFunction Beside(const std::string& path)
 }
 
 // The file read and converted; false after the reports.
-bool Convert(const char* path, std::vector<uint8_t> bytes, std::unique_ptr<GltfFile>& file,
+bool Convert(const char* path, const std::vector<uint8_t>& bytes, std::unique_ptr<GltfFile>& file,
              std::vector<GltfPrimitive>& primitives, GltfRecord& record, DrawnModel& drawn,
              std::vector<std::string>& names, Reports& reports)
 {
-    file = ReadGltf(std::move(bytes), Beside(path), reports);
+    file = ReadGltf(bytes, Beside(path), reports);
     return file && ReadPrimitives(file->gltf, primitives, reports) &&
            ConvertGltf(file->gltf, primitives, record, drawn, names, reports);
 }
@@ -47,7 +48,7 @@ std::unique_ptr<ModelObject> InitGltfObject(const char* path, std::vector<uint8_
     DrawnModel drawn;
     std::vector<std::string> names;
     Reports reports;
-    bool read = Convert(path, std::move(bytes), file, primitives, *record, drawn, names, reports);
+    bool read = Convert(path, bytes, file, primitives, *record, drawn, names, reports);
     ReportAll(reports);
     if (!read) {
         ReportError("InitGltfObject: unable to open glTF file");
@@ -76,7 +77,7 @@ std::unique_ptr<ModelObject> PieceModel(const tinygltf::Model& gltf, const std::
 bool LoadGltfPieces(const char* path, std::vector<uint8_t> bytes, std::vector<ModelPiece>& pieces)
 {
     Reports reports;
-    std::unique_ptr<GltfFile> file = ReadGltf(std::move(bytes), Beside(path), reports);
+    std::unique_ptr<GltfFile> file = ReadGltf(bytes, Beside(path), reports);
     std::vector<GltfPrimitive> primitives;
     std::vector<GltfPieceModel> made;
     bool read = file && ReadPrimitives(file->gltf, primitives, reports);
@@ -124,7 +125,8 @@ bool DescribeGltf(const std::string& path, const std::vector<uint8_t>& bytes, Mo
     auto variants = file->gltf.extensions.find("KHR_materials_variants");
     summary.skins = variants != file->gltf.extensions.end() && variants->second.Get("variants").IsArray()
                         ? static_cast<int32_t>(variants->second.Get("variants").ArrayLen())
-                        : primitives.empty() ? 0 : 1;
+                        : std::any_of(primitives.begin(), primitives.end(),
+                                      [](const GltfPrimitive& p) { return p.material >= 0; });
     std::string animations;
     for (const tinygltf::Animation& animation : file->gltf.animations)
         animations += (animations.empty() ? "" : ",") + AsText(animation.name);

@@ -24,7 +24,8 @@ struct GltfPrimitive {
     std::vector<uint32_t> joints;  // four a vertex, the skin's own indices
     std::vector<float> weights;    // four a vertex
     std::vector<uint32_t> triangles;  // three a triangle, glTF's winding
-    std::vector<std::vector<float>> targetPositions, targetNormals;  // offsets, one list a morph target
+    // Each morph target's accessors of offsets (-1: none), read as frames are baked.
+    std::vector<int> targetPositions, targetNormals;
     size_t Count() const { return positions.size() / 3; }
 };
 
@@ -56,7 +57,8 @@ std::string NumberedName(const std::string& name, size_t number);
 // triangles turned to the viewer's winding.
 std::shared_ptr<const FrameLayout> PrimitiveLayout(const GltfPrimitive& primitive, std::vector<uint32_t>& corners);
 // A primitive's vertices at a state, in the game's axes, as frame vertices.
-void BakeFrame(const GltfPrimitive& primitive, const SceneState& state, const Matrix4& world, FloatVertex* out);
+void BakeFrame(const tinygltf::Model& gltf, const GltfPrimitive& primitive, const SceneState& state,
+               const Matrix4& world, FloatVertex* out);
 // Every tag node's place at each state, frame after frame.
 void AddTags(const tinygltf::Model& gltf, const std::vector<SceneState>& states, DrawnModel& drawn);
 

@@ -215,7 +215,7 @@ bool GltfPieces(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>& p
             for (size_t f = 0; f < states.size(); ++f) {
                 std::vector<Matrix4> world = WorldMatrices(states[f]);
                 Matrix4 place = piece.parent < 0 ? world[piece.node] : Identity();
-                BakeFrame(primitive, states[f], place, &stored[f * primitive.Count()]);
+                BakeFrame(gltf, primitive, states[f], place, &stored[f * primitive.Count()]);
             }
             DrawnPart part;
             part.name = AsText(primitive.name);

@@ -287,7 +287,7 @@ bool SkeletalFrames(const tinygltf::Model& gltf, const std::vector<GltfPrimitive
             // On no joint: it stands where the scene puts it, in every frame.
             std::vector<FloatVertex>& stored = record.frames[p];
             stored.resize(primitive.Count());
-            BakeFrame(primitive, rest, world[primitive.node], stored.data());
+            BakeFrame(gltf, primitive, rest, world[primitive.node], stored.data());
             part.name = AsText(primitive.name);
             part.skinSlot = static_cast<int32_t>(p);
             part.triangles = PrimitiveLayout(primitive, part.corners);
