@@ -33,9 +33,14 @@ int RunExport(const ExportCommand& request)
         fprintf(stderr, "tarnivel: %s: %s\n", AsText(request.model).c_str(), AsText(error).c_str());
         return 1;
     }
-    if (!Guarded([&]() { return ExportAssembly(model, request, error); }, error)) {
+    ExportSummary summary;
+    ExportCommand asked = request;
+    asked.summary = &summary;
+    if (!Guarded([&]() { return ExportAssembly(model, asked, error); }, error)) {
         fprintf(stderr, "tarnivel: %s: %s\n", AsText(request.output).c_str(), AsText(error).c_str());
         return 1;
     }
+    for (const std::string& note : summary.notes)
+        fprintf(stderr, "tarnivel: %s: %s\n", AsText(request.output).c_str(), note.c_str());
     return 0;
 }

@@ -179,13 +179,13 @@ bool ParseExportOption(const char* option, const char* value, ExportCommand& req
     else if (strcmp(option, "--weapon") == 0)
         ok = value[0] != '\0', request.weapon = value;
     else if (strcmp(option, "--fps") == 0)
-        ok = ParsePositive(value, 1000, &request.fps);
+        ok = ParsePositive(value, 1000, &request.fps), request.fpsGiven = true;
     else if (strcmp(option, "--interpolation") == 0) {
         request.step = strcasecmp(value, "none") == 0;
         ok = request.step || strcasecmp(value, "linear") == 0;
     } else if (strcmp(option, "--scale") == 0) {
         ok = ParsePositive(value, 1e6, &number);
-        request.scale = static_cast<float>(number);
+        request.scale = static_cast<float>(number), request.scaleGiven = true;
     } else {
         error = std::string("unknown option ") + option;
         return false;
@@ -205,7 +205,7 @@ bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::stri
     if (!ParseCommand("--export", argc, argv, request, error, ParseExportOption))
         return false;
     if (!IsExportName(request.output))
-        error = "the output must end in .glb, .gltf or .obj: \"" + request.output + "\"";
+        error = "the output must end in .glb, .gltf, .obj, .md3 or .iqm: \"" + request.output + "\"";
     return error.empty();
 }
 

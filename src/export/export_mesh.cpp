@@ -78,6 +78,11 @@ int PartPicture(const ModelObject& model, int skin, int part)
     return slot < static_cast<int>(pictures.size()) ? pictures[slot] : -1;
 }
 
+std::string SkinName(const ModelObject& model, int skin)
+{
+    return std::string(model.skins[skin].name, strnlen(model.skins[skin].name, sizeof model.skins[skin].name));
+}
+
 std::string FrameNameOf(const ModelObject& model, int frame)
 {
     const char* text = model.frameNames[frame].text;

@@ -37,6 +37,8 @@ int PartPicture(const ModelObject& model, int skin, int part);
 // The shader (an index into the model's shaders) a part wears in a skin, or -1.
 int PartShaderIndex(const ModelObject& model, int skin, int part);
 
+// A skin set's name as stored, up to its NUL.
+std::string SkinName(const ModelObject& model, int skin);
 // The frame's name as stored, up to its NUL.
 std::string FrameNameOf(const ModelObject& model, int frame);
 

@@ -17,8 +17,10 @@ const char* ExtensionOf(const std::string& path)
 bool IsExportName(const std::string& path)
 {
     const char* extension = ExtensionOf(path);
-    return strcasecmp(extension, "glb") == 0 || strcasecmp(extension, "gltf") == 0 ||
-           strcasecmp(extension, "obj") == 0;
+    for (const char* known : {"glb", "gltf", "obj", "md3", "iqm"})
+        if (strcasecmp(extension, known) == 0)
+            return true;
+    return false;
 }
 
 bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::string& error)
@@ -46,6 +48,10 @@ bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::stri
     }
     if (strcasecmp(extension, "obj") == 0)
         return WriteObj(model, request, error);
-    error = "the output must end in .glb, .gltf or .obj";
+    if (strcasecmp(extension, "md3") == 0)
+        return WriteMd3Model(model, request, error);
+    if (strcasecmp(extension, "iqm") == 0)
+        return WriteIqmModel(model, request, error);
+    error = "the output must end in .glb, .gltf, .obj, .md3 or .iqm";
     return false;
 }

@@ -9,19 +9,22 @@
 struct ExportSummary {
     int frames = 0;
     std::vector<std::string> animations;  // glTF's, by name
+    std::vector<std::string> notes;       // what a game format's writing changed, a line each
 };
 
 // What an export writes: the format is the output's extension.
 struct ExportRequest {
-    std::string output;         // .glb, .gltf or .obj
+    std::string output;         // .glb, .gltf, .obj, .md3 or .iqm
     int firstFrame = -1;        // --frames A-B; -1: every frame
     int lastFrame = -1;
     std::string frame;          // .obj: a frame number or name; empty: the first
     int skin = -1;              // -1: the first
     std::string skinName;       // or a skin set by name ("red")
     double fps = 10.0;          // the viewer's clock: ten frames a second
+    bool fpsGiven = false;      // the games' formats sample a skeleton's animations at fps only when asked
     bool step = false;          // --interpolation none: frames held, not blended
     float scale = 0.0254f;      // metres a game unit: an inch
+    bool scaleGiven = false;    // the games' formats take scale as game units a model's unit, else 1
     ExportSummary* summary = nullptr;  // filled in when given
 };
 
@@ -39,3 +42,12 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
 // A model with a skeleton: its joints, skin and joint animations.
 bool WriteSkeletalGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error);
 bool WriteObj(const ModelObject& model, const ExportRequest& request, std::string& error);
+// OUT.md3 with its pictures and a NAME.md3_N.skin a skin set (as
+// DarkPlaces finds a model's skins by number): the first set's shaders
+// are in the model itself.
+bool WriteMd3Model(const ModelObject& model, const ExportRequest& request, std::string& error);
+// OUT.iqm with its pictures: a skeletal model's joints, bind pose,
+// animations and meshes; a vertex-animated one is refused.
+bool WriteIqmModel(const ModelObject& model, const ExportRequest& request, std::string& error);
+// The game units a model's unit the request asks for: --scale, else 1.
+float GameScale(const ExportRequest& request);

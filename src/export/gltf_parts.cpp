@@ -146,11 +146,6 @@ std::vector<int> AddTagNodes(tinygltf::Model& gltf, const ModelObject& model, in
     return nodes;
 }
 
-std::string SkinName(const ModelObject& model, int skin)
-{
-    return std::string(model.skins[skin].name, strnlen(model.skins[skin].name, sizeof model.skins[skin].name));
-}
-
 // One material per picture, the game's look: its pixels sampled nearest
 // when magnified, matte; a plain one for parts without a picture; one a
 // shader.

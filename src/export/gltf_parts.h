@@ -145,7 +145,6 @@ std::vector<int> AddTagNodes(tinygltf::Model& gltf, const ModelObject& model, in
 void AddTagChannels(tinygltf::Animation& animation, BufferWriter& buffer, const ModelObject& model,
                     const std::vector<int>& nodes, const std::vector<int>& frames, int input, float scale, bool step);
 
-std::string SkinName(const ModelObject& model, int skin);
 
 // The model's pictures as images and textures, and its materials, after
 // those already in gltf; each primitive wears what the shown skin gives it,

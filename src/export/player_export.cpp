@@ -249,9 +249,11 @@ bool ExportAssembly(const Assembly& assembly, const ExportRequest& request, std:
     if (assembly.pieces.size() == 1)
         return ExportModel(*assembly.pieces[0], request, error);
     const char* extension = ExtractExtension(request.output.c_str());
+    if (extension && strcasecmp(extension, "md3") == 0)
+        return WritePlayerFolder(assembly, request, error);
     bool binary = extension && strcasecmp(extension, "glb") == 0;
     if (!binary && !(extension && strcasecmp(extension, "gltf") == 0)) {
-        error = "a player is written as .glb or .gltf";
+        error = "a player is written as .glb, .gltf or .md3 (a player folder)";
         return false;
     }
     PlayerExport player;

@@ -28,7 +28,11 @@ struct PlayerExport {
 // Writes the player; false with the fault in error, and no file.
 bool WritePlayerGltf(const PlayerExport& player, const ExportRequest& request, bool binary, std::string& error);
 
+// A player as a Quake III player folder, OUT.md3 less its extension:
+// lower.md3, upper.md3, head.md3, animation.cfg, pictures and .skin files.
+bool WritePlayerFolder(const Assembly& assembly, const ExportRequest& request, std::string& error);
+
 // Writes a model whatever it is: a model alone as ExportModel writes it,
-// pieces hung on each other (a player) as one glTF scene. False with the
-// fault in error, and no file.
+// pieces hung on each other (a player) as one glTF scene or a player
+// folder. False with the fault in error, and no file.
 bool ExportAssembly(const Assembly& assembly, const ExportRequest& request, std::string& error);

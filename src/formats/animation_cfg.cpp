@@ -95,6 +95,19 @@ bool ReadAnimationConfig(const std::string& text, std::vector<PlayerAnimation>& 
     return true;
 }
 
+std::string WriteAnimationConfig(const std::vector<PlayerAnimation>& animations, int legsAfter)
+{
+    std::string text = "// animation config file\n\nsex m\n\nheadoffset 0 0 0\nfootsteps normal\n\n";
+    text += "// first frame, num frames, looping frames, frames per second\n\n";
+    for (size_t i = 0; i < animations.size(); ++i) {
+        const PlayerAnimation& a = animations[i];
+        bool legs = static_cast<int>(i) >= kLegsWalkCrouched && static_cast<int>(i) <= kLegsTurn;
+        text += std::to_string(a.first + (legs ? legsAfter : 0)) + "\t" + std::to_string(a.count) + "\t" +
+                std::to_string(a.loop) + "\t" + std::to_string(a.fps) + "\t\t// " + a.name + "\n";
+    }
+    return text;
+}
+
 bool IsLegsAnimation(const std::string& name)
 {
     return name.compare(0, 5, "LEGS_") == 0 || name.compare(0, 5, "BOTH_") == 0;

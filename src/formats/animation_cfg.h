@@ -27,6 +27,11 @@ extern const char* const kPlayerAnimationNames[kPlayerAnimations];
 // accepted. False after a report naming the fault.
 bool ReadAnimationConfig(const std::string& text, std::vector<PlayerAnimation>& animations, Reports& reports);
 
+// The animations (in the games' order, 25 or 31 of them, the legs'
+// numbered in lower.md3) as a file's text: the legs' numbered on past the
+// torso's own frames, legsAfter of them, as the games count them.
+std::string WriteAnimationConfig(const std::vector<PlayerAnimation>& animations, int legsAfter);
+
 // Which part of a player plays an animation.
 bool IsLegsAnimation(const std::string& name);
 bool IsTorsoAnimation(const std::string& name);

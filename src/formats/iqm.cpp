@@ -278,6 +278,8 @@ public:
                 }
             }
         }
+        for (size_t i = 0; h.ofsBounds != 0 && i < 8 * size_t(h.numFrames); ++i)
+            out.bounds.push_back(F32(h.ofsBounds + 4 * i));
         for (uint32_t a = 0; a < h.numAnims; ++a) {
             size_t at2 = h.ofsAnims + 20 * size_t(a);
             IqmAnimation animation;

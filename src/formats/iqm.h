@@ -53,8 +53,18 @@ struct IqmFile {
     std::vector<IqmAnimation> animations;
     uint32_t frameCount = 0;
     std::vector<float> frames;  // ten channels a pose, poses.size() a frame, frame after frame
+    std::vector<float> bounds;  // eight a frame (least x y z, most x y z, xy radius, radius); may be empty
 };
 
 // Reads a whole file, checking every count, offset, name, index, parent and
 // weight; null after a report naming the fault.
 std::unique_ptr<IqmFile> ReadIqm(const std::vector<uint8_t>& bytes, Reports& reports);
+
+// The poses' masks, offsets and steps made from the frames, and each frame's
+// values moved to the nearest the file can hold (65536 steps a channel).
+void QuantizeIqmFrames(IqmFile& file);
+// The record as a file's bytes: vertex arrays of floats, blend indexes and
+// weights as bytes (weights summing to 255), poses as QuantizeIqmFrames
+// left them. Its counts and names are the caller's to keep within the
+// engines' limits.
+std::vector<uint8_t> WriteIqm(const IqmFile& file);

@@ -81,3 +81,6 @@ const Md3Tag* FindMd3Tag(const Md3File& file, int frame, const std::string& name
 // the file and the engines' limits. Null after a report naming the fault; a
 // tag with a number that is not finite is left out, with a report.
 std::unique_ptr<Md3File> ReadMd3(const std::vector<uint8_t>& bytes, Reports& reports);
+// The record as a file's bytes, as they read back: its counts are the
+// caller's to keep within the limits above and ioquake3's.
+std::vector<uint8_t> WriteMd3(const Md3File& file);

@@ -66,3 +66,11 @@ bool ReadSkinFile(const std::string& text, std::vector<SkinFileEntry>& entries, 
     }
     return true;
 }
+
+std::string WriteSkinFile(const std::vector<SkinFileEntry>& entries)
+{
+    std::string text;
+    for (const SkinFileEntry& entry : entries)
+        text += entry.surface + "," + entry.image + "\n";
+    return text;
+}

@@ -15,3 +15,6 @@ struct SkinFileEntry {
 // False after a report naming the fault (a line too long, or one that is
 // not "name,path").
 bool ReadSkinFile(const std::string& text, std::vector<SkinFileEntry>& entries, Reports& reports);
+
+// The entries as a file's text, a line each.
+std::string WriteSkinFile(const std::vector<SkinFileEntry>& entries);

@@ -1,5 +1,6 @@
 #include "formats/vertex_normals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -176,6 +177,17 @@ void LatLongNormal(uint16_t normal, float out[3])
     out[0] = static_cast<float>(std::cos(latitude) * std::sin(longitude));
     out[1] = static_cast<float>(std::sin(latitude) * std::sin(longitude));
     out[2] = static_cast<float>(std::cos(longitude));
+}
+
+uint16_t LatLongOfNormal(const float normal[3])
+{
+    const double kSteps = 255.0 / (2.0 * 3.14159265358979323846);
+    if (normal[0] == 0 && normal[1] == 0)
+        return normal[2] >= 0 ? 0 : 128;
+    double z = std::max(-1.0, std::min(1.0, static_cast<double>(normal[2])));
+    long latitude = std::lround(std::atan2(normal[1], normal[0]) * kSteps);
+    long longitude = std::lround(std::acos(z) * kSteps);
+    return static_cast<uint16_t>(((latitude & 255) << 8) | (longitude & 255));
 }
 
 const float* LatLongNormalTable()

@@ -4,10 +4,12 @@
 Fails when a folder includes a folder above it, when a folder has no place
 in the order, when units (a .cpp with its .h) include each other in a
 circle inside a folder, or when a file above model/ includes a model
-reader's header or names what a model reader declares. Then counts, for
-each model format of the table, the files outside the format's own files
-(its reader and its load in formats/ and model/, its fuzz target) that name
-it: what a new format costs beyond its own files. Only the table may.
+reader's header or names what a model reader declares (but a format's own
+export files, export/FORMAT[_WHAT]_export, which write into its record). Then
+counts, for each model format of the table, the files outside the format's
+own files (its reader and writer and its load in formats/ and model/, its
+export, its fuzz target) that name it: what a new format costs beyond its
+own files. Only the table may.
 
     check-layers.py [SRC]
 """
@@ -129,8 +131,10 @@ def format_rows(files):
 
 
 def own_files(files, prefix):
+    """A format's reader and writer, its load, and the export of the drawn form into its record."""
     return {path for path in files
-            if re.match(r"(formats|model)/%s(_\w+)?\.(h|cpp)$" % prefix, path)}
+            if re.match(r"(formats|model)/%s(_\w+)?\.(h|cpp)$" % prefix, path)
+            or re.match(r"export/%s(_\w+)?_export\.(h|cpp)$" % prefix, path)}
 
 
 def main():
@@ -164,12 +168,20 @@ def main():
     rows, prefixes = format_rows(files)
     row_names = set(rows)
     banned = reader_names | FORMAT_FIELDS | row_names
+    # A format's own export file writes the drawn form into its record: its reader's names are its to use.
+    allowed = {}
+    for prefix in set(prefixes.values()):
+        for path in files:
+            if re.match(r"export/%s(_\w+)?_export\.(h|cpp)$" % prefix, path):
+                own_headers = [h for h in readers if re.match(r"formats/%s(_\w+)?\.h$" % prefix, h)]
+                allowed[path] = (set().union(*(declared(files[h]) for h in own_headers)), set(own_headers))
     asking = []
     for path, text in sorted(files.items()):
         if rank.get(path.split("/")[0], -1) <= rank["model"]:
             continue
-        named = set(re.findall(r"\b\w+\b", code_of(text))) & banned
-        headers = [t for t in INCLUDE.findall(text) if t in readers]
+        names, own_headers = allowed.get(path, (set(), set()))
+        named = set(re.findall(r"\b\w+\b", code_of(text))) & (banned - names)
+        headers = [t for t in INCLUDE.findall(text) if t in readers and t not in own_headers]
         if named or headers:
             asking.append("%s asks for a model's format: %s" % (path, ", ".join(sorted(named | set(headers)))))
     faults += asking
