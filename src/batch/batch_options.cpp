@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "export/export_model.h"
+
 bool IsBatchExport(int argc, char** argv)
 {
     if (argc < 1)
@@ -34,8 +36,8 @@ bool ParseBatchExportOptions(int argc, char** argv, BatchExportCommand& request,
                 error = std::string("bad value for ") + option + ": \"" + argv[i] + "\"";
         } else if (strcmp(option, "--format") == 0) {
             request.extension = argv[++i];
-            if (request.extension != "glb" && request.extension != "gltf" && request.extension != "obj")
-                error = "--format is glb, gltf or obj, not \"" + request.extension + "\"";
+            if (!IsExportName("." + request.extension))
+                error = "--format is glb, gltf, obj, md3 or iqm, not \"" + request.extension + "\"";
         } else if (!ParseExportOption(option, argv[i + 1], request.each, error)) {
             return false;
         } else {

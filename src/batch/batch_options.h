@@ -5,7 +5,7 @@
 
 #include "batch/render_options.h"
 
-// tarnivel --export OUTDIR/ SOURCE... [-j N] [--format glb|gltf|obj]
+// tarnivel --export OUTDIR/ SOURCE... [-j N] [--format glb|gltf|obj|md3|iqm]
 //   [--force] [--no-gallery] and the options of one model's export, which
 // apply to each.
 struct BatchExportCommand {

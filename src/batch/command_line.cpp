@@ -20,7 +20,7 @@ const char kUsageHead[] =
     "       tarnivel --version\n"
     "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N|NAME] [--background NAME]\n"
     "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
-    "       tarnivel --export OUT.glb|OUT.gltf|OUT.obj [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
+    "       tarnivel --export OUT.glb|.gltf|.obj|.md3|.iqm [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
     "                [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] MODEL\n"
     "  MODEL  a model file (";
 // The formats between: the table's.
@@ -37,9 +37,12 @@ const char kUsageTail[] =
     "  --export OUT  writes the model as glTF 2.0 (.glb, or .gltf with everything inside it): every\n"
     "               frame a morph target, an animation per frame sequence at --fps (10), the skins\n"
     "               as textures; or one frame (--frame) as .obj with its .mtl and skin .png beside it.\n"
-    "               Sizes in metres, --scale metres a game unit (0.0254)\n"
+    "               Sizes in metres, --scale metres a game unit (0.0254). Or into the games: .md3 (a player\n"
+    "               as a player folder) or .iqm (a skeletal model), pictures and .skin files beside it,\n"
+    "               --scale game units a model's unit (1), --fps sampling a skeleton's animations\n"
     "  --export OUTDIR/ SOURCE...  writes every model of the archives, folders and models named into\n"
-    "               OUTDIR at its path there (players whole), -j N at once (one a core), with\n"
+    "               OUTDIR at its path there (players whole) as --format glb|gltf|obj|md3|iqm (glb),\n"
+    "               -j N at once (one a core), with\n"
     "               OUTDIR/export-report.txt naming each failure and OUTDIR/index.html showing them all;\n"
     "               what is newer than its model is kept unless --force\n";
 

@@ -1,5 +1,6 @@
 // A Wavefront OBJ model: one frame, a part a material, its MTL's images
 // found beside it, normals worked out from the triangles where it gives none.
+#include <cmath>
 #include <map>
 #include <tuple>
 
@@ -91,6 +92,10 @@ DrawnPart MakePart(const ObjFile& file, const ObjGroup& group, std::vector<Float
             if (corner.normal >= 0) {
                 double n[3] = {file.normals[3 * corner.normal], file.normals[3 * corner.normal + 1],
                                file.normals[3 * corner.normal + 2]};
+                // Files leave their normals of any length: the viewer and the writers want them unit.
+                double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+                for (double& v : n)
+                    v = length > 0 ? v / length : 0;
                 GameDirection(n, vertex.normal);
             }
             lacksNormals = lacksNormals || corner.normal < 0;
