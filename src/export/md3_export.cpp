@@ -139,9 +139,11 @@ private:
                 const float* p = &positions[3 * frameVertex_[next + v]];
                 float reach = std::max({std::fabs(p[0]), std::fabs(p[1]), std::fabs(p[2])});
                 if (reach > kMd3Reach) {
-                    error = "the model reaches " + std::to_string(reach / scale_) + " units from its origin at frame " +
-                            std::to_string(frames_[f].from) + "; MD3 holds up to 512: --scale " +
-                            std::to_string(std::floor(kMd3Reach / reach * scale_ * 1000) / 1000) + " fits it";
+                    char text[160];
+                    snprintf(text, sizeof text, "the model reaches %.1f units from its origin at frame %d; MD3 holds "
+                             "up to 512: --scale %.3g fits it", reach, frames_[f].from,
+                             std::floor(kMd3Reach / reach * scale_ * 1000) / 1000);
+                    error = text;
                     return false;
                 }
                 Md3Vertex vertex;
