@@ -42,9 +42,8 @@ bool WriteGltf(const ModelObject& model, const ExportRequest& request, bool bina
 // A model with a skeleton: its joints, skin and joint animations.
 bool WriteSkeletalGltf(const ModelObject& model, const ExportRequest& request, bool binary, std::string& error);
 bool WriteObj(const ModelObject& model, const ExportRequest& request, std::string& error);
-// OUT.md3 with its pictures and a NAME.md3_N.skin a skin set (as
-// DarkPlaces finds a model's skins by number): the first set's shaders
-// are in the model itself.
+// OUT.md3 with its pictures and an OUT_NAME.skin a skin set: the first
+// set's shaders are in the model itself.
 bool WriteMd3Model(const ModelObject& model, const ExportRequest& request, std::string& error);
 // OUT.iqm with its pictures: a skeletal model's joints, bind pose,
 // animations and meshes; a vertex-animated one is refused.

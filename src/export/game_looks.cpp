@@ -101,7 +101,7 @@ void AddSkinFiles(const GameLooks& looks, const std::vector<std::string>& surfac
         std::vector<SkinFileEntry> entries;
         for (size_t s = 0; s < surfaces.size(); ++s)
             entries.push_back({surfaces[s], looks.shaders[skin][partOf[s]]});
-        files.push_back({pathOf + "_" + std::to_string(skin) + ".skin", WriteSkinFile(entries)});
+        files.push_back({pathOf + "_" + looks.skinNames[skin] + ".skin", WriteSkinFile(entries)});
     }
 }
 

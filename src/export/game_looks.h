@@ -31,7 +31,7 @@ bool MakeGameLooks(const ModelObject& model, const std::string& folder, const st
 std::string FolderOf(const std::string& path);
 std::string StemOf(const std::string& path);
 
-// A .skin file a skin set (path_N.skin, as DarkPlaces finds a model's
-// skins by number), for each surface the name its part wears in that set.
+// A .skin file a skin set, STEM_NAME.skin as a Quake III player's are
+// named, for each surface the name its part wears in that set.
 void AddSkinFiles(const GameLooks& looks, const std::vector<std::string>& surfaces,
-                  const std::vector<size_t>& partOf, const std::string& path, OutputFiles& files);
+                  const std::vector<size_t>& partOf, const std::string& stemPath, OutputFiles& files);

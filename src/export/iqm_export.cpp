@@ -68,7 +68,8 @@ bool AddMeshes(const DrawnPart& part, size_t index, float scale, const std::stri
             for (int w = 0; w < 4; ++w) {
                 uint16_t joint = skinned.joints[4 * at + w];
                 if (joint > 255) {
-                    error = "a vertex is weighted to joint " + std::to_string(joint) + "; IQM's blend indexes end at 255";
+                    error = "a vertex is weighted to joint " + std::to_string(joint) +
+                            "; IQM's blend indexes end at 255";
                     return false;
                 }
                 file.blendIndexes.push_back(static_cast<uint8_t>(joint));

@@ -247,7 +247,7 @@ bool WriteMd3Model(const ModelObject& model, const ExportRequest& request, std::
     std::vector<std::string> surfaces;
     for (const Md3Surface& surface : file.surfaces)
         surfaces.push_back(surface.name);
-    AddSkinFiles(looks, surfaces, partOf, request.output, files);
+    AddSkinFiles(looks, surfaces, partOf, folder + stem, files);
     if (!WriteFilesAtomically(files, error))
         return false;
     notes.push_back("within the limits of ioquake3 and DarkPlaces");

@@ -90,6 +90,15 @@ public:
         Channel(node, "scale", input, buffer_.Accessor(scales, TINYGLTF_TYPE_VEC3, 3, 0, false), true);
     }
 
+    // How many of its last frames the sequence plays again and again and
+    // its frames a second (which keys alone do not tell of one frame), for
+    // whoever writes the player back into the game: animation.cfg's numbers.
+    void Rate(int loopFrames, int fps)
+    {
+        animation_.extras = tinygltf::Value(tinygltf::Value::Object{{"loopFrames", tinygltf::Value(loopFrames)},
+                                                                    {"fps", tinygltf::Value(fps)}});
+    }
+
     void Finish()
     {
         if (!animation_.channels.empty())
@@ -214,6 +223,7 @@ void AddPlayerAnimations(tinygltf::Model& gltf, BufferWriter& buffer, const Play
             if (!sequence || sequence->count < 1)
                 continue;
             int input = animation.Times(*sequence, sequence->fps > 0 ? sequence->fps : request.fps);
+            animation.Rate(sequence->loop, sequence->fps);
             if (nodes[mover].targets)
                 animation.Weights(nodes[mover].node, *sequence, input, nodes[mover].targets);
             for (size_t t = 0; t < nodes[mover].tags.size(); ++t)

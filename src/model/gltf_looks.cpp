@@ -209,7 +209,8 @@ void AddGltfLooks(const tinygltf::Model& gltf, const std::vector<GltfPrimitive>&
         SkinInfo& skin = model.skins[model.numSkins++];
         CopyText(skin.name, sizeof skin.name, sets[s]);
         for (size_t p = 0; p < primitives.size(); ++p) {
-            Looks::Look look = looks.Of(MaterialIn(gltf, primitives[p], primitives[p].index, variants.empty() ? -1 : int(s)));
+            int variant = variants.empty() ? -1 : static_cast<int>(s);
+            Looks::Look look = looks.Of(MaterialIn(gltf, primitives[p], primitives[p].index, variant));
             skin.partPictures.push_back(look.picture);
             skin.partShaders.push_back(look.shader);
             skin.partGlows.push_back(look.glow);

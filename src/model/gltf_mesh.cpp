@@ -60,7 +60,8 @@ bool ReadOne(const tinygltf::Model& gltf, const tinygltf::Primitive& primitive, 
     std::vector<float> joints;
     if (!Attribute(gltf, primitive, "NORMAL", 3, count, out.normals) ||
         !Attribute(gltf, primitive, "TEXCOORD_0", 2, count, out.texCoords) ||
-        !Attribute(gltf, primitive, "WEIGHTS_0", 4, count, out.weights) || !Triangles(gltf, primitive, count, out.triangles))
+        !Attribute(gltf, primitive, "WEIGHTS_0", 4, count, out.weights) ||
+        !Triangles(gltf, primitive, count, out.triangles))
         return false;
     auto found = primitive.attributes.find("JOINTS_0");
     if (found != primitive.attributes.end() && (!AccessorInts(gltf, found->second, out.joints) ||

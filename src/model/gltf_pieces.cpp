@@ -150,14 +150,18 @@ std::vector<PlayerAnimation> Sequences(const std::vector<PreparedAnimation>& ani
             int first = OneShown(&channel.values[(cubic ? 1 : 0) * channel.width], channel.width);
             int count = static_cast<int>(channel.times.size());
             for (int k = 1; k < count && ordered; ++k)
-                ordered = OneShown(&channel.values[(cubic ? 3 * k + 1 : k) * channel.width], channel.width) == first + k;
+                ordered =
+                    OneShown(&channel.values[(cubic ? 3 * k + 1 : k) * channel.width], channel.width) == first + k;
             if (!ordered)
                 continue;
             double duration = channel.times.back() - channel.times.front();
             int fps = count > 1 && duration > 0 ? static_cast<int>(std::lround((count - 1) / duration)) : 10;
             const tinygltf::Value& loop = gltf.animations[a].extras.Get("loopFrames");
-            sequences.push_back({AsText(animations[a].name), first, count, loop.IsInt() ? loop.Get<int>() : count,
-                                 std::max(fps, 1)});
+            const tinygltf::Value& rate = gltf.animations[a].extras.Get("fps");
+            if (rate.IsInt() && rate.Get<int>() > 0 && rate.Get<int>() <= 1000)
+                fps = rate.Get<int>();
+            int looping = loop.IsInt() ? std::clamp(loop.Get<int>(), 0, count) : count;
+            sequences.push_back({AsText(animations[a].name), first, count, looping, std::max(fps, 1)});
         }
     }
     return sequences;

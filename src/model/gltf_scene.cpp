@@ -59,7 +59,8 @@ std::vector<double> Sample(const SampledChannel& channel, double time)
     if (cubic) {
         double t2 = t * t, t3 = t2 * t;
         for (size_t i = 0; i < width; ++i) {
-            double outTangent = channel.values[(3 * a + 2) * width + i], inTangent = channel.values[(3 * b) * width + i];
+            double outTangent = channel.values[(3 * a + 2) * width + i];
+            double inTangent = channel.values[(3 * b) * width + i];
             out[i] = (2 * t3 - 3 * t2 + 1) * value(a, i) + (t3 - 2 * t2 + t) * span * outTangent +
                      (-2 * t3 + 3 * t2) * value(b, i) + (t3 - t2) * span * inTangent;
         }

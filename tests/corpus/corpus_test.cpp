@@ -6,12 +6,15 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "archive/game_files.h"
 #include "geometry/pose.h"
 #include "batch/model_listing.h"
 #include "export/player_export.h"
+#include "formats/md3.h"
 #include "looks/skins.h"
 #include "model/load.h"
 #include "render/animation.h"
@@ -36,31 +39,87 @@ struct Tally {
     int fromShaders = 0, fromImages = 0, untextured = 0;  // surfaces, in the first skin set
 };
 
-// Writes the model (or player) to glTF as --export does and reads it back:
-// true when the copy is the source.
-bool ExportAndReadBack(const std::string& path, Tally& tally)
+// A format a round trip writes, and how near the copy must come to its source.
+struct RoundTrip {
+    const char* extension;  // "glb", "md3", "iqm"
+    float tolerance;        // 0: 1e-5 of the source's size
+};
+const RoundTrip kGltf = {"glb", 0}, kMd3 = {"md3", 1.0f / 128 + 1e-4f}, kIqm = {"iqm", 0.02f};
+
+// The shader names a written MD3 gives its surfaces.
+std::vector<std::string> Md3Shaders(const std::string& path)
+{
+    Reports reports;
+    std::unique_ptr<Md3File> file = ReadMd3(ReadBytes(path), reports);
+    std::vector<std::string> shaders;
+    for (size_t s = 0; file && s < file->surfaces.size(); ++s)
+        shaders.insert(shaders.end(), file->surfaces[s].shaders.begin(), file->surfaces[s].shaders.end());
+    return shaders;
+}
+
+std::string RoundTripFolder()
+{
+    std::string folder = std::string(testing::TempDir()) + "corpus-round-trip/";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// Writes the model (or player) as --export does and reads it back: true
+// when the copy is the source.
+bool ExportAndReadBack(const std::string& path, const RoundTrip& trip, Tally& tally)
 {
     Assembly read, back;
     ExportRequest request;
-    request.output = std::string(testing::TempDir()) + "corpus-export.glb";
-    std::string error;
+    std::string folder = RoundTripFolder(), error;
+    request.output = folder + "model." + trip.extension;
     SkinFilesOnly files;
     bool exported = LoadAssembly("corpus", path, "", read) && ExportAssembly(read, request, error);
     tally.exported += exported;
-    std::string difference = !exported ? "not exported"
-                             : LoadAssembly("corpus", request.output, "", back) ? Difference(read, back)
-                                                                                 : "not read back";
-    std::remove(request.output.c_str());
+    std::string difference = "not exported: " + error;
+    if (exported)
+        difference = LoadAssembly("corpus", request.output, "", back) ? Difference(read, back, trip.tolerance)
+                                                                      : "not read back";
+    if (difference.empty() && strcmp(trip.extension, "md3") == 0)
+        difference = ShaderDifference(read, Md3Shaders(request.output));
+    std::filesystem::remove_all(folder);
     if (!difference.empty())
-        fprintf(stderr, "corpus: %s read back from glTF differs: %s\n", path.c_str(), difference.c_str());
+        fprintf(stderr, "corpus: %s read back from .%s differs: %s\n", path.c_str(), trip.extension,
+                difference.c_str());
+    tally.same += difference.empty();
+    return difference.empty();
+}
+
+// A player to glTF, that glTF to a player folder, and the folder read back
+// playing every sequence of the source alike.
+bool PlayerThroughGltf(const std::string& player, Tally& tally)
+{
+    Assembly read, viaGltf, back;
+    ExportRequest request;
+    std::string folder = RoundTripFolder(), error;
+    request.output = folder + "player.glb";
+    bool written = LoadAssembly("corpus", player, "", read) && ExportAssembly(read, request, error) &&
+                   LoadAssembly("corpus", request.output, "", viaGltf);
+    request.output = folder + "player.md3";
+    written = written && ExportAssembly(viaGltf, request, error);
+    tally.exported += written;
+    std::string difference = !written ? "not written: " + error
+                             : LoadAssembly("corpus", folder + "player/", "", back)
+                                 ? SequenceDifference(read, back, kMd3.tolerance)
+                                 : "not read back";
+    std::filesystem::remove_all(folder);
+    if (!difference.empty())
+        fprintf(stderr, "corpus: %s through glTF to a player folder differs: %s\n", player.c_str(),
+                difference.c_str());
     tally.same += difference.empty();
     return difference.empty();
 }
 
 // Every export the same as its source when read back.
-void ExpectReadBack(const Tally& tally, const char* what)
+void ExpectReadBack(const Tally& tally, const char* what, const char* format = "glTF")
 {
-    printf("corpus: %d of %d exports of %s read back from glTF as their source\n", tally.same, tally.exported, what);
+    printf("corpus: %d of %d exports of %s read back from %s as their source\n", tally.same, tally.exported, what,
+           format);
     EXPECT_EQ(tally.same, tally.exported);
 }
 
@@ -71,7 +130,7 @@ void ListAndExport(const std::string& path, Tally& tally)
     std::vector<uint8_t> bytes;
     std::string error, line;
     tally.listed += ReadGameFile(path, bytes, error) == GameFileResult::kOk && ListingLine(path, bytes, line);
-    ExportAndReadBack(path, tally);
+    ExportAndReadBack(path, kGltf, tally);
 }
 
 // Loads, skins, redraws every way and removes one model; then lists and exports it.
@@ -158,15 +217,17 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
     if (models.empty())
         GTEST_SKIP() << "no OpenArena archives (openarena-data could not be downloaded here)";
     std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
-    Tally tally, whole;
+    Tally tally, whole, md3, folders;
     int players = 0, playerFolders = 0, armed = 0;
     for (const std::string& path : models) {
         Exercise(path, skin, tally);
+        ExportAndReadBack(path, kMd3, md3);
         std::string player = path.substr(0, path.rfind('/') + 1);
         if (path.compare(player.size(), std::string::npos, "lower.md3") != 0 || !IsQ3PlayerFolder(player))
             continue;
         ++playerFolders;
-        ExportAndReadBack(player, whole);
+        ExportAndReadBack(player, kGltf, whole);
+        PlayerThroughGltf(player, folders);
         testing::internal::CaptureStdout();
         if (ModelObject* legs = OpenModel(player)) {
             players += PlayerTorso(legs) != nullptr;
@@ -185,6 +246,8 @@ TEST_F(ViewerTest, EveryOpenArenaModelLoadsFromItsArchiveAndEveryPlayerIsAssembl
     EXPECT_EQ(tally.exported, tally.loaded);
     ExpectReadBack(tally, "OpenArena's models");
     ExpectReadBack(whole, "OpenArena's players whole");
+    ExpectReadBack(md3, "OpenArena's models", "MD3");
+    ExpectReadBack(folders, "OpenArena's players through glTF", "player folders");
     EXPECT_GE(tally.fromShaders + tally.fromImages, 4 * (tally.fromShaders + tally.fromImages + tally.untextured) / 5);
     EXPECT_EQ(players, playerFolders);
     EXPECT_EQ(armed, playerFolders);
@@ -197,7 +260,7 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
     if (files.empty())
         GTEST_SKIP() << "no Red Eclipse models (redeclipse-data could not be downloaded here)";
     std::string skin = dir.Write("extra.pcx", TestPcx(64, 64));
-    Tally tally;
+    Tally tally, iqm;
     int meshes = 0, animated = 0, animations = 0, joints = 0, onlyAnimations = 0, unmatched = 0;
     for (const std::string& path : files) {
         testing::internal::CaptureStdout();
@@ -216,6 +279,7 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
             joints += static_cast<int>(read->drawn->skeleton->joints.size());
         }
         Exercise(path, skin, tally);
+        ExportAndReadBack(path, kIqm, iqm);
     }
     // The others are props and vanities that no file animates.
     printf("corpus: %d of %d IQM and MD5 meshes of Red Eclipse load and draw, %d with their animations (%d "
@@ -225,6 +289,7 @@ TEST_F(ViewerTest, EveryRedEclipseMeshLoadsWithItsAnimationsAndDraws)
     EXPECT_EQ(tally.loaded, meshes);
     EXPECT_EQ(tally.exported, meshes);
     ExpectReadBack(tally, "Red Eclipse's meshes");
+    ExpectReadBack(iqm, "Red Eclipse's meshes", "IQM");
     EXPECT_EQ(unmatched, 0);
     // The player stands facing +x, as Quake models do, so the front view
     // shows its face: standing idle it is wider (y) than deep (x).

@@ -1,12 +1,21 @@
 #include "support/round_trip.h"
 
 #include <algorithm>
+#include <cctype>
+#include <set>
 #include <cmath>
 #include <vector>
 
+#include "formats/shader_script.h"
 #include "geometry/pose.h"
 
 namespace {
+
+std::string Numbers(const char* what, long source, long copy)
+{
+    return std::string(what) + ": " + std::to_string(source) + " in the source, " + std::to_string(copy) +
+           " in the copy";
+}
 
 // The triangles as drawn: from the file's strips and fans when it has them.
 const FrameLayout& Drawn(const DrawnPart& part)
@@ -38,6 +47,30 @@ std::vector<const DrawnPart*> Drawn(const DrawnModel& drawn)
     return parts;
 }
 
+// Every part's corners in turn: the same however a writer splits its parts.
+std::vector<float> AllCorners(const DrawnModel& drawn, int frame)
+{
+    std::vector<float> all;
+    for (const DrawnPart* part : Drawn(drawn)) {
+        std::vector<float> corners = Corners(*part, frame);
+        all.insert(all.end(), corners.begin(), corners.end());
+    }
+    return all;
+}
+
+std::string CornerDifference(const DrawnModel& source, int frame, const DrawnModel& copy, int copyFrame,
+                             float tolerance)
+{
+    std::vector<float> a = AllCorners(source, frame), b = AllCorners(copy, copyFrame);
+    if (a.size() != b.size())
+        return Numbers("triangles", a.size() / 9, b.size() / 9);
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!(std::fabs(a[i] - b[i]) <= tolerance))
+            return "frame " + std::to_string(frame) + " corner " + std::to_string(i / 3) + ": " +
+                   std::to_string(a[i]) + " in the source, " + std::to_string(b[i]) + " in the copy";
+    return "";
+}
+
 float Size(const ModelObject& model)
 {
     float low[3] = {1e30f, 1e30f, 1e30f}, high[3] = {-1e30f, -1e30f, -1e30f};
@@ -53,26 +86,6 @@ float Size(const ModelObject& model)
     return size;
 }
 
-std::string Numbers(const char* what, long source, long copy)
-{
-    return std::string(what) + ": " + std::to_string(source) + " in the source, " + std::to_string(copy) +
-           " in the copy";
-}
-
-std::string PartDifference(const DrawnPart& source, const DrawnPart& copy, int frames, float tolerance)
-{
-    size_t corners = Drawn(source).indices.size(), copied = Drawn(copy).indices.size();
-    if (corners != copied)
-        return Numbers(("triangles of " + source.name).c_str(), corners / 3, copied / 3);
-    for (int frame = 0; frame < frames; ++frame) {
-        std::vector<float> a = Corners(source, frame), b = Corners(copy, frame);
-        for (size_t i = 0; i < a.size(); ++i)
-            if (!(std::fabs(a[i] - b[i]) <= tolerance))
-                return source.name + " frame " + std::to_string(frame) + " corner " + std::to_string(i / 3) + ": " +
-                       std::to_string(a[i]) + " in the source, " + std::to_string(b[i]) + " in the copy";
-    }
-    return "";
-}
 
 std::string SkeletonDifference(const Skeleton* source, const Skeleton* copy)
 {
@@ -116,7 +129,7 @@ std::string TagDifference(const ModelObject& sourceModel, const DrawnModel& copy
     return "";
 }
 
-std::string PieceDifference(const ModelObject& source, const ModelObject& copy)
+std::string PieceDifference(const ModelObject& source, const ModelObject& copy, float given)
 {
     if (source.numFrames != copy.numFrames)
         return Numbers("frames", source.numFrames, copy.numFrames);
@@ -139,31 +152,75 @@ std::string PieceDifference(const ModelObject& source, const ModelObject& copy)
     std::string skeleton = SkeletonDifference(source.drawn->skeleton.get(), copy.drawn->skeleton.get());
     if (!skeleton.empty())
         return skeleton;
-    std::vector<const DrawnPart*> parts = Drawn(*source.drawn), copied = Drawn(*copy.drawn);
-    if (parts.size() != copied.size())
-        return Numbers("parts", parts.size(), copied.size());
-    float tolerance = 1e-5f * Size(source);
+    float tolerance = given > 0 ? given : 1e-5f * Size(source);
     std::string tags = TagDifference(source, *copy.drawn, std::max(tolerance, 1e-4f));
     if (!tags.empty())
         return tags;
-    for (size_t p = 0; p < parts.size(); ++p) {
-        std::string part = PartDifference(*parts[p], *copied[p], source.numFrames, tolerance);
-        if (!part.empty())
-            return part;
+    for (int frame = 0; frame < source.numFrames; ++frame) {
+        std::string corners = CornerDifference(*source.drawn, frame, *copy.drawn, frame, tolerance);
+        if (!corners.empty())
+            return corners;
     }
     return "";
 }
 
 }  // namespace
 
-std::string Difference(const Assembly& source, const Assembly& copy)
+std::string Difference(const Assembly& source, const Assembly& copy, float tolerance)
 {
     if (source.pieces.size() != copy.pieces.size())
         return Numbers("pieces", source.pieces.size(), copy.pieces.size());
     for (size_t p = 0; p < source.pieces.size(); ++p) {
-        std::string piece = PieceDifference(*source.pieces[p], *copy.pieces[p]);
+        std::string piece = PieceDifference(*source.pieces[p], *copy.pieces[p], tolerance);
         if (!piece.empty())
             return "piece " + std::to_string(p) + ": " + piece;
     }
+    return "";
+}
+
+std::string SequenceDifference(const Assembly& source, const Assembly& copy, float tolerance)
+{
+    if (source.legs < 0 || source.torso < 0 || copy.legs < 0 || copy.torso < 0)
+        return "a player without legs or torso";
+    for (bool legs : {true, false}) {
+        const ModelObject& a = *source.pieces[legs ? source.legs : source.torso];
+        const ModelObject& b = *copy.pieces[legs ? copy.legs : copy.torso];
+        for (const PlayerAnimation& sequence : a.sequences) {
+            auto found = std::find_if(b.sequences.begin(), b.sequences.end(),
+                                      [&](const PlayerAnimation& s) { return s.name == sequence.name; });
+            if (found == b.sequences.end())
+                return "the copy has no " + sequence.name;
+            if (found->count != sequence.count || found->loop != sequence.loop || found->fps != sequence.fps)
+                return sequence.name + " plays otherwise in the copy";
+            for (int k = 0; k < sequence.count; ++k) {
+                std::string corners =
+                    CornerDifference(*a.drawn, sequence.first + k, *b.drawn, found->first + k, tolerance);
+                if (!corners.empty())
+                    return sequence.name + ": " + corners;
+            }
+        }
+    }
+    return "";
+}
+
+std::string ShaderDifference(const Assembly& source, const std::vector<std::string>& shaders)
+{
+    // A shader's name as the engines match it: lower case, no extension.
+    auto matched = [](std::string name) {
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        size_t dot = name.rfind('.');
+        return dot != std::string::npos && name.find('/', dot) == std::string::npos ? name.substr(0, dot) : name;
+    };
+    std::set<std::string> worn, named;
+    for (const auto& piece : source.pieces)
+        for (int skin = 0; skin < std::min(piece->numSkins, 1); ++skin)
+            for (int32_t shader : piece->skins[skin].partShaders)
+                if (shader >= 0 && piece->shaders[shader].script)
+                    worn.insert(piece->shaders[shader].script->name);
+    for (const std::string& shader : shaders)
+        named.insert(matched(shader));
+    for (const std::string& name : worn)
+        if (!named.count(name))
+            return "the copy's surfaces do not name the shader " + name;
     return "";
 }

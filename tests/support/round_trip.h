@@ -6,7 +6,17 @@
 #include "rig/assembly.h"
 
 // The first way the copy differs from the source, empty when none does:
-// its pieces, their frames and frame names, parts, every triangle corner and
-// tag at every frame (within 1e-5 of the source's size), joints, sequence
-// names and skin sets.
-std::string Difference(const Assembly& source, const Assembly& copy);
+// its pieces, their frames and frame names, every triangle corner (the
+// parts' in turn, however they are split) and tag at every frame (within
+// tolerance, else 1e-5 of the source's size), joints, sequence names and
+// skin sets.
+std::string Difference(const Assembly& source, const Assembly& copy, float tolerance = 0);
+
+// The same for two players whose frames lie in other orders: each
+// sequence of the source's legs and torso played by the copy, as long, at
+// the same rate and loop, every frame's corners within tolerance.
+std::string SequenceDifference(const Assembly& source, const Assembly& copy, float tolerance);
+
+// Empty when every shader script the source's first skin sets wear is
+// among the shader names a copy's file gives (the scripts are the game's own).
+std::string ShaderDifference(const Assembly& source, const std::vector<std::string>& shaders);
