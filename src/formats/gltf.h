@@ -29,6 +29,12 @@ using ReadBesideFunction = std::function<bool(const std::string& name, std::vect
 constexpr size_t kMaxGltfJson = 64u << 20;
 constexpr int kMaxGltfDepth = 64;
 
+// A member of a JSON object (extras, extensions), or a null value when the
+// value is no object or has no such member: tinygltf's own Get asserts.
+const tinygltf::Value& Member(const tinygltf::Value& value, const char* key);
+// An element of a JSON array, or a null value past its end or for no array.
+const tinygltf::Value& Element(const tinygltf::Value& value, size_t index);
+
 // The record of a .glb's or .gltf's bytes; null after the reports.
 std::unique_ptr<GltfFile> ReadGltf(const std::vector<uint8_t>& bytes, const ReadBesideFunction& beside,
                                    Reports& reports);

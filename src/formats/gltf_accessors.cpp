@@ -129,3 +129,15 @@ bool AccessorInts(const tinygltf::Model& gltf, int index, std::vector<uint32_t>&
     }
     return true;
 }
+
+const tinygltf::Value& Member(const tinygltf::Value& value, const char* key)
+{
+    static const tinygltf::Value kNull;
+    return value.IsObject() && value.Has(key) ? value.Get(key) : kNull;
+}
+
+const tinygltf::Value& Element(const tinygltf::Value& value, size_t index)
+{
+    static const tinygltf::Value kNull;
+    return value.IsArray() && index < value.ArrayLen() ? value.Get(static_cast<int>(index)) : kNull;
+}

@@ -118,9 +118,9 @@ std::vector<std::string> KeptFrameNames(const tinygltf::Model& gltf)
 {
     std::vector<std::string> names;
     for (int node : SceneNodes(gltf)) {
-        const tinygltf::Value& kept = gltf.nodes[node].extras.Get("frameNames");
+        const tinygltf::Value& kept = Member(gltf.nodes[node].extras, "frameNames");
         for (size_t k = 0; kept.IsArray() && k < kept.ArrayLen(); ++k) {
-            const tinygltf::Value& name = kept.Get(static_cast<int>(k));
+            const tinygltf::Value& name = Element(kept, k);
             names.push_back(name.IsString() ? AsText(name.Get<std::string>()) : "");
         }
         if (!names.empty())
@@ -227,9 +227,9 @@ std::string TargetNameOf(const tinygltf::Model& gltf, const std::vector<GltfPrim
 {
     for (const GltfPrimitive& primitive : primitives) {
         int mesh = gltf.nodes[primitive.node].mesh;
-        const tinygltf::Value& names = gltf.meshes[mesh].extras.Get("targetNames");
-        if (names.IsArray() && k < names.ArrayLen() && names.Get(static_cast<int>(k)).IsString())
-            return AsText(names.Get(static_cast<int>(k)).Get<std::string>());
+        const tinygltf::Value& names = Member(gltf.meshes[mesh].extras, "targetNames");
+        if (names.IsArray() && k < names.ArrayLen() && Element(names, k).IsString())
+            return AsText(Element(names, k).Get<std::string>());
     }
     return "frame" + std::to_string(k + 1);
 }

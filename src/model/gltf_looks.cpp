@@ -146,11 +146,11 @@ std::vector<std::string> VariantNames(const tinygltf::Model& gltf)
 {
     std::vector<std::string> names;
     auto root = gltf.extensions.find("KHR_materials_variants");
-    if (root == gltf.extensions.end() || !root->second.Get("variants").IsArray())
+    if (root == gltf.extensions.end() || !Member(root->second, "variants").IsArray())
         return names;
-    const tinygltf::Value& variants = root->second.Get("variants");
+    const tinygltf::Value& variants = Member(root->second, "variants");
     for (size_t v = 0; v < variants.ArrayLen(); ++v) {
-        const tinygltf::Value& name = variants.Get(static_cast<int>(v)).Get("name");
+        const tinygltf::Value& name = Member(Element(variants, v), "name");
         names.push_back(AsText(name.IsString() ? name.Get<std::string>() : "variant" + std::to_string(v + 1)));
     }
     return names;
@@ -162,15 +162,15 @@ int MaterialIn(const tinygltf::Model& gltf, const GltfPrimitive& primitive, size
     int mesh = gltf.nodes[primitive.node].mesh;
     const tinygltf::Primitive& source = gltf.meshes[mesh].primitives[index];
     auto found = source.extensions.find("KHR_materials_variants");
-    if (variant < 0 || found == source.extensions.end() || !found->second.Get("mappings").IsArray())
+    if (variant < 0 || found == source.extensions.end() || !Member(found->second, "mappings").IsArray())
         return primitive.material;
-    const tinygltf::Value& mappings = found->second.Get("mappings");
+    const tinygltf::Value& mappings = Member(found->second, "mappings");
     for (size_t m = 0; m < mappings.ArrayLen(); ++m) {
-        const tinygltf::Value& mapping = mappings.Get(static_cast<int>(m));
-        const tinygltf::Value& variants = mapping.Get("variants");
-        const tinygltf::Value& material = mapping.Get("material");
+        const tinygltf::Value& mapping = Element(mappings, m);
+        const tinygltf::Value& variants = Member(mapping, "variants");
+        const tinygltf::Value& material = Member(mapping, "material");
         for (size_t v = 0; variants.IsArray() && v < variants.ArrayLen(); ++v)
-            if (variants.Get(static_cast<int>(v)).IsInt() && variants.Get(static_cast<int>(v)).Get<int>() == variant &&
+            if (Element(variants, v).IsInt() && Element(variants, v).Get<int>() == variant &&
                 material.IsInt() && material.Get<int>() >= 0 &&
                 static_cast<size_t>(material.Get<int>()) < gltf.materials.size())
                 return material.Get<int>();

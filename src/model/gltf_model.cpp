@@ -123,8 +123,8 @@ bool DescribeGltf(const std::string& path, const std::vector<uint8_t>& bytes, Mo
     for (const GltfPrimitive& primitive : primitives)
         materials.insert(primitive.material);
     auto variants = file->gltf.extensions.find("KHR_materials_variants");
-    summary.skins = variants != file->gltf.extensions.end() && variants->second.Get("variants").IsArray()
-                        ? static_cast<int32_t>(variants->second.Get("variants").ArrayLen())
+    summary.skins = variants != file->gltf.extensions.end() && Member(variants->second, "variants").IsArray()
+                        ? static_cast<int32_t>(Member(variants->second, "variants").ArrayLen())
                         : std::any_of(primitives.begin(), primitives.end(),
                                       [](const GltfPrimitive& p) { return p.material >= 0; });
     std::string animations;

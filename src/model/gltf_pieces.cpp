@@ -156,8 +156,8 @@ std::vector<PlayerAnimation> Sequences(const std::vector<PreparedAnimation>& ani
                 continue;
             double duration = channel.times.back() - channel.times.front();
             int fps = count > 1 && duration > 0 ? static_cast<int>(std::lround((count - 1) / duration)) : 10;
-            const tinygltf::Value& loop = gltf.animations[a].extras.Get("loopFrames");
-            const tinygltf::Value& rate = gltf.animations[a].extras.Get("fps");
+            const tinygltf::Value& loop = Member(gltf.animations[a].extras, "loopFrames");
+            const tinygltf::Value& rate = Member(gltf.animations[a].extras, "fps");
             if (rate.IsInt() && rate.Get<int>() > 0 && rate.Get<int>() <= 1000)
                 fps = rate.Get<int>();
             int looping = loop.IsInt() ? std::clamp(loop.Get<int>(), 0, count) : count;
