@@ -93,6 +93,7 @@ if build build -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
     for mode in thumbnails exports; do
         script_stage $mode $mode bash tests/corpus/corpus-programs.sh $mode build "$corpus_folder" "$npm_folder/node_modules"
     done
+    script_stage "the engines" engines bash tests/engines/engines.sh build "$corpus_folder"
 fi
 
 echo "=== Stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer, with line coverage (${SECONDS} s in)"

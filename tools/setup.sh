@@ -12,7 +12,7 @@ demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
                imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils
                gir1.2-gnomedesktop-3.0 python3-gi bubblewrap shared-mime-info blender python3-numpy
-               build-essential dpkg-dev debhelper lintian appstream chromium)
+               build-essential dpkg-dev debhelper lintian appstream chromium darkplaces ioquake3)
 
 install_missing() {
     local missing=()

@@ -7,13 +7,16 @@
 #                                   Debian's openarena-data and openarena-085-data: MD3 models and players
 #   FOLDER/redeclipse/data/...      Debian's redeclipse-data: the folders of its IQM and MD5 models (and
 #                                   the folders above them), their models, .cfg files and images only
+#   FOLDER/openarena/lib/*.so       Debian's openarena: the native game libraries of OpenArena 0.8.5,
+#                                   which Debian's ioquake3 runs (it runs no QVM)
 #   FOLDER/nexuiz/data/data.pk3, FOLDER/nexuiz/data/textures.pk3
 #                                   Debian's nexuiz-data and nexuiz-textures: DarkPlaces' game, its MD3
 #                                   models (some named .mdl), ZYM and DPM, and the images they name
 # Never fails: without a package the corpus test skips what is missing and says why.
 set -u
 dest=${1:?usage: fetch-corpus.sh FOLDER}
-if [ -f "$dest/.complete-3" ] && [ -f "$dest/.complete-redeclipse" ] && [ -f "$dest/.complete-nexuiz" ]; then
+if [ -f "$dest/.complete-3" ] && [ -f "$dest/.complete-redeclipse" ] && [ -f "$dest/.complete-nexuiz" ] &&
+  [ -f "$dest/.complete-openarena-lib" ]; then
   echo "corpus: using $dest"
   exit 0
 fi
@@ -70,9 +73,15 @@ fetch_nexuiz() {
     fetch nexuiz-textures ./usr/share/games/nexuiz/data/textures.pk3 "$dest/nexuiz/data/" &&
     rm -rf "$work"/nexuiz-* && touch "$dest/.complete-nexuiz"
 }
+# OpenArena's game code for 0.8.5's data, for ioquake3 to run the game.
+fetch_openarena_lib() {
+  fetch openarena ./usr/lib/openarena/baseoa/pak0 "$work/" &&
+    mkdir -p "$dest/openarena/lib" && cp "$work"/pak0/*.so "$dest/openarena/lib/" && touch "$dest/.complete-openarena-lib"
+}
 if [ -f "$dest/.complete-3" ]; then
   [ -f "$dest/.complete-redeclipse" ] || fetch_redeclipse
   [ -f "$dest/.complete-nexuiz" ] || fetch_nexuiz
+  [ -f "$dest/.complete-openarena-lib" ] || fetch_openarena_lib
   echo "corpus: fetched into $dest"
   exit 0
 fi
@@ -84,4 +93,5 @@ fetch openarena-data ./usr/share/games/openarena/missionpack/mp-pak0.pk3 "$dest/
 touch "$dest/.complete-3"
 fetch_redeclipse
 fetch_nexuiz
+fetch_openarena_lib
 echo "corpus: fetched into $dest"
