@@ -475,6 +475,45 @@ void BM_SkeletalExportProcess(benchmark::State& state)
 }
 BENCHMARK(BM_SkeletalExportProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
+// tarnivel --export male.md3: the same player, its 67 animations as 819
+// frames of vertices, the whole process (0) or as IQM (1).
+void BM_SkeletalToGameProcess(benchmark::State& state)
+{
+    std::string model = SkeletalBenchModel();
+    if (model.empty())
+        return state.SkipWithError("no Red Eclipse corpus: run tests/corpus/fetch-corpus.sh");
+    std::string folder = std::filesystem::temp_directory_path() / "tarnivel-bench-game";
+    std::filesystem::create_directories(folder);
+    std::string output = folder + (state.range(0) ? "/male.iqm" : "/male.md3");
+    for (auto _ : state)
+        if (!RunWithoutDisplay({TARNIVEL_BINARY, "--export", output, model}))
+            return state.SkipWithError("the export failed");
+    state.counters["megabytes"] = static_cast<double>(std::filesystem::file_size(output)) / 1e6;
+    std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_SkeletalToGameProcess)->Arg(0)->Arg(1)->ArgName("iqm")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(10);
+
+// OpenArena's 219 models (its players whole) by the batch export with -j 2,
+// the whole process: 0 as .glb, 1 as .md3, side by side.
+void BM_OpenArenaBatch(benchmark::State& state)
+{
+    std::string corpus = CorpusFolder(TARNIVEL_CORPUS_DEFAULT) + "/openarena";
+    if (!std::filesystem::exists(corpus + "/baseoa/pak0.pk3"))
+        return state.SkipWithError("no OpenArena corpus: run tests/corpus/fetch-corpus.sh");
+    std::string out = std::filesystem::temp_directory_path() / "tarnivel-bench-batch/";
+    std::vector<std::string> arguments = {TARNIVEL_BINARY, "--export", out, "-j", "2", "--force", "--no-gallery",
+                                          "--format", state.range(0) ? "md3" : "glb"};
+    for (const char* archive : {"/baseoa/pak0.pk3", "/baseoa/pak6-patch085.pk3", "/missionpack/mp-pak0.pk3"})
+        arguments.push_back(corpus + archive);
+    for (auto _ : state)
+        if (!RunWithoutDisplay(arguments))
+            return state.SkipWithError("the batch export failed");
+    std::filesystem::remove_all(out);
+}
+BENCHMARK(BM_OpenArenaBatch)->Arg(0)->Arg(1)->ArgName("md3")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(5);
+
 // Page Down in the soldiers' folder of 0models.pk3: the next body read,
 // made ready, framed and drawn (the folder's listing is kept).
 void BM_NextModelFile(benchmark::State& state)

@@ -10,6 +10,7 @@
 #include "export/export_model.h"
 #include "formats/shader_script.h"
 #include "formats/skin_file.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -105,3 +106,14 @@ void AddSkinFiles(const GameLooks& looks, const std::vector<std::string>& surfac
     }
 }
 
+
+bool WriteGameFiles(const std::vector<std::pair<std::string, const std::vector<uint8_t>*>>& models,
+                    const OutputFiles& others, std::string& error)
+{
+    std::vector<std::pair<std::string, FilePiece>> files;
+    for (const auto& model : models)
+        files.push_back({model.first, {model.second->data(), model.second->size()}});
+    for (const auto& other : others)
+        files.push_back({other.first, {other.second.data(), other.second.size()}});
+    return WriteFilesAtomically(files, error);
+}

@@ -3,6 +3,7 @@
 // A model's looks as a game takes them: the name each surface wears (a
 // shader script's, or the path of its picture in the game), the pictures
 // written beside the model, and a .skin file a skin set.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,3 +36,7 @@ std::string StemOf(const std::string& path);
 // named, for each surface the name its part wears in that set.
 void AddSkinFiles(const GameLooks& looks, const std::vector<std::string>& surfaces,
                   const std::vector<size_t>& partOf, const std::string& stemPath, OutputFiles& files);
+
+// The models' files (held by the caller) and the others, all written or none.
+bool WriteGameFiles(const std::vector<std::pair<std::string, const std::vector<uint8_t>*>>& models,
+                    const OutputFiles& others, std::string& error);

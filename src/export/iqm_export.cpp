@@ -9,7 +9,6 @@
 #include "export/surface_split.h"
 #include "formats/iqm.h"
 #include "geometry/pose.h"
-#include "platform/atomic_file.h"
 #include "platform/names.h"
 
 namespace {
@@ -148,9 +147,7 @@ bool WriteIqmModel(const ModelObject& model, const ExportRequest& request, std::
     if (!MakeIqm(model, GameScale(request), looks.shaders[shown], file, notes, error))
         return false;
     std::vector<uint8_t> bytes = WriteIqm(file);
-    OutputFiles files = {{request.output, std::string(bytes.begin(), bytes.end())}};
-    files.insert(files.end(), looks.pictures.begin(), looks.pictures.end());
-    if (!WriteFilesAtomically(files, error))
+    if (!WriteGameFiles({{request.output, &bytes}}, looks.pictures, error))
         return false;
     std::string refusals;
     if (file.joints.size() > kIoquake3Joints)

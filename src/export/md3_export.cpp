@@ -11,7 +11,6 @@
 #include "export/game_looks.h"
 #include "export/surface_split.h"
 #include "formats/vertex_normals.h"
-#include "platform/atomic_file.h"
 #include "platform/names.h"
 
 namespace {
@@ -112,6 +111,7 @@ private:
                     surface.shaders.push_back(shaders[p]);
                 surface.triangles = pieces[k].triangles;
                 surface.numVertices = static_cast<int32_t>(pieces[k].vertices.size());
+                surface.vertices.reserve(pieces[k].vertices.size() * frames_.size());
                 for (uint32_t v : pieces[k].vertices) {
                     surface.texCoords.push_back(layout.texCoords[2 * v]);
                     surface.texCoords.push_back(layout.texCoords[2 * v + 1]);
@@ -242,13 +242,12 @@ bool WriteMd3Model(const ModelObject& model, const ExportRequest& request, std::
         return false;
     file.name = stem + ".md3";
     std::vector<uint8_t> bytes = WriteMd3(file);
-    OutputFiles files = {{request.output, std::string(bytes.begin(), bytes.end())}};
-    files.insert(files.end(), looks.pictures.begin(), looks.pictures.end());
+    OutputFiles files = looks.pictures;
     std::vector<std::string> surfaces;
     for (const Md3Surface& surface : file.surfaces)
         surfaces.push_back(surface.name);
     AddSkinFiles(looks, surfaces, partOf, folder + stem, files);
-    if (!WriteFilesAtomically(files, error))
+    if (!WriteGameFiles({{request.output, &bytes}}, files, error))
         return false;
     notes.push_back("within the limits of ioquake3 and DarkPlaces");
     if (request.summary)

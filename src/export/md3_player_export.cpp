@@ -12,7 +12,6 @@
 #include "export/player_export.h"
 #include "formats/animation_cfg.h"
 #include "formats/skin_file.h"
-#include "platform/atomic_file.h"
 
 namespace {
 
@@ -111,8 +110,8 @@ struct FolderPiece {
 
 // The piece's files: its MD3, pictures and a .skin file a skin set (one
 // named "default" always, as the games ask for it).
-bool AddPiece(const FolderPiece& piece, const std::string& folder, float scale, OutputFiles& files,
-              std::vector<std::string>& notes, std::string& error)
+bool AddPiece(const FolderPiece& piece, const std::string& folder, float scale, std::vector<uint8_t>& bytes,
+              OutputFiles& files, std::vector<std::string>& notes, std::string& error)
 {
     GameLooks looks;
     Md3File file;
@@ -127,8 +126,7 @@ bool AddPiece(const FolderPiece& piece, const std::string& folder, float scale, 
         return false;
     }
     file.name = std::string(piece.name) + ".md3";
-    std::vector<uint8_t> bytes = WriteMd3(file);
-    files.push_back({folder + file.name, std::string(bytes.begin(), bytes.end())});
+    bytes = WriteMd3(file);
     files.insert(files.end(), looks.pictures.begin(), looks.pictures.end());
     if (std::find(looks.skinNames.begin(), looks.skinNames.end(), "default") == looks.skinNames.end()) {
         looks.skinNames.insert(looks.skinNames.begin(), "default");
@@ -178,19 +176,23 @@ bool WritePlayerFolder(const Assembly& assembly, const ExportRequest& request, s
     if (assembly.pieces.size() > pieces.size())
         notes.push_back("what the player holds is not written into its folder");
     OutputFiles files;
-    for (const FolderPiece& piece : pieces)
-        if (!AddPiece(piece, folder, GameScale(request), files, notes, error))
+    std::vector<std::vector<uint8_t>> md3s(pieces.size());
+    std::vector<std::pair<std::string, const std::vector<uint8_t>*>> models;
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        if (!AddPiece(pieces[p], folder, GameScale(request), md3s[p], files, notes, error))
             return false;
+        models.push_back({folder + pieces[p].name + ".md3", &md3s[p]});
+    }
     int bothFrames = 0;
     for (int i = 0; i < 6; ++i)
         bothFrames += animations[i].count;
     int torsoOwn = static_cast<int>(upper.frames.size()) - bothFrames;
     files.push_back({folder + "animation.cfg", WriteAnimationConfig(animations, torsoOwn)});
     mkdir(folder.c_str(), 0777);
-    if (!WriteFilesAtomically(files, error))
+    if (!WriteGameFiles(models, files, error))
         return false;
-    notes.push_back("a player folder of " + std::to_string(files.size()) + " files, within the limits of ioquake3 "
-                    "and DarkPlaces");
+    notes.push_back("a player folder of " + std::to_string(models.size() + files.size()) +
+                    " files, within the limits of ioquake3 and DarkPlaces");
     if (request.summary)
         request.summary->notes = notes, request.summary->frames = static_cast<int>(upper.frames.size());
     return true;

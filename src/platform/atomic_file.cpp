@@ -81,9 +81,17 @@ bool MoveIntoPlace(const std::string& temporary, const std::string& path, bool w
 
 bool WriteFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files, std::string& error)
 {
+    std::vector<std::pair<std::string, FilePiece>> pieces;
+    for (const auto& file : files)
+        pieces.push_back({file.first, {file.second.data(), file.second.size()}});
+    return WriteFilesAtomically(pieces, error);
+}
+
+bool WriteFilesAtomically(const std::vector<std::pair<std::string, FilePiece>>& files, std::string& error)
+{
     std::vector<std::string> temporaries;
     for (const auto& file : files) {
-        std::string temporary = WriteTemporary(file.first, {{file.second.data(), file.second.size()}}, error);
+        std::string temporary = WriteTemporary(file.first, {file.second}, error);
         if (temporary.empty())
             break;
         temporaries.push_back(temporary);

@@ -35,7 +35,7 @@ namespace {
 struct Tally {
     int loaded = 0, refused = 0, textured = 0, dropped = 0, withCommands = 0, withGroups = 0, flat = 0;
     int listed = 0, exported = 0;  // as --list and --export take them
-    int same = 0;                  // exports read back as their source
+    int compared = 0, same = 0;    // exports read back, and as their source
     int fromShaders = 0, fromImages = 0, untextured = 0;  // surfaces, in the first skin set
 };
 
@@ -65,6 +65,15 @@ std::string RoundTripFolder()
     return folder;
 }
 
+// Under the sanitizers, which run ten times slower, every tenth model is
+// read back (TARNIVEL_READ_BACK_EVERY); the normal build reads back all.
+bool ReadBackThisOne()
+{
+    static const int every = std::max(1, atoi(getenv("TARNIVEL_READ_BACK_EVERY") ?: "1"));
+    static int count = 0;
+    return count++ % every == 0;
+}
+
 // Writes the model (or player) as --export does and reads it back: true
 // when the copy is the source.
 bool ExportAndReadBack(const std::string& path, const RoundTrip& trip, Tally& tally)
@@ -76,6 +85,11 @@ bool ExportAndReadBack(const std::string& path, const RoundTrip& trip, Tally& ta
     SkinFilesOnly files;
     bool exported = LoadAssembly("corpus", path, "", read) && ExportAssembly(read, request, error);
     tally.exported += exported;
+    if (exported && !ReadBackThisOne()) {
+        std::filesystem::remove_all(folder);
+        return true;
+    }
+    ++tally.compared;
     std::string difference = "not exported: " + error;
     if (exported)
         difference = LoadAssembly("corpus", request.output, "", back) ? Difference(read, back, trip.tolerance)
@@ -103,6 +117,7 @@ bool PlayerThroughGltf(const std::string& player, Tally& tally)
     request.output = folder + "player.md3";
     written = written && ExportAssembly(viaGltf, request, error);
     tally.exported += written;
+    ++tally.compared;
     std::string difference = !written ? "not written: " + error
                              : LoadAssembly("corpus", folder + "player/", "", back)
                                  ? SequenceDifference(read, back, kMd3.tolerance)
@@ -118,9 +133,9 @@ bool PlayerThroughGltf(const std::string& player, Tally& tally)
 // Every export the same as its source when read back.
 void ExpectReadBack(const Tally& tally, const char* what, const char* format = "glTF")
 {
-    printf("corpus: %d of %d exports of %s read back from %s as their source\n", tally.same, tally.exported, what,
+    printf("corpus: %d of %d exports of %s read back from %s as their source\n", tally.same, tally.compared, what,
            format);
-    EXPECT_EQ(tally.same, tally.exported);
+    EXPECT_EQ(tally.same, tally.compared);
 }
 
 // Lists the model and round-trips it through glTF, as --list and --export take them.
