@@ -20,15 +20,16 @@ constexpr int kMd3NameSize = 64;
 // The engines' own limits: ioquake3's for frames, tags, surfaces and
 // shaders. A surface's vertices and triangles are bounded by DarkPlaces,
 // which sets no limit of its own (the file's size bounds them): games on it
-// ship surfaces past ioquake3's 4096 vertices and 8192 triangles.
+// ship surfaces past ioquake3's, which refuses a model with a surface of
+// 1000 vertices or 2000 triangles (SHADER_MAX_VERTEXES, SHADER_MAX_INDEXES).
 constexpr int32_t kMd3MaxFrames = 1024;
 constexpr int32_t kMd3MaxTags = 16;
 constexpr int32_t kMd3MaxSurfaces = 32;
 constexpr int32_t kMd3MaxShaders = 256;
 constexpr int32_t kMd3MaxVertices = 1 << 20;
 constexpr int32_t kMd3MaxTriangles = 1 << 21;
-constexpr int32_t kIoquake3MaxVertices = 4096;
-constexpr int32_t kIoquake3MaxTriangles = 8192;
+constexpr int32_t kIoquake3MaxVertices = 999;
+constexpr int32_t kIoquake3MaxTriangles = 1999;
 
 using Md3Vertex = ShortVertex;
 
