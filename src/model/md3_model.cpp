@@ -226,8 +226,8 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
         large += surface.numVertices > kIoquake3MaxVertices ||
                  static_cast<int>(surface.triangles.size() / 3) > kIoquake3MaxTriangles;
     if (large)
-        summary.columns.push_back(std::to_string(large) + " surfaces past ioquake3's 4096 vertices or 8192 "
-                                  "triangles (DarkPlaces draws them)");
+        summary.columns.push_back(std::to_string(large) + " surfaces past ioquake3's 999 vertices or 1999 "
+                                  "triangles (DarkPlaces draws them; ioquake3 refuses the model)");
     LookCounts looks = CountLooks(FirstSetNames(*file, path), path);
     summary.columns.push_back(std::to_string(looks.shaders) + " from shaders, " + std::to_string(looks.images) +
                               " from images, " + std::to_string(looks.none) + " untextured");
