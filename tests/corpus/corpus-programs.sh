@@ -70,8 +70,8 @@ else
     # Each game whole with the batch export (players whole, a machine gun in
     # hand), every .glb then validated.
     exported=0 written=0 n=0
-    for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/* "$corpus/redeclipse/data" \
-        "$corpus/nexuiz/data"; do
+    for place in "$corpus/ufoai/base/0models.pk3" "$corpus/quake/ktx" "$corpus"/openarena/baseoa \
+        "$corpus"/openarena/missionpack "$corpus/redeclipse/data" "$corpus/nexuiz/data"; do
         [ -e "$place" ] || continue
         n=$((n + 1))
         "$build/tarnivel" --export "$out/export/$n/" --weapon machinegun "$place" 2>"$out/export-$n.log"
@@ -79,7 +79,9 @@ else
         tally=$(grep -oE "^tarnivel: [0-9]+ models?: [0-9]+ written" "$out/export-$n.log" | grep -oE "[0-9]+")
         [ $status -eq 0 ] || grep -v '^\[' "$out/export-$n.log" | head -n 5 >>"$out/errors"
         grep -q "left when interrupted\|not done" "$out/export-$n.log" && echo "$place: models left undone" >>"$out/errors"
-        exported=$((exported + $(echo "$tally" | sed -n 1p))) written=$((written + $(echo "$tally" | sed -n 2p)))
+        [ -n "$tally" ] || echo "$place: no tally of models written" >>"$out/errors"
+        set -- ${tally:-0 0}
+        exported=$((exported + $1)) written=$((written + $2))
         [ -f "$out/export/$n/index.html" ] || echo "$place: no gallery" >>"$out/errors"
     done
     find "$out/export" -name '*.glb' -print0 |
