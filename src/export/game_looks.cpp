@@ -67,7 +67,9 @@ bool MakeGameLooks(const ModelObject& model, const std::string& folder, const st
         std::vector<std::string>& shaders = looks.shaders.emplace_back(parts);
         for (int part = 0; part < parts; ++part) {
             int shader = PartShaderIndex(model, skin, part), picture = PartPicture(model, skin, part);
-            if (shader >= 0 && model.shaders[shader].script) {
+            // A game's own script keeps its name; one made from a material
+            // (no file) has no script in the game: its picture is named.
+            if (shader >= 0 && model.shaders[shader].script && !model.shaders[shader].script->file.empty()) {
                 shaders[part] = model.shaders[shader].script->name;
                 continue;
             }

@@ -3,7 +3,9 @@
 #   FOLDER/figure.glb  a column skinned on two bones, two actions ("Wave",
 #                      "Bow") each on its own NLA track
 #   FOLDER/shapes.glb  a box with two shape keys, one action ("Grow")
-# both wearing a picture, red above and blue below.
+# both wearing a picture, red above and blue below; and beside each,
+# NAME.poses: a line per frame of each action, "ACTION FRAME x y z ...", the
+# vertices where Blender itself puts them.
 import os
 import sys
 
@@ -69,6 +71,21 @@ def export(path):
                               export_nla_strips=True)
 
 
+def write_poses(mesh, owner, actions, path):
+    for track in owner.nla_tracks:
+        track.mute = True
+    scene = bpy.context.scene
+    with open(os.path.join(folder, path), "w") as out:
+        for action in actions:
+            owner.action = action
+            for frame in range(int(action.frame_range[0]), int(action.frame_range[1]) + 1):
+                scene.frame_set(frame)
+                evaluated = mesh.evaluated_get(bpy.context.evaluated_depsgraph_get())
+                points = [mesh.matrix_world @ v.co for v in evaluated.to_mesh().vertices]
+                out.write("%s %d %s\n" % (action.name, frame, " ".join("%.5f %.5f %.5f" % tuple(p) for p in points)))
+                evaluated.to_mesh_clear()
+
+
 def figure():
     bpy.ops.wm.read_factory_settings(use_empty=True)
     column = painted_box("column", 2)
@@ -94,6 +111,7 @@ def figure():
             key(bone, "rotation_euler", frame, angle, axis)
         on_track(rig, rig.animation_data.action)
     export("figure.glb")
+    write_poses(column, rig.animation_data, [bpy.data.actions[n] for n in ("Wave", "Bow")], "figure.poses")
 
 
 def shapes():
@@ -112,6 +130,7 @@ def shapes():
         key(keys.key_blocks["Wide"], "value", frame, wide)
     on_track(keys, keys.animation_data.action)
     export("shapes.glb")
+    write_poses(box, keys.animation_data, [keys.animation_data.action or bpy.data.actions["Grow"]], "shapes.poses")
 
 
 figure()

@@ -1,10 +1,20 @@
 // Models made in Blender and written by its own glTF exporter, opened by the
 // real tarnivel with no display server: every animation listed, each one
-// moving the model, and the model drawn in its picture's colours.
+// moving the model, and the model drawn in its picture's colours; then
+// written into the games' formats, where every frame stays where Blender
+// itself puts the vertices.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "rig/assembly.h"
 #include "support/image_files.h"
 #include "support/programs.h"
+#include "support/round_trip.h"
 #include "support/test_files.h"
 
 namespace {
@@ -24,16 +34,72 @@ Colours Painted(const std::string& path)
     return c;
 }
 
+class BlenderModels : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (RunCommand("command -v blender").empty())
+            return;
+        folder = std::make_unique<TempDir>();
+        made = RunCommand("blender -b --python-exit-code 1 --python " TARNIVEL_SOURCE
+                          "/tests/offscreen/blender-figures.py -- '" + folder->path() + "' 2>&1; echo status $?");
+    }
+    static void TearDownTestSuite() { folder.reset(); }
+    void SetUp() override
+    {
+        if (!folder)
+            GTEST_SKIP() << "no blender here";
+        ASSERT_NE(made.find("status 0"), std::string::npos) << made;
+    }
+    static std::unique_ptr<TempDir> folder;
+    static std::string made;
+};
+std::unique_ptr<TempDir> BlenderModels::folder;
+std::string BlenderModels::made;
+
+// The points of each pose Blender gave, in game units, three floats a point.
+using Poses = std::vector<std::pair<std::string, std::vector<float>>>;
+
+Poses ReadPoses(const std::string& path)
+{
+    Poses poses;
+    std::ifstream in(path);
+    std::string line, action;
+    int frame = 0;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        words >> action >> frame;
+        std::vector<float>& points = poses.emplace_back(action + std::to_string(frame), std::vector<float>()).second;
+        // Blender's metres, z up, facing -y, as the game's inches facing +x.
+        for (float x, y, z; words >> x >> y >> z;)
+            points.insert(points.end(), {-y / 0.0254f, x / 0.0254f, z / 0.0254f});
+    }
+    return poses;
+}
+
+// How far the farthest point of one set lies from the nearest of the
+// other, on the axis it is farthest on.
+float Farthest(const std::vector<float>& from, const std::vector<float>& to)
+{
+    float worst = 0;
+    for (size_t a = 0; a < from.size(); a += 3) {
+        float nearest = INFINITY;
+        for (size_t b = 0; b < to.size(); b += 3) {
+            float off = 0;
+            for (int k = 0; k < 3; ++k)
+                off = std::max(off, std::fabs(from[a + k] - to[b + k]));
+            nearest = std::min(nearest, off);
+        }
+        worst = std::max(worst, nearest);
+    }
+    return worst;
+}
+
 }  // namespace
 
-TEST(BlenderModels, OpenWithEveryAnimationAndDrawInTheirPicturesColours)
+TEST_F(BlenderModels, OpenWithEveryAnimationAndDrawInTheirPicturesColours)
 {
-    if (RunCommand("command -v blender").empty())
-        GTEST_SKIP() << "no blender here";
-    TempDir dir;
-    std::string made = RunCommand("blender -b --python-exit-code 1 --python " TARNIVEL_SOURCE
-                                  "/tests/offscreen/blender-figures.py -- '" + dir.path() + "' 2>&1; echo status $?");
-    ASSERT_NE(made.find("status 0"), std::string::npos) << made;
+    TempDir& dir = *folder;
     const struct {
         const char* file;
         const char* listed;       // the animations --list names
@@ -57,5 +123,44 @@ TEST(BlenderModels, OpenWithEveryAnimationAndDrawInTheirPicturesColours)
         EXPECT_NE(pictures[0], pictures[2]) << c.file << ": the first animation moves it";
         EXPECT_NE(pictures[1], pictures[2]) << c.file << ": the second moves it";
         EXPECT_NE(pictures[0], pictures[1]) << c.file;
+    }
+}
+
+TEST_F(BlenderModels, WrittenIntoTheGamesWhereBlenderPutsThem)
+{
+    const struct {
+        const char *source, *written, *poses;
+        float step;  // MD3 keeps 1/64 unit; IQM its poses' channels in 16-bit steps, within as much here
+    } cases[] = {{"figure.glb", "models/figure/figure.md3", "figure.poses", 1.0f / 64},
+                 {"shapes.glb", "models/shapes/shapes.md3", "shapes.poses", 1.0f / 64},
+                 {"figure.glb", "models/figure/figure.iqm", "figure.poses", 1.0f / 64}};
+    for (const auto& c : cases) {
+        std::string written = folder->Path(c.written);
+        std::filesystem::create_directories(written.substr(0, written.rfind('/')));
+        ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--export", written, folder->Path(c.source)},
+                                           folder->path());
+        ASSERT_EQ(run.status, 0) << c.written << ": " << run.errors;
+        EXPECT_NE(RunCommand("assimp info '" + written + "' 2>&1 | grep -E '^Meshes: +[1-9]'"), "") << c.written;
+        Poses poses = ReadPoses(folder->Path(c.poses));
+        Assembly copy;
+        ASSERT_TRUE(LoadAssembly("test", written, "", copy)) << c.written;
+        const ModelObject& model = *copy.pieces[0];
+        ASSERT_EQ(model.numFrames, static_cast<int>(poses.size())) << c.written << ": a frame a frame of Blender's";
+        for (const auto& pose : poses) {
+            int frame = 0;
+            while (frame < model.numFrames && model.frameNames[frame].text != pose.first)
+                ++frame;
+            ASSERT_LT(frame, model.numFrames) << c.written << ": no frame " << pose.first;
+            std::vector<float> corners = FrameCorners(*model.drawn, frame);
+            EXPECT_LE(Farthest(corners, pose.second), c.step) << c.written << " " << pose.first;
+            EXPECT_LE(Farthest(pose.second, corners), c.step) << c.written << " " << pose.first;
+        }
+        std::string picture = written + ".png";
+        run = RunWithoutDisplay({TARNIVEL_BINARY, "--render", picture, "--frame", poses[9].first, written},
+                                folder->path());
+        ASSERT_EQ(run.status, 0) << c.written << ": " << run.errors;
+        Colours colours = Painted(picture);
+        EXPECT_GT(colours.red, 500) << c.written << ": its skin";
+        EXPECT_GT(colours.blue, 500) << c.written << ": its skin";
     }
 }

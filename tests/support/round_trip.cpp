@@ -47,8 +47,10 @@ std::vector<const DrawnPart*> Drawn(const DrawnModel& drawn)
     return parts;
 }
 
+}  // namespace
+
 // Every part's corners in turn: the same however a writer splits its parts.
-std::vector<float> AllCorners(const DrawnModel& drawn, int frame)
+std::vector<float> FrameCorners(const DrawnModel& drawn, int frame)
 {
     std::vector<float> all;
     for (const DrawnPart* part : Drawn(drawn)) {
@@ -58,10 +60,12 @@ std::vector<float> AllCorners(const DrawnModel& drawn, int frame)
     return all;
 }
 
+namespace {
+
 std::string CornerDifference(const DrawnModel& source, int frame, const DrawnModel& copy, int copyFrame,
                              float tolerance)
 {
-    std::vector<float> a = AllCorners(source, frame), b = AllCorners(copy, copyFrame);
+    std::vector<float> a = FrameCorners(source, frame), b = FrameCorners(copy, copyFrame);
     if (a.size() != b.size())
         return Numbers("triangles", a.size() / 9, b.size() / 9);
     for (size_t i = 0; i < a.size(); ++i)

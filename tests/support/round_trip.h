@@ -2,8 +2,12 @@
 
 // A written model read back, compared with the model it was written from.
 #include <string>
+#include <vector>
 
 #include "rig/assembly.h"
+
+// Every drawn triangle corner at a frame, three floats a corner.
+std::vector<float> FrameCorners(const DrawnModel& drawn, int frame);
 
 // The first way the copy differs from the source, empty when none does:
 // its pieces, their frames and frame names, every triangle corner (the
