@@ -45,9 +45,9 @@ struct Posed {
     std::vector<std::vector<float>> positions, normals;  // by part
 };
 
-Posed PoseAll(const DrawnModel& drawn, const GameFrame& frame, float scale)
+// Into the same buffers frame after frame: a long animation allocates once.
+void PoseAll(const DrawnModel& drawn, const GameFrame& frame, float scale, Posed& posed)
 {
-    Posed posed;
     posed.positions.resize(drawn.parts.size());
     posed.normals.resize(drawn.parts.size());
     for (size_t p = 0; p < drawn.parts.size(); ++p) {
@@ -57,7 +57,6 @@ Posed PoseAll(const DrawnModel& drawn, const GameFrame& frame, float scale)
         for (float& v : posed.positions[p])
             v *= scale;
     }
-    return posed;
 }
 
 class Md3Maker {
@@ -77,6 +76,8 @@ public:
         if (model_.drawn->tagCount > kMd3MaxTags)
             return Fail(error, std::to_string(model_.drawn->tagCount) + " tags; MD3 holds " +
                                    std::to_string(kMd3MaxTags));
+        for (Md3Surface& surface : file_.surfaces)
+            surface.vertices.reserve(static_cast<size_t>(surface.numVertices) * frames_.size());
         for (size_t f = 0; f < frames_.size(); ++f)
             if (!AddFrame(f, error))
                 return false;
@@ -127,7 +128,8 @@ private:
 
     bool AddFrame(size_t f, std::string& error)
     {
-        Posed posed = PoseAll(*model_.drawn, frames_[f], scale_);
+        Posed& posed = posed_;
+        PoseAll(*model_.drawn, frames_[f], scale_, posed);
         Md3Frame frame{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0, frames_[f].name};
         bool first = true;
         size_t next = 0;
@@ -149,7 +151,7 @@ private:
                 Md3Vertex vertex;
                 int16_t* xyz[3] = {&vertex.x, &vertex.y, &vertex.z};
                 for (int a = 0; a < 3; ++a) {
-                    *xyz[a] = static_cast<int16_t>(std::lround(p[a] * 64));
+                    *xyz[a] = static_cast<int16_t>(std::floor(p[a] * 64 + 0.5f));
                     float kept = *xyz[a] / 64.0f;
                     largestError_ = std::max(largestError_, std::fabs(kept - p[a]));
                     frame.min[a] = first ? kept : std::min(frame.min[a], kept);
@@ -201,6 +203,7 @@ private:
     float scale_;
     Md3File& file_;
     std::vector<std::string>& notes_;
+    Posed posed_;
     std::vector<uint32_t> frameVertex_;  // each surface's vertices' frame vertices, surface after surface
     std::vector<size_t> partOf_;
     size_t split_ = 0, vertices_ = 0, unique_ = 0;

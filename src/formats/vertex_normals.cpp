@@ -179,14 +179,35 @@ void LatLongNormal(uint16_t normal, float out[3])
     out[2] = static_cast<float>(std::cos(longitude));
 }
 
+namespace {
+
+// atan2 within 2e-6 radians, where a step of the encoding is 0.025: the
+// library's took a fifth of a long MD3 export. Not both zero.
+float Atan2(float y, float x)
+{
+    float ax = std::fabs(x), ay = std::fabs(y);
+    float a = std::min(ax, ay) / std::max(ax, ay), s = a * a;
+    float r = a * (0.99997726f +
+                   s * (-0.33262347f + s * (0.19354346f + s * (-0.11643287f + s * (0.05265332f + s * -0.01172120f)))));
+    if (ay > ax)
+        r = 1.57079637f - r;
+    if (x < 0)
+        r = 3.14159274f - r;
+    return y < 0 ? -r : r;
+}
+
+}  // namespace
+
 uint16_t LatLongOfNormal(const float normal[3])
 {
-    const double kSteps = 255.0 / (2.0 * 3.14159265358979323846);
+    const float kSteps = static_cast<float>(255.0 / (2.0 * 3.14159265358979323846));
+    if (!std::isfinite(normal[0] + normal[1] + normal[2]))
+        return 0;
     if (normal[0] == 0 && normal[1] == 0)
         return normal[2] >= 0 ? 0 : 128;
-    double z = std::max(-1.0, std::min(1.0, static_cast<double>(normal[2])));
-    long latitude = std::lround(std::atan2(normal[1], normal[0]) * kSteps);
-    long longitude = std::lround(std::acos(z) * kSteps);
+    float across = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1]);
+    int latitude = static_cast<int>(std::floor(Atan2(normal[1], normal[0]) * kSteps + 0.5f));
+    int longitude = static_cast<int>(std::floor(Atan2(across, normal[2]) * kSteps + 0.5f));
     return static_cast<uint16_t>(((latitude & 255) << 8) | (longitude & 255));
 }
 
