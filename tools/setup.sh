@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_packages=(g++ make cmake libglut-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev libjpeg-dev libzip-dev pkg-config libegl-dev libegl-mesa0
-                libtinygltf-dev libjs-three)
+                libtinygltf-dev libmeshoptimizer-dev libstb-dev libjs-three)
 demo_packages=(zenity)
 test_packages=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth xdotool x11-apps x11-utils
                imagemagick desktop-file-utils unzip gcovr nodejs assimp-utils

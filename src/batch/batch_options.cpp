@@ -28,6 +28,9 @@ bool ParseBatchExportOptions(int argc, char** argv, BatchExportCommand& request,
             request.force = true;
         } else if (strcmp(option, "--no-gallery") == 0) {
             request.gallery = false;
+        } else if (StandsAlone(option)) {
+            if (!ParseExportOption(option, "", request.each, error))
+                return false;
         } else if (i + 1 >= argc) {
             error = std::string(option) + " needs a value";
             return false;
@@ -37,7 +40,7 @@ bool ParseBatchExportOptions(int argc, char** argv, BatchExportCommand& request,
         } else if (strcmp(option, "--format") == 0) {
             request.extension = argv[++i];
             if (!IsExportName("." + request.extension))
-                error = "--format is glb, gltf, obj, md3 or iqm, not \"" + request.extension + "\"";
+                error = "--format is glb, gltf, obj, md3, iqm, md2 or mdl, not \"" + request.extension + "\"";
         } else if (!ParseExportOption(option, argv[i + 1], request.each, error)) {
             return false;
         } else {

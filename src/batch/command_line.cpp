@@ -20,8 +20,9 @@ const char kUsageHead[] =
     "       tarnivel --version\n"
     "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N|NAME] [--background NAME]\n"
     "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
-    "       tarnivel --export OUT.glb|.gltf|.obj|.md3|.iqm [--frames A-B] [--frame N|NAME] [--skin N|NAME] [--fps N]\n"
-    "                [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] MODEL\n"
+    "       tarnivel --export OUT.glb|.gltf|.obj|.md3|.iqm|.md2|.mdl [--frames A-B] [--frame N|NAME] [--skin N|NAME]\n"
+    "                [--fps N] [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] [--palette FILE]\n"
+    "                [--per-frame-bounds] [--flags rotate,rocket,...] MODEL\n"
     "  MODEL  a model file (";
 // The formats between: the table's.
 const char kUsageTail[] =
@@ -39,9 +40,12 @@ const char kUsageTail[] =
     "               as textures; or one frame (--frame) as .obj with its .mtl and skin .png beside it.\n"
     "               Sizes in metres, --scale metres a game unit (0.0254). Or into the games: .md3 (a player\n"
     "               as a player folder) or .iqm (a skeletal model), pictures and .skin files beside it,\n"
-    "               --scale game units a model's unit (1), --fps sampling a skeleton's animations\n"
+    "               --scale game units a model's unit (1), --fps sampling a skeleton's animations;\n"
+    "               .md2 (skins as PCX in the game's palette or --palette FILE, and PNG; each frame its own\n"
+    "               box with --per-frame-bounds) or .mdl (skins inside it in the Quake palette; --flags\n"
+    "               rocket,grenade,gib,rotate,tracer,zomgib,tracer2,tracer3)\n"
     "  --export OUTDIR/ SOURCE...  writes every model of the archives, folders and models named into\n"
-    "               OUTDIR at its path there (players whole) as --format glb|gltf|obj|md3|iqm (glb),\n"
+    "               OUTDIR at its path there (players whole) as --format glb|gltf|obj|md3|iqm|md2|mdl (glb),\n"
     "               -j N at once (one a core), with\n"
     "               OUTDIR/export-report.txt naming each failure and OUTDIR/index.html showing them all;\n"
     "               what is newer than its model is kept unless --force\n";

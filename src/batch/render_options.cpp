@@ -139,6 +139,11 @@ bool ParseCommand(const char* mode, int argc, char** argv, Request& request, std
             request.model = argv[i];
             continue;
         }
+        if (StandsAlone(argv[i])) {
+            if (!option(argv[i], "", request, error))
+                return false;
+            continue;
+        }
         if (i + 1 >= argc) {
             error = std::string(argv[i]) + " needs a value";
             return false;
@@ -155,6 +160,11 @@ bool ParseCommand(const char* mode, int argc, char** argv, Request& request, std
 }
 
 }  // namespace
+
+bool StandsAlone(const char* option)
+{
+    return strcmp(option, "--per-frame-bounds") == 0;
+}
 
 bool ParseNumber(const char* text, int low, int high, int* value)
 {
@@ -183,6 +193,12 @@ bool ParseExportOption(const char* option, const char* value, ExportCommand& req
     else if (strcmp(option, "--interpolation") == 0) {
         request.step = strcasecmp(value, "none") == 0;
         ok = request.step || strcasecmp(value, "linear") == 0;
+    } else if (strcmp(option, "--per-frame-bounds") == 0) {
+        ok = request.perFrameBounds = true;
+    } else if (strcmp(option, "--palette") == 0) {
+        ok = value[0] != '\0', request.palette = value;
+    } else if (strcmp(option, "--flags") == 0) {
+        ok = ParseMdlFlags(value, request.mdlFlags);
     } else if (strcmp(option, "--scale") == 0) {
         ok = ParsePositive(value, 1e6, &number);
         request.scale = static_cast<float>(number), request.scaleGiven = true;
@@ -205,7 +221,7 @@ bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::stri
     if (!ParseCommand("--export", argc, argv, request, error, ParseExportOption))
         return false;
     if (!IsExportName(request.output))
-        error = "the output must end in .glb, .gltf, .obj, .md3 or .iqm: \"" + request.output + "\"";
+        error = "the output must end in .glb, .gltf, .obj, .md3, .iqm, .md2 or .mdl: \"" + request.output + "\"";
     return error.empty();
 }
 

@@ -21,6 +21,8 @@ bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::stri
 // One option of an export and its value; false with the fault in error
 // when it is not one, or its value is wrong.
 bool ParseExportOption(const char* option, const char* value, ExportCommand& request, std::string& error);
+// An option of no value (--per-frame-bounds).
+bool StandsAlone(const char* option);
 // A whole number from low to high; false for anything else.
 bool ParseNumber(const char* text, int low, int high, int* value);
 

@@ -17,7 +17,7 @@ const char* ExtensionOf(const std::string& path)
 bool IsExportName(const std::string& path)
 {
     const char* extension = ExtensionOf(path);
-    for (const char* known : {"glb", "gltf", "obj", "md3", "iqm"})
+    for (const char* known : {"glb", "gltf", "obj", "md3", "iqm", "md2", "mdl"})
         if (strcasecmp(extension, known) == 0)
             return true;
     return false;
@@ -52,6 +52,10 @@ bool ExportModel(const ModelObject& model, const ExportRequest& asked, std::stri
         return WriteMd3Model(model, request, error);
     if (strcasecmp(extension, "iqm") == 0)
         return WriteIqmModel(model, request, error);
-    error = "the output must end in .glb, .gltf, .obj, .md3 or .iqm";
+    if (strcasecmp(extension, "md2") == 0)
+        return WriteMd2Model(model, request, error);
+    if (strcasecmp(extension, "mdl") == 0)
+        return WriteMdlModel(model, request, error);
+    error = "the output must end in .glb, .gltf, .obj, .md3, .iqm, .md2 or .mdl";
     return false;
 }

@@ -14,7 +14,7 @@ struct ExportSummary {
 
 // What an export writes: the format is the output's extension.
 struct ExportRequest {
-    std::string output;         // .glb, .gltf, .obj, .md3 or .iqm
+    std::string output;         // .glb, .gltf, .obj, .md3, .iqm, .md2 or .mdl
     int firstFrame = -1;        // --frames A-B; -1: every frame
     int lastFrame = -1;
     std::string frame;          // .obj: a frame number or name; empty: the first
@@ -25,6 +25,9 @@ struct ExportRequest {
     bool step = false;          // --interpolation none: frames held, not blended
     float scale = 0.0254f;      // metres a game unit: an inch
     bool scaleGiven = false;    // the games' formats take scale as game units a model's unit, else 1
+    std::string palette;        // MDL and MD2 skins: this palette file rather than the game's
+    bool perFrameBounds = false;  // MD2: each frame its own box, the finest steps
+    int32_t mdlFlags = 0;         // MDL: the model's effects (--flags)
     ExportSummary* summary = nullptr;  // filled in when given
 };
 
@@ -48,5 +51,12 @@ bool WriteMd3Model(const ModelObject& model, const ExportRequest& request, std::
 // OUT.iqm with its pictures: a skeletal model's joints, bind pose,
 // animations and meshes; a vertex-animated one is refused.
 bool WriteIqmModel(const ModelObject& model, const ExportRequest& request, std::string& error);
+// OUT.md2 with its skins beside it (PCX in the Quake 2 palette when there is
+// one, and PNG); OUT.mdl with its skins inside it in the Quake palette.
+bool WriteMd2Model(const ModelObject& model, const ExportRequest& request, std::string& error);
+bool WriteMdlModel(const ModelObject& model, const ExportRequest& request, std::string& error);
+// MDL's effects by the names QuakeC gives them (EF_ROCKET...), "rotate,rocket",
+// or a number; false for any other.
+bool ParseMdlFlags(const std::string& text, int32_t& flags);
 // The game units a model's unit the request asks for: --scale, else 1.
 float GameScale(const ExportRequest& request);

@@ -12,8 +12,6 @@
 #include "formats/skin_file.h"
 #include "platform/atomic_file.h"
 
-namespace {
-
 // The folder as the game names it: from its last "models" folder on.
 std::string GameFolder(const std::string& folder, const std::string& kind, std::vector<std::string>& notes)
 {
@@ -38,8 +36,6 @@ std::string PlainSkinName(const ModelObject& model, int skin)
     std::replace_if(name.begin(), name.end(), [](char c) { return c == ' ' || c == ','; }, '_');
     return name.empty() ? "skin" + std::to_string(skin + 1) : name;
 }
-
-}  // namespace
 
 std::string FolderOf(const std::string& path)
 {

@@ -28,6 +28,12 @@ struct GameLooks {
 bool MakeGameLooks(const ModelObject& model, const std::string& folder, const std::string& prefix,
                    const std::string& kind, GameLooks& looks, std::vector<std::string>& notes, std::string& error);
 
+// A folder as the game names it, from its last "models/" on; elsewhere
+// "models/KIND/NAME/", said in notes.
+std::string GameFolder(const std::string& folder, const std::string& kind, std::vector<std::string>& notes);
+// A skin set's name fit for a file name: "red"; "skinN" for none.
+std::string PlainSkinName(const ModelObject& model, int skin);
+
 // The folder of a path, with its "/" ("" for none), and its file name without the extension.
 std::string FolderOf(const std::string& path);
 std::string StemOf(const std::string& path);

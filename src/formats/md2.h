@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "formats/frame_types.h"
@@ -83,3 +84,9 @@ std::unique_ptr<Md2File> OpenMd2Bytes(std::vector<uint8_t> bytes, Reports& repor
 // skins past the limit are reported and the file kept.
 bool ReadMd2Sections(Md2File& file, std::vector<Md2SkinName>& skinNames, std::unique_ptr<FrameName[]>& frameNames,
                      Reports& reports);
+
+// The record as an MD2 file, laid out as id's tools wrote it: the header,
+// skin names, texture coordinates, triangles, frames, GL commands. The
+// header's sizes and counts come from the sections; skinWidth, skinHeight
+// and numXyz from the record's header.
+std::vector<uint8_t> WriteMd2(const Md2File& file, const std::vector<std::string>& skinNames);

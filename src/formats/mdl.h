@@ -89,3 +89,9 @@ std::unique_ptr<MdlFile> OpenMdlBytes(std::vector<uint8_t> bytes, Reports& repor
 // a report that refuses the file; skins past the limit are reported and left out.
 bool ReadMdlSections(MdlFile& file, std::vector<MdlSkinPicture>& skins, std::unique_ptr<FrameName[]>& frameNames,
                      Reports& reports);
+
+// The record as an MDL file: each skin one picture of skinWidth x
+// skinHeight palette indices, then the texture coordinates, triangles and
+// every frame slot as a single frame. Counts come from the sections; the
+// rest of the header from the record's.
+std::vector<uint8_t> WriteMdl(const MdlFile& file, const std::vector<std::vector<uint8_t>>& skins);

@@ -22,3 +22,7 @@ void CropImageWidth(uint8_t* image, int imageWidth, int newWidth, int rows);
 
 // The top-left width x height block of the image; false when the image is smaller.
 bool CropPcxImage(const PcxImage& image, int width, int height, std::vector<uint8_t>& block);
+
+// The image as a version 5 PCX file, run-length encoded, its palette of
+// 256 entries after the pixels as Quake 2's tools wrote them.
+std::vector<uint8_t> WritePcx(const PcxImage& image);

@@ -221,3 +221,16 @@ const float* LatLongNormalTable()
     }();
     return table.data();
 }
+
+uint8_t NearestVertexNormal(const float normal[3])
+{
+    int best = 0;
+    float most = -2.0f;
+    for (int i = 0; i < kNumVertexNormals; ++i) {
+        const float* n = vertexNormalTable[i];
+        float along = n[0] * normal[0] + n[1] * normal[1] + n[2] * normal[2];
+        if (along > most)
+            most = along, best = i;
+    }
+    return static_cast<uint8_t>(best);
+}

@@ -13,3 +13,5 @@ void LatLongNormal(uint16_t normal, float out[3]);
 uint16_t LatLongOfNormal(const float normal[3]);
 // Every such normal's unit vector, three floats each, worked out once.
 const float* LatLongNormalTable();
+// The index of the nearest of the 162 normals of MDL and MD2 to a vector.
+uint8_t NearestVertexNormal(const float normal[3]);

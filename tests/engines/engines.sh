@@ -2,11 +2,11 @@
 # The real engines load what tarnivel writes into the games' formats:
 #   engines.sh BUILD_DIR CORPUS_FOLDER
 # Models of every format read (the demo's, the corpus's, Blender's glTF)
-# are written as MD3 and IQM, and a player folder from a player through
-# glTF; then
+# are written as MD3, IQM, MD2 and MDL (skins in a palette made up here), and
+# a player folder from a player through glTF; then
 #   - DarkPlaces (dedicated, no display) precaches every one: no Host_Error,
 #     no warning of what it mends, every one listed;
-#   - assimp reads every MD3;
+#   - assimp reads every MD3, MD2 and MDL;
 #   - ioquake3 runs OpenArena under Xvfb with a written weapon in hand and a
 #     written player seen from behind, their pictures painted magenta: both
 #     drawn, and no R_LoadMD3 or R_LoadIQM warning in its console.
@@ -48,17 +48,35 @@ $C/redeclipse/data/actors/player/hud_hands.md5mesh hands.iqm
 $work/blender/figure.glb figure_blender.md3
 $work/blender/figure.glb figure_blender.iqm
 $work/blender/shapes.glb shapes_blender.md3
+$build/demo/figure.md2 figure.md2
+$build/demo/creature.mdl creature.mdl
+$C/ufoai/base/0models.pk3/models/soldiers/male/body.md2 body.md2
+$C/quake/ktx/progs/$(cd "$C/quake/ktx/progs" && ls ./*.mdl | head -n 1) ktx.mdl
+$C/openarena/baseoa/pak0.pk3/models/weapons2/rocketl/rocketl.md3 rocketl.md2
+$C/openarena/baseoa/pak0.pk3/models/weapons2/rocketl/rocketl.md3 rocketl.mdl
+$C/nexuiz/data/data.pk3/models/gibs/gib3.mdl gib3.mdl
+$C/redeclipse/data/actors/player/male/RE_Player_male.iqm male.mdl
+$C/redeclipse/data/actors/player/hud_hands.md5mesh hands.md2
+$work/blender/figure.glb figure_blender.md2
+$work/blender/figure.glb figure_blender.mdl
+$work/blender/shapes.glb shapes_blender.mdl
 EOF
+# A palette of 256 made-up colours for the skins of MD2 and MDL.
+python3 -c "import sys; sys.stdout.buffer.write(bytes((i * k) % 256 for i in range(256) for k in (37, 91, 53)))" \
+    >"$work/palette.lmp"
 while read -r source output; do
     [ -e "$source" ] || [ -e "${source%%.pk3/*}.pk3" ] || continue
-    tarnivel --export "$models/$output" "$source"
+    case $output in
+    *.md2 | *.mdl) tarnivel --export "$models/$output" --palette "$work/palette.lmp" "$source" ;;
+    *) tarnivel --export "$models/$output" "$source" ;;
+    esac
 done <"$work/sources"
 # A player to glTF, and that glTF back into a player folder.
 tarnivel --export "$work/sarge.glb" "$C/openarena/baseoa/pak0.pk3/models/players/sarge/"
 tarnivel --export "$models/sarge.md3" "$work/sarge.glb"
 
 # DarkPlaces, every model at once.
-written=$(cd "$work/dp/id1" && find models/tarnivel -name '*.md3' -o -name '*.iqm' | sort)
+written=$(cd "$work/dp/id1" && find models/tarnivel -name '*.md3' -o -name '*.iqm' -o -name '*.md2' -o -name '*.mdl' | sort)
 precache=()
 for model in $written; do precache+=(+modelprecache "$model"); done
 /usr/games/darkplaces -dedicated -basedir "$work/dp" "${precache[@]}" +modellist +quit >"$work/dp.log" 2>&1
@@ -68,13 +86,13 @@ total=$(echo "$written" | wc -w)
 grep -E "Host_Error|invalid|changing to|WARNING" "$work/dp.log" && fault "DarkPlaces refused or mended a file"
 [ "$listed" -eq "$total" ] || fault "DarkPlaces loaded $listed of $total models"
 
-# assimp, every MD3.
+# assimp, every MD3, MD2 and MDL.
 read_md3=0
-md3s=$(echo "$written" | grep -c '\.md3$')
-for model in $(echo "$written" | grep '\.md3$'); do
+md3s=$(echo "$written" | grep -c '\.md[l23]$')
+for model in $(echo "$written" | grep '\.md[l23]$'); do
     assimp info "$work/dp/id1/$model" 2>&1 | grep -q '^Meshes: *[1-9]' && read_md3=$((read_md3 + 1))
 done
-[ "$read_md3" -eq "$md3s" ] || fault "assimp read $read_md3 of $md3s MD3 files"
+[ "$read_md3" -eq "$md3s" ] || fault "assimp read $read_md3 of $md3s MD3, MD2 and MDL files"
 
 # ioquake3 and OpenArena: the game's pk3s and native libraries, a mod of what tarnivel wrote.
 q3=$work/q3
@@ -104,8 +122,8 @@ behind=$(play player +set model sarge +set cg_thirdPerson 1)
 [ "$in_hand" -gt 1000 ] || fault "ioquake3 drew no written weapon ($in_hand magenta pixels)"
 [ "$behind" -gt 1000 ] || fault "ioquake3 drew no written player ($behind magenta pixels)"
 
-summary="$total models written as MD3 and IQM (a player folder among them): DarkPlaces loaded $listed, assimp read"
-summary+=" $read_md3 of $md3s MD3, ioquake3 with OpenArena drew a written weapon in hand ($in_hand magenta pixels)"
+summary="$total models written as MD3, IQM, MD2 and MDL (a player folder among them): DarkPlaces loaded $listed,"
+summary+=" assimp read $read_md3 of $md3s MD3, MD2 and MDL, ioquake3 with OpenArena drew a written weapon in hand ($in_hand magenta pixels)"
 summary+=" and a player ($behind) with no loader warning"
 [ "$failed" -eq 0 ] && echo "engines: $summary" || echo "engines: FAILED ($summary)"
 exit "$failed"

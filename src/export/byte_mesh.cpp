@@ -1,0 +1,301 @@
+#include "export/byte_mesh.h"
+
+#include <stb_rect_pack.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+#include "export/export_mesh.h"
+#include "export/game_looks.h"
+#include "formats/vertex_normals.h"
+#include "platform/names.h"
+
+namespace {
+
+// A picture's place in the skin.
+struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+const RgbImage* PictureOf(const ModelObject& model, int picture)
+{
+    return picture >= 0 && picture < static_cast<int>(model.skinPictures.size()) &&
+                   model.skinPictures[picture].width > 0 && !model.skinPictures[picture].rgb.empty()
+               ? &model.skinPictures[picture]
+               : nullptr;
+}
+
+int GlowOf(const ModelObject& model, int skin, int part)
+{
+    if (skin >= model.numSkins)
+        return -1;
+    int slot = model.drawn->parts[part].skinSlot;
+    const std::vector<int32_t>& glows = model.skins[skin].partGlows;
+    return slot >= 0 && slot < static_cast<int>(glows.size()) ? glows[slot] : -1;
+}
+
+bool HasTriangles(const DrawnPart& part)
+{
+    return !part.corners.empty() && part.triangles && !part.triangles->indices.empty();
+}
+
+// The parts' places: one a picture the first skin set wears (an 8-pixel
+// square for parts of none), packed when there are several.
+class Packing {
+public:
+    Packing(const ModelObject& model, const SkinRules& rules) : model_(model), rules_(rules) {}
+
+    void Pack(std::vector<std::string>& notes)
+    {
+        const auto& parts = model_.drawn->parts;
+        partKey_.assign(parts.size(), -2);
+        for (size_t p = 0; p < parts.size(); ++p)
+            if (HasTriangles(parts[p])) {
+                const RgbImage* picture = PictureOf(model_, PartPicture(model_, 0, static_cast<int>(p)));
+                partKey_[p] = picture ? PartPicture(model_, 0, static_cast<int>(p)) : -1;
+                places_.emplace(partKey_[p], Place());
+            }
+        if (places_.empty())
+            places_.emplace(-1, Place());
+        for (auto& [key, place] : places_) {
+            const RgbImage* picture = PictureOf(model_, key);
+            place.width = picture ? picture->width : 8, place.height = picture ? picture->height : 8;
+        }
+        if (places_.size() > 1) {
+            Arrange();
+            notes.push_back(std::to_string(places_.size()) + " pictures packed into one skin of " +
+                            std::to_string(width_) + " x " + std::to_string(height_));
+        } else {
+            width_ = places_.begin()->second.width, height_ = places_.begin()->second.height;
+        }
+        Fit(notes);
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    int KeyOf(size_t part) const { return partKey_[part]; }
+    const Place& PlaceOf(int key) const { return places_.at(key); }
+    const std::map<int, Place>& Places() const { return places_; }
+    bool Packed() const { return places_.size() > 1; }
+
+private:
+    void Arrange()
+    {
+        std::vector<stbrp_rect> rects;
+        long area = 0;
+        int widest = 0, tallest = 0;
+        for (const auto& [key, place] : places_) {
+            rects.push_back({static_cast<int>(rects.size()), place.width, place.height, 0, 0, 0});
+            area += long(place.width) * place.height, widest = std::max(widest, place.width);
+            tallest += place.height;
+        }
+        int width = std::max(widest, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(area)))));
+        std::vector<stbrp_node> nodes(width);
+        stbrp_context context;
+        stbrp_init_target(&context, width, tallest, nodes.data(), width);
+        stbrp_pack_rects(&context, rects.data(), static_cast<int>(rects.size()));
+        width_ = height_ = 0;
+        auto place = places_.begin();
+        for (const stbrp_rect& rect : rects) {
+            place->second.x = rect.x, place->second.y = rect.y;
+            width_ = std::max(width_, rect.x + rect.w), height_ = std::max(height_, rect.y + rect.h);
+            ++place;
+        }
+    }
+
+    // Taller than the format takes: every place scaled down alike.
+    void Fit(std::vector<std::string>& notes)
+    {
+        if (height_ > rules_.tallest) {
+            double factor = static_cast<double>(rules_.tallest) / height_;
+            for (auto& [key, place] : places_) {
+                place.x = static_cast<int>(place.x * factor), place.y = static_cast<int>(place.y * factor);
+                place.width = std::max(1, static_cast<int>(place.width * factor));
+                place.height = std::max(1, static_cast<int>(place.height * factor));
+            }
+            notes.push_back("the skin scaled from " + std::to_string(width_) + " x " + std::to_string(height_) +
+                            " to " + std::to_string(rules_.tallest) + " rows, the most the engines take");
+            width_ = std::max(1, static_cast<int>(width_ * factor)), height_ = rules_.tallest;
+        }
+        int step = std::max(1, rules_.widthStep);
+        if (width_ % step) {
+            notes.push_back("the skin widened from " + std::to_string(width_) + " to a multiple of " +
+                            std::to_string(step) + " pixels");
+            width_ += step - width_ % step;
+        }
+    }
+
+    const ModelObject& model_;
+    const SkinRules& rules_;
+    std::map<int, Place> places_;  // by the first skin set's picture; -1 for parts of none
+    std::vector<int> partKey_;     // by part; -2 for parts without triangles
+    int width_ = 0, height_ = 0;
+};
+
+// A picture (or white, for none) drawn into its place, nearest pixel.
+void Draw(const RgbImage* from, const Place& place, RgbImage& to, std::vector<uint8_t>* glows)
+{
+    for (int y = 0; y < place.height; ++y)
+        for (int x = 0; x < place.width; ++x) {
+            size_t at = size_t(place.y + y) * to.width + size_t(place.x + x);
+            if (!from) {
+                if (!glows)
+                    std::fill_n(&to.rgb[3 * at], 3, uint8_t(255));
+                continue;
+            }
+            size_t source = size_t(y * from->height / place.height) * from->width + size_t(x * from->width / place.width);
+            const uint8_t* rgb = &from->rgb[3 * source];
+            if (glows) {
+                (*glows)[at] |= std::max({rgb[0], rgb[1], rgb[2]}) > 32;
+                continue;
+            }
+            std::copy(rgb, rgb + 3, &to.rgb[3 * at]);
+            if (!to.alpha.empty())
+                to.alpha[at] = from->alpha.empty() ? 255 : from->alpha[source];
+        }
+}
+
+ByteSkin MakeSkin(const ModelObject& model, const Packing& packing, int skin)
+{
+    ByteSkin out;
+    out.name = model.numSkins ? PlainSkinName(model, skin) : "default";
+    out.picture.width = packing.Width(), out.picture.height = packing.Height();
+    size_t pixels = size_t(out.picture.width) * out.picture.height;
+    out.picture.rgb.assign(3 * pixels, 0);
+    out.glows.assign(pixels, 0);
+    const auto& parts = model.drawn->parts;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const RgbImage* picture = PictureOf(model, PartPicture(model, skin, static_cast<int>(p)));
+        if (picture && !picture->alpha.empty() && out.picture.alpha.empty())
+            out.picture.alpha.assign(pixels, 255);
+    }
+    for (const auto& [key, place] : packing.Places()) {
+        size_t p = 0;
+        while (p < parts.size() && packing.KeyOf(p) != key)
+            ++p;
+        int part = static_cast<int>(p);
+        Draw(p < parts.size() ? PictureOf(model, PartPicture(model, skin, part)) : nullptr, place, out.picture, nullptr);
+        if (p < parts.size() && PictureOf(model, GlowOf(model, skin, part)))
+            Draw(PictureOf(model, GlowOf(model, skin, part)), place, out.picture, &out.glows);
+    }
+    return out;
+}
+
+// At most 15 bytes and a NUL, the number kept.
+std::string ShortName(const std::string& name)
+{
+    if (name.size() <= 15)
+        return name;
+    size_t digits = name.find_last_not_of("0123456789") + 1;
+    std::string number = name.substr(digits);
+    return FirstCharacters(name.substr(0, digits), 15 > number.size() ? 15 - number.size() : 0) + number;
+}
+
+}  // namespace
+
+void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& mesh, std::vector<std::string>& notes)
+{
+    mesh = ByteMesh();
+    Packing packing(model, rules);
+    packing.Pack(notes);
+    mesh.skinWidth = packing.Width(), mesh.skinHeight = packing.Height();
+    for (int skin = 0; skin < std::max(model.numSkins, 1); ++skin)
+        mesh.skins.push_back(MakeSkin(model, packing, skin));
+    std::unordered_map<uint64_t, uint32_t> vertexOf;
+    size_t moved = 0;
+    const auto& parts = model.drawn->parts;
+    for (size_t p = 0; p < parts.size(); ++p) {
+        const DrawnPart& part = parts[p];
+        uint32_t count = static_cast<uint32_t>(part.skeleton ? part.skinned.count : part.frames.vertexCount);
+        mesh.firstVertex.push_back(mesh.frameVertices);
+        if (!HasTriangles(part)) {
+            mesh.frameVertices += count;
+            continue;
+        }
+        const FrameLayout& layout = *part.triangles;
+        const Place& place = packing.PlaceOf(packing.KeyOf(p));
+        for (uint32_t index : layout.indices) {
+            float u = layout.texCoords[2 * index], v = layout.texCoords[2 * index + 1];
+            if (packing.Packed() && (u < 0 || u > 1 || v < 0 || v > 1))
+                ++moved, u = std::clamp(u, 0.0f, 1.0f), v = std::clamp(v, 0.0f, 1.0f);
+            int32_t s = place.x + static_cast<int32_t>(std::lround(u * place.width));
+            int32_t t = place.y + static_cast<int32_t>(std::lround(v * place.height));
+            if (rules.inside && (s >= mesh.skinWidth || t >= mesh.skinHeight || s < 0 || t < 0))
+                ++moved, s = std::clamp(s, 0, mesh.skinWidth - 1), t = std::clamp(t, 0, mesh.skinHeight - 1);
+            uint32_t frameVertex = mesh.firstVertex[p] + layout.frameVertex[index];
+            uint64_t key = uint64_t(frameVertex) << 32 | uint64_t(uint16_t(s)) << 16 | uint16_t(t);
+            auto [found, added] = vertexOf.emplace(key, static_cast<uint32_t>(mesh.frameVertex.size()));
+            if (added)
+                mesh.frameVertex.push_back(frameVertex), mesh.s.push_back(s), mesh.t.push_back(t);
+            mesh.triangles.push_back(found->second);
+        }
+        mesh.frameVertices += count;
+    }
+    if (moved)
+        notes.push_back(std::to_string(moved) + " texture coordinates moved inside the skin");
+}
+
+ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const std::vector<GameFrame>& frames,
+                          float scale, bool perFrameBounds)
+{
+    ByteFrames out;
+    const auto& parts = model.drawn->parts;
+    std::vector<std::vector<float>> positions(frames.size()), normals(frames.size());
+    std::vector<float> partPositions, partNormals;
+    for (size_t f = 0; f < frames.size(); ++f) {
+        positions[f].assign(3 * size_t(mesh.frameVertices), 0.0f);
+        normals[f].assign(3 * size_t(mesh.frameVertices), 0.0f);
+        for (size_t p = 0; p < parts.size(); ++p) {
+            if (!HasTriangles(parts[p]))
+                continue;
+            PoseGameFrame(parts[p], static_cast<int>(p), frames[f], partPositions, partNormals);
+            size_t room = 3 * size_t(mesh.frameVertices) - 3 * size_t(mesh.firstVertex[p]);
+            size_t n = std::min(partPositions.size(), room);
+            for (size_t i = 0; i < n; ++i)
+                positions[f][3 * mesh.firstVertex[p] + i] = partPositions[i] * scale;
+            std::copy_n(partNormals.begin(), std::min(partNormals.size(), room),
+                        normals[f].begin() + 3 * mesh.firstVertex[p]);
+        }
+    }
+    float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+    auto box = [&](size_t first, size_t last) {
+        bool any = false;
+        for (size_t f = first; f < last; ++f)
+            for (size_t i = 0; i < positions[f].size(); ++i) {
+                float v = positions[f][i];
+                low[i % 3] = any ? std::min(low[i % 3], v) : v, high[i % 3] = any ? std::max(high[i % 3], v) : v;
+                any = any || i % 3 == 2;
+            }
+    };
+    if (!perFrameBounds)
+        box(0, frames.size());
+    for (size_t f = 0; f < frames.size(); ++f) {
+        if (perFrameBounds)
+            box(f, f + 1);
+        ByteFrame& frame = out.frames.emplace_back();
+        frame.name = frames[f].name;
+        frame.name = ShortName(frames[f].name);
+        for (int a = 0; a < 3; ++a)
+            frame.translate[a] = low[a], frame.scale[a] = (high[a] - low[a]) / 255.0f;
+        frame.vertices.resize(mesh.frameVertices);
+        frame.low = {255, 255, 255, 0}, frame.high = {0, 0, 0, 0};
+        for (uint32_t v = 0; v < mesh.frameVertices; ++v) {
+            const float* p = &positions[f][3 * v];
+            uint8_t steps[3];
+            for (int a = 0; a < 3; ++a) {
+                float step = frame.scale[a] > 0 ? std::round((p[a] - low[a]) / frame.scale[a]) : 0.0f;
+                steps[a] = static_cast<uint8_t>(std::clamp(step, 0.0f, 255.0f));
+                out.largestError = std::max(out.largestError, std::fabs(low[a] + steps[a] * frame.scale[a] - p[a]));
+            }
+            frame.vertices[v] = {steps[0], steps[1], steps[2], NearestVertexNormal(&normals[f][3 * v])};
+            uint8_t* lows[3] = {&frame.low.x, &frame.low.y, &frame.low.z};
+            uint8_t* highs[3] = {&frame.high.x, &frame.high.y, &frame.high.z};
+            for (int a = 0; a < 3; ++a)
+                *lows[a] = std::min(*lows[a], steps[a]), *highs[a] = std::max(*highs[a], steps[a]);
+            out.radius = std::max(out.radius, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]));
+        }
+    }
+    return out;
+}
