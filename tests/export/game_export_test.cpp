@@ -1,16 +1,24 @@
 // Models written in the games' own formats: the records read back as they
-// were written, and every limit of the engines kept at its edge.
+// were written, the games' own models back as they were, and every limit of
+// the engines kept at its edge.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "export/player_export.h"
 #include "formats/iqm.h"
+#include "formats/md2.h"
 #include "formats/md3.h"
+#include "formats/mdl.h"
+#include "formats/pcx.h"
 #include "rig/assembly.h"
 #include "support/gl_context.h"
 #include "support/gltf_fixtures.h"
 #include "support/image_files.h"
+#include "support/round_trip.h"
 #include "support/test_files.h"
 
 namespace {
@@ -59,8 +67,9 @@ IqmFile SmallIqm()
     return file;
 }
 
-// A glTF of one fan of the given vertices, or a quad a material for three.
-std::vector<uint8_t> Fan(int vertices, int materials)
+// A glTF of one fan of the given vertices, or a quad a material for three,
+// wearing pictures of the given size.
+std::vector<uint8_t> Fan(int vertices, int materials, int width = 2, int height = 2)
 {
     writers::GltfBuilder b;
     std::vector<tinygltf::Primitive> primitives;
@@ -74,10 +83,11 @@ std::vector<uint8_t> Fan(int vertices, int materials)
                 indices.insert(indices.end(), {0u, uint32_t(v - 1), uint32_t(v)});
         }
         std::vector<float> st(2 * vertices, 0.5f);
-        std::vector<uint8_t> rgb(12, 0);
+        std::vector<uint8_t> rgb(3 * width * height, 0);
         for (size_t i = m; i < rgb.size(); i += 3)
             rgb[i] = 255;  // red, green, blue
-        int material = materials ? b.Material("m" + std::to_string(m), {1, 1, 1, 1}, EncodePng(2, 2, rgb)) : -1;
+        int material =
+            materials ? b.Material("m" + std::to_string(m), {1, 1, 1, 1}, EncodePng(width, height, rgb)) : -1;
         primitives.push_back(b.Triangles(positions, indices, st, material));
     }
     b.Node("fan", b.Mesh("fan", primitives));
@@ -90,13 +100,14 @@ struct Written {
     std::vector<std::string> notes;
 };
 
-Written Export(const std::string& model, const std::string& output)
+Written Export(const std::string& model, const std::string& output, const std::string& palette = "")
 {
     Written written;
     Assembly read;
     ExportSummary summary;
     ExportRequest request;
     request.output = output;
+    request.palette = palette;
     request.summary = &summary;
     ErrorCapture quiet;
     written.ok = LoadAssembly("test", model, "", read) && ExportAssembly(read, request, written.error);
@@ -112,7 +123,101 @@ bool Noted(const Written& written, const std::string& what)
     return false;
 }
 
+// A triangle from its first corner at its lowest vertex, winding kept.
+std::array<int, 3> Turned(int a, int b, int c)
+{
+    if (b < a && b < c)
+        return {b, c, a};
+    if (c < a && c < b)
+        return {c, a, b};
+    return {a, b, c};
+}
+
+// The triangles an MD2's strips and fans make, as OpenGL makes them, and
+// its triangle list: both turned and in order, to compare.
+void Md2Triangles(const std::string& path, std::vector<std::array<int, 3>>& listed,
+                  std::vector<std::array<int, 3>>& commanded)
+{
+    Reports reports;
+    std::vector<Md2SkinName> skins;
+    std::unique_ptr<FrameName[]> names;
+    std::unique_ptr<Md2File> file = OpenMd2Bytes(ReadBytes(path), reports);
+    if (!file || !ReadMd2Sections(*file, skins, names, reports))
+        return;
+    for (const Md2Triangle& t : file->triangles)
+        listed.push_back(Turned(t.vertexIndex[0], t.vertexIndex[1], t.vertexIndex[2]));
+    const std::vector<int32_t>& words = file->glCommands;
+    for (size_t i = 0; i < words.size() && words[i] != 0;) {
+        int n = std::abs(words[i]);
+        bool fan = words[i++] < 0;
+        std::vector<int> v;
+        for (int k = 0; k < n && i + 3 * k + 2 < words.size(); ++k)
+            v.push_back(words[i + 3 * k + 2]);
+        i += 3 * size_t(n);
+        for (size_t k = 2; k < v.size(); ++k)
+            commanded.push_back(fan ? Turned(v[0], v[k - 1], v[k])
+                                    : k % 2 ? Turned(v[k - 1], v[k - 2], v[k]) : Turned(v[k - 2], v[k - 1], v[k]));
+    }
+    std::sort(listed.begin(), listed.end());
+    std::sort(commanded.begin(), commanded.end());
+}
+
 }  // namespace
+
+TEST(GameFormats, TheGamesOwnModelsComeBackAsTheyWere)
+{
+    RequireGlContext();
+    TempDir dir;
+    writers::Md2Model md2 = TinyMd2();
+    md2.skins = {"models/tiny/skin.pcx"};
+    std::string skin = dir.Write("baseq2/models/tiny/skin.pcx", TestPcx(8, 8));
+    std::string source = dir.Write("baseq2/models/tiny/tiny.md2", writers::WriteMd2(md2));
+    std::string copy = dir.Path("out/models/tiny/tiny.md2");
+    dir.Write("out/models/tiny/.keep", {});
+    Written written = Export(source, copy, skin);
+    ASSERT_TRUE(written.ok) << written.error;
+    Assembly a, b;
+    ASSERT_TRUE(LoadAssembly("test", source, "", a) && LoadAssembly("test", copy, "", b));
+    EXPECT_EQ(Difference(a, b, Nearness{0, 255, true}), "");
+    PcxImage before, after;
+    std::vector<uint8_t> pcx[2] = {ReadBytes(skin), ReadBytes(dir.Path("out/models/tiny/tiny.pcx"))};
+    ASSERT_TRUE(DecodePcx(pcx[0].data(), pcx[0].size(), before) && DecodePcx(pcx[1].data(), pcx[1].size(), after));
+    EXPECT_EQ(after.indices, before.indices) << "the skin's indices kept";
+    std::vector<std::array<int, 3>> listed, commanded;
+    Md2Triangles(copy, listed, commanded);
+    EXPECT_EQ(commanded, listed) << "the strips make the triangles, each wound as listed";
+    ASSERT_EQ(listed.size(), 2u);
+
+    // Quake's, its skin in the palette of its game: vertex 3, on the seam of
+    // a front and a back triangle, one vertex again.
+    dir.Write("id1/gfx/palette.lmp", CubePalette());
+    writers::MdlModel mdl = TinyMdl();
+    mdl.triangles.push_back({1, 3, 2, 1});
+    source = dir.Write("id1/progs/tiny.mdl", writers::WriteMdl(mdl));
+    copy = dir.Path("out/progs/tiny.mdl");
+    dir.Write("out/progs/.keep", {});
+    written = Export(source, copy);
+    ASSERT_TRUE(written.ok) << written.error;
+    ASSERT_TRUE(LoadAssembly("test", source, "", a) && LoadAssembly("test", copy, "", b));
+    EXPECT_EQ(Difference(a, b, Nearness{0, 255, true}), "");
+    Reports reports;
+    std::unique_ptr<MdlFile> files[2];
+    std::vector<MdlSkinPicture> skins[2];
+    for (int k = 0; k < 2; ++k) {
+        std::unique_ptr<FrameName[]> names;
+        files[k] = OpenMdlBytes(ReadBytes(k ? copy : source), reports);
+        ASSERT_TRUE(files[k] && ReadMdlSections(*files[k], skins[k], names, reports));
+    }
+    auto pixels = [&](int k) {
+        auto start = files[k]->file.begin() + static_cast<long>(skins[k][0].offset);
+        return std::vector<uint8_t>(start, start + 64);
+    };
+    EXPECT_EQ(pixels(1), pixels(0)) << "the skin's indices kept";
+    EXPECT_EQ(files[1]->header.numVerts, 4) << "one vertex on the seam, not two";
+    EXPECT_EQ(std::count_if(files[1]->texCoords.begin(), files[1]->texCoords.end(),
+                            [](const MdlTexCoord& st) { return st.onSeam == 0x20; }),
+              1);
+}
 
 TEST(GameFormats, RecordsReadBackAsTheyWereWritten)
 {
@@ -156,6 +261,16 @@ TEST(GameFormats, RecordsReadBackAsTheyWereWritten)
     EXPECT_NEAR(back->blendWeights[0], 0.6f, 0.5f / 255) << "weights as bytes summing to 255";
     EXPECT_EQ(back->blendWeights[0] + back->blendWeights[1], 1.0f);
     EXPECT_EQ(back->bounds, iqm.bounds);
+
+    // A PCX of an odd width, a run past 63 and bytes that look like counts.
+    PcxImage pcx{71, 2, std::vector<uint8_t>(71, 200), CubePalette()}, decoded;
+    for (uint8_t x = 0; x < 71; ++x)
+        pcx.indices.push_back(static_cast<uint8_t>(x * 7));
+    std::vector<uint8_t> bytes = WritePcx(pcx);
+    ASSERT_TRUE(DecodePcx(bytes.data(), bytes.size(), decoded));
+    EXPECT_EQ(decoded.width, 71);
+    EXPECT_EQ(decoded.indices, pcx.indices);
+    EXPECT_EQ(decoded.palette, pcx.palette);
 }
 
 TEST(GameFormats, EveryLimitIsKeptAtItsEdge)
@@ -191,6 +306,7 @@ TEST(GameFormats, EveryLimitIsKeptAtItsEdge)
         const char* output;
         size_t surfaces;      // 0: none looked at
         const char* outcome;  // an error or a note the write gives
+        int skinWidth, skinHeight;  // MD2's and MDL's; 0: not looked at
     } cases[] = {
         {"fan999.glb", Fan(999, 0), "fan999.md3", 1, "within the limits of ioquake3"},
         {"fan1000.glb", Fan(1000, 0), "fan1000.md3", 2, "1 surfaces split"},
@@ -202,14 +318,35 @@ TEST(GameFormats, EveryLimitIsKeptAtItsEdge)
         {"joints128.iqm", writers::WriteIqm(joints128), "joints128.iqm", 0, "within the limits of ioquake3 and"},
         {"joints129.iqm", writers::WriteIqm(joints129), "joints129.iqm", 0, "ioquake3 refuses it for its 129 joints"},
         {"tiny.md2", writers::WriteMd2(TinyMd2()), "tiny.iqm", 0, "IQM carries joints, not vertex frames"},
+        {"fan2000.glb", Fan(2000, 0), "fan2000.mdl", 0, "within the limits of Quakespasm"},
+        {"fan2001.glb", Fan(2001, 0), "fan2001.mdl", 0, "Quakespasm refuses it: 2001 vertices"},
+        {"frames1024.md2", still(fewer), "frames1024.mdl", 0, "within the limits of Quakespasm"},
+        {"frames1025.md2", still(names), "frames1025.mdl", 0, "Quakespasm refuses it: 1025 frames"},
+        {"fan2048.glb", Fan(2048, 0), "fan2048.md2", 0, "within the limits of Quake 2"},
+        {"fan2049.glb", Fan(2049, 0), "fan2049.md2", 0, "2049 vertices (yquake2 takes 2048)"},
+        {"rows480.glb", Fan(4, 1, 4, 480), "rows480.md2", 0, "within the limits", 4, 480},
+        {"rows481.glb", Fan(4, 1, 4, 481), "rows481.md2", 0, "scaled from 4 x 481 to 480 rows", 3, 480},
+        {"narrow.glb", Fan(4, 1, 6, 6), "narrow.mdl", 0, "widened from 6 to a multiple of 4", 8, 6},
+        {"three.glb", Fan(4, 3), "three.mdl", 0, "3 pictures packed into one skin", 4, 4},
+        {"three.glb", Fan(4, 3), "three.md2", 0, "3 pictures packed into one skin", 4, 4},
     };
+    std::string palette = dir.Write("palette.lmp", CubePalette());
     for (const auto& c : cases) {
         std::string model = dir.Write(c.file, c.bytes), output = dir.Path(std::string("models/out/") + c.output);
         dir.Write("models/out/.keep", {});
-        Written written = Export(model, output);
+        Written written = Export(model, output, palette);
         EXPECT_TRUE(written.error.find(c.outcome) != std::string::npos || Noted(written, c.outcome))
             << c.file << ": " << written.error;
         EXPECT_EQ(FileExists(output), written.ok) << c.file << ": a failed write leaves no file";
+        if (c.skinWidth) {
+            std::vector<uint8_t> bytes = ReadBytes(output);
+            bool isMdl = output.back() == 'l';
+            ASSERT_GE(bytes.size(), 64u) << c.output;
+            int32_t size[2];
+            memcpy(size, &bytes[isMdl ? writers::mdl::kSkinWidth : writers::md2::kSkinWidth], sizeof size);
+            EXPECT_EQ(size[0], c.skinWidth) << c.output;
+            EXPECT_EQ(size[1], c.skinHeight) << c.output;
+        }
         if (!c.surfaces)
             continue;
         Reports reports;

@@ -17,18 +17,19 @@ std::string Numbers(const char* what, long source, long copy)
            " in the copy";
 }
 
-// The triangles as drawn: from the file's strips and fans when it has them.
-const FrameLayout& Drawn(const DrawnPart& part)
+// The triangles as drawn: from the file's strips and fans when it has them
+// (unless its triangle list is asked for).
+const FrameLayout& Drawn(const DrawnPart& part, bool fileTriangles)
 {
-    return part.commands ? *part.commands : *part.triangles;
+    return part.commands && !fileTriangles ? *part.commands : *part.triangles;
 }
 
 // The corners of every drawn triangle at a frame, three floats a corner.
-std::vector<float> Corners(const DrawnPart& part, int frame)
+std::vector<float> Corners(const DrawnPart& part, int frame, bool fileTriangles = false)
 {
     std::vector<float> positions, normals, out;
     PoseFrame(part, frame, true, positions, normals);
-    const FrameLayout& layout = Drawn(part);
+    const FrameLayout& layout = Drawn(part, fileTriangles);
     out.reserve(layout.indices.size() * 3);
     for (uint32_t index : layout.indices) {
         const float* at = &positions[3 * layout.frameVertex[index]];
@@ -50,11 +51,11 @@ std::vector<const DrawnPart*> Drawn(const DrawnModel& drawn)
 }  // namespace
 
 // Every part's corners in turn: the same however a writer splits its parts.
-std::vector<float> FrameCorners(const DrawnModel& drawn, int frame)
+std::vector<float> FrameCorners(const DrawnModel& drawn, int frame, bool fileTriangles)
 {
     std::vector<float> all;
     for (const DrawnPart* part : Drawn(drawn)) {
-        std::vector<float> corners = Corners(*part, frame);
+        std::vector<float> corners = Corners(*part, frame, fileTriangles);
         all.insert(all.end(), corners.begin(), corners.end());
     }
     return all;
@@ -63,9 +64,9 @@ std::vector<float> FrameCorners(const DrawnModel& drawn, int frame)
 namespace {
 
 std::string CornerDifference(const DrawnModel& source, int frame, const DrawnModel& copy, int copyFrame,
-                             float tolerance)
+                             float tolerance, bool fileTriangles = false)
 {
-    std::vector<float> a = FrameCorners(source, frame), b = FrameCorners(copy, copyFrame);
+    std::vector<float> a = FrameCorners(source, frame, fileTriangles), b = FrameCorners(copy, copyFrame, fileTriangles);
     if (a.size() != b.size())
         return Numbers("triangles", a.size() / 9, b.size() / 9);
     for (size_t i = 0; i < a.size(); ++i)
@@ -133,7 +134,7 @@ std::string TagDifference(const ModelObject& sourceModel, const DrawnModel& copy
     return "";
 }
 
-std::string PieceDifference(const ModelObject& source, const ModelObject& copy, float given)
+std::string PieceDifference(const ModelObject& source, const ModelObject& copy, const Nearness& near)
 {
     if (source.numFrames != copy.numFrames)
         return Numbers("frames", source.numFrames, copy.numFrames);
@@ -156,12 +157,16 @@ std::string PieceDifference(const ModelObject& source, const ModelObject& copy, 
     std::string skeleton = SkeletonDifference(source.drawn->skeleton.get(), copy.drawn->skeleton.get());
     if (!skeleton.empty())
         return skeleton;
-    float tolerance = given > 0 ? given : 1e-5f * Size(source);
+    float size = Size(source);
+    float tolerance = near.tolerance > 0 ? near.tolerance : 1e-5f * size;
+    if (near.steps)
+        tolerance = std::max(tolerance, size / (2 * near.steps) * 1.001f + 1e-4f);
     std::string tags = TagDifference(source, *copy.drawn, std::max(tolerance, 1e-4f));
     if (!tags.empty())
         return tags;
     for (int frame = 0; frame < source.numFrames; ++frame) {
-        std::string corners = CornerDifference(*source.drawn, frame, *copy.drawn, frame, tolerance);
+        std::string corners =
+            CornerDifference(*source.drawn, frame, *copy.drawn, frame, tolerance, near.fileTriangles);
         if (!corners.empty())
             return corners;
     }
@@ -172,10 +177,17 @@ std::string PieceDifference(const ModelObject& source, const ModelObject& copy, 
 
 std::string Difference(const Assembly& source, const Assembly& copy, float tolerance)
 {
+    Nearness near;
+    near.tolerance = tolerance;
+    return Difference(source, copy, near);
+}
+
+std::string Difference(const Assembly& source, const Assembly& copy, const Nearness& near)
+{
     if (source.pieces.size() != copy.pieces.size())
         return Numbers("pieces", source.pieces.size(), copy.pieces.size());
     for (size_t p = 0; p < source.pieces.size(); ++p) {
-        std::string piece = PieceDifference(*source.pieces[p], *copy.pieces[p], tolerance);
+        std::string piece = PieceDifference(*source.pieces[p], *copy.pieces[p], near);
         if (!piece.empty())
             return "piece " + std::to_string(p) + ": " + piece;
     }

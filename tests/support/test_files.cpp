@@ -295,3 +295,15 @@ std::vector<uint8_t> Text(const std::string& text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
 }
+
+std::vector<uint8_t> CubePalette()
+{
+    std::vector<uint8_t> palette;
+    for (int i = 0; i < 216; ++i)
+        palette.insert(palette.end(), {uint8_t(51 * (i / 36)), uint8_t(51 * (i / 6 % 6)), uint8_t(51 * (i % 6))});
+    for (int i = 0; i < 8; ++i)
+        palette.insert(palette.end(), 3, uint8_t(16 + 32 * i));
+    for (int i = 0; i < 32; ++i)
+        palette.insert(palette.end(), {uint8_t(255), uint8_t(100 + 4 * i), uint8_t(3 * i)});
+    return palette;
+}

@@ -88,3 +88,7 @@ void WriteTinyPlayer(const TempDir& dir, const std::string& folder, const std::s
 // tags: tag_barrel at (3, 0, 0) and tag_flash at (6, 0, 0)), NAME_barrel.md3
 // and NAME_flash.md3 (surfaces "barrel" and "flash").
 void WriteTinyWeapon(const TempDir& dir, const std::string& folder, bool tags = true);
+
+// A palette as Quake's is laid out: 0-215 a cube of 6 levels of red, green
+// and blue, 216-223 greys, 224-255 bright colours (those that glow).
+std::vector<uint8_t> CubePalette();
