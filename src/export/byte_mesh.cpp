@@ -19,13 +19,33 @@ struct Place {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
-const RgbImage* PictureOf(const ModelObject& model, int picture)
-{
-    return picture >= 0 && picture < static_cast<int>(model.skinPictures.size()) &&
-                   model.skinPictures[picture].width > 0 && !model.skinPictures[picture].rgb.empty()
-               ? &model.skinPictures[picture]
-               : nullptr;
-}
+// The model's pictures' pixels: a skin kept only as its PNG file's bytes
+// is decoded, once.
+class Pixels {
+public:
+    explicit Pixels(const ModelObject& model) : model_(model) {}
+
+    const RgbImage* Of(int picture)
+    {
+        if (picture < 0 || picture >= static_cast<int>(model_.skinPictures.size()))
+            return nullptr;
+        const RgbImage& image = model_.skinPictures[picture];
+        if (!image.rgb.empty())
+            return image.width > 0 ? &image : nullptr;
+        auto found = decoded_.find(picture);
+        if (found == decoded_.end()) {
+            RgbImage pixels;
+            if (image.png.empty() || !DecodePng(image.png.data(), image.png.size(), pixels, true))
+                pixels = RgbImage();
+            found = decoded_.emplace(picture, std::move(pixels)).first;
+        }
+        return found->second.rgb.empty() || found->second.width <= 0 ? nullptr : &found->second;
+    }
+
+private:
+    const ModelObject& model_;
+    std::map<int, RgbImage> decoded_;
+};
 
 int GlowOf(const ModelObject& model, int skin, int part)
 {
@@ -45,7 +65,10 @@ bool HasTriangles(const DrawnPart& part)
 // square for parts of none), packed when there are several.
 class Packing {
 public:
-    Packing(const ModelObject& model, const SkinRules& rules) : model_(model), rules_(rules) {}
+    Packing(const ModelObject& model, const SkinRules& rules, Pixels& pixels)
+        : model_(model), rules_(rules), pixels_(pixels)
+    {
+    }
 
     void Pack(std::vector<std::string>& notes)
     {
@@ -53,14 +76,14 @@ public:
         partKey_.assign(parts.size(), -2);
         for (size_t p = 0; p < parts.size(); ++p)
             if (HasTriangles(parts[p])) {
-                const RgbImage* picture = PictureOf(model_, PartPicture(model_, 0, static_cast<int>(p)));
+                const RgbImage* picture = pixels_.Of(PartPicture(model_, 0, static_cast<int>(p)));
                 partKey_[p] = picture ? PartPicture(model_, 0, static_cast<int>(p)) : -1;
                 places_.emplace(partKey_[p], Place());
             }
         if (places_.empty())
             places_.emplace(-1, Place());
         for (auto& [key, place] : places_) {
-            const RgbImage* picture = PictureOf(model_, key);
+            const RgbImage* picture = pixels_.Of(key);
             place.width = picture ? picture->width : 8, place.height = picture ? picture->height : 8;
         }
         if (places_.size() > 1) {
@@ -129,6 +152,7 @@ private:
 
     const ModelObject& model_;
     const SkinRules& rules_;
+    Pixels& pixels_;
     std::map<int, Place> places_;  // by the first skin set's picture; -1 for parts of none
     std::vector<int> partKey_;     // by part; -2 for parts without triangles
     int width_ = 0, height_ = 0;
@@ -157,28 +181,28 @@ void Draw(const RgbImage* from, const Place& place, RgbImage& to, std::vector<ui
         }
 }
 
-ByteSkin MakeSkin(const ModelObject& model, const Packing& packing, int skin)
+ByteSkin MakeSkin(const ModelObject& model, const Packing& packing, Pixels& pixels, int skin)
 {
     ByteSkin out;
     out.name = model.numSkins ? PlainSkinName(model, skin) : "default";
     out.picture.width = packing.Width(), out.picture.height = packing.Height();
-    size_t pixels = size_t(out.picture.width) * out.picture.height;
-    out.picture.rgb.assign(3 * pixels, 0);
-    out.glows.assign(pixels, 0);
+    size_t area = size_t(out.picture.width) * out.picture.height;
+    out.picture.rgb.assign(3 * area, 0);
+    out.glows.assign(area, 0);
     const auto& parts = model.drawn->parts;
     for (size_t p = 0; p < parts.size(); ++p) {
-        const RgbImage* picture = PictureOf(model, PartPicture(model, skin, static_cast<int>(p)));
+        const RgbImage* picture = pixels.Of(PartPicture(model, skin, static_cast<int>(p)));
         if (picture && !picture->alpha.empty() && out.picture.alpha.empty())
-            out.picture.alpha.assign(pixels, 255);
+            out.picture.alpha.assign(area, 255);
     }
     for (const auto& [key, place] : packing.Places()) {
         size_t p = 0;
         while (p < parts.size() && packing.KeyOf(p) != key)
             ++p;
         int part = static_cast<int>(p);
-        Draw(p < parts.size() ? PictureOf(model, PartPicture(model, skin, part)) : nullptr, place, out.picture, nullptr);
-        if (p < parts.size() && PictureOf(model, GlowOf(model, skin, part)))
-            Draw(PictureOf(model, GlowOf(model, skin, part)), place, out.picture, &out.glows);
+        Draw(p < parts.size() ? pixels.Of(PartPicture(model, skin, part)) : nullptr, place, out.picture, nullptr);
+        if (p < parts.size() && pixels.Of(GlowOf(model, skin, part)))
+            Draw(pixels.Of(GlowOf(model, skin, part)), place, out.picture, &out.glows);
     }
     return out;
 }
@@ -198,11 +222,12 @@ std::string ShortName(const std::string& name)
 void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& mesh, std::vector<std::string>& notes)
 {
     mesh = ByteMesh();
-    Packing packing(model, rules);
+    Pixels pixels(model);
+    Packing packing(model, rules, pixels);
     packing.Pack(notes);
     mesh.skinWidth = packing.Width(), mesh.skinHeight = packing.Height();
     for (int skin = 0; skin < std::max(model.numSkins, 1); ++skin)
-        mesh.skins.push_back(MakeSkin(model, packing, skin));
+        mesh.skins.push_back(MakeSkin(model, packing, pixels, skin));
     std::unordered_map<uint64_t, uint32_t> vertexOf;
     size_t moved = 0;
     const auto& parts = model.drawn->parts;

@@ -1,11 +1,13 @@
 // Models made in Blender and written by its own glTF exporter, opened by the
 // real tarnivel with no display server: every animation listed, each one
 // moving the model, and the model drawn in its picture's colours; then
-// written into the games' formats, where every frame stays where Blender
-// itself puts the vertices.
+// written into the games' formats (MD3, IQM, MD2, MDL), where every frame
+// stays where Blender itself puts the vertices, in colour.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -126,22 +128,51 @@ TEST_F(BlenderModels, OpenWithEveryAnimationAndDrawInTheirPicturesColours)
     }
 }
 
+// The largest extent of every pose on an axis: the box MD2 and MDL keep in 255 steps.
+float Extent(const Poses& poses)
+{
+    float low[3] = {INFINITY, INFINITY, INFINITY}, high[3] = {-INFINITY, -INFINITY, -INFINITY};
+    for (const auto& pose : poses)
+        for (size_t i = 0; i < pose.second.size(); ++i)
+            low[i % 3] = std::min(low[i % 3], pose.second[i]), high[i % 3] = std::max(high[i % 3], pose.second[i]);
+    return std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+}
+
+// Whether an MDL's first skin has an index of the colours that glow (224-255).
+bool Glows(const std::string& path)
+{
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    int32_t size[2] = {0, 0};
+    if (bytes.size() >= 88)
+        memcpy(size, &bytes[writers::mdl::kSkinWidth], sizeof size);
+    size_t end = std::min(bytes.size(), 88 + size_t(std::max(size[0], 0)) * size_t(std::max(size[1], 0)));
+    return std::any_of(bytes.begin() + std::min<size_t>(88, end), bytes.begin() + end, [](uint8_t i) { return i >= 224; });
+}
+
 TEST_F(BlenderModels, WrittenIntoTheGamesWhereBlenderPutsThem)
 {
     const struct {
         const char *source, *written, *poses;
-        float step;  // MD3 keeps 1/64 unit; IQM its poses' channels in 16-bit steps, within as much here
+        float step;  // MD3 keeps 1/64 unit; IQM its poses' channels in 16-bit steps, within as much here;
+                     // 0: MD2 and MDL, 1/255 of the box of every frame
     } cases[] = {{"figure.glb", "models/figure/figure.md3", "figure.poses", 1.0f / 64},
                  {"shapes.glb", "models/shapes/shapes.md3", "shapes.poses", 1.0f / 64},
-                 {"figure.glb", "models/figure/figure.iqm", "figure.poses", 1.0f / 64}};
+                 {"figure.glb", "models/figure/figure.iqm", "figure.poses", 1.0f / 64},
+                 {"figure.glb", "models/figure/figure.md2", "figure.poses", 0},
+                 {"shapes.glb", "models/shapes/shapes.md2", "shapes.poses", 0},
+                 {"figure.glb", "progs/figure.mdl", "figure.poses", 0},
+                 {"shapes.glb", "progs/shapes.mdl", "shapes.poses", 0}};
+    // The game's palette, where the viewer finds it for the MDL.
+    std::string palette = folder->Write("gfx/palette.lmp", CubePalette());
     for (const auto& c : cases) {
         std::string written = folder->Path(c.written);
         std::filesystem::create_directories(written.substr(0, written.rfind('/')));
-        ProgramRun run = RunWithoutDisplay({TARNIVEL_BINARY, "--export", written, folder->Path(c.source)},
-                                           folder->path());
+        ProgramRun run = RunWithoutDisplay(
+            {TARNIVEL_BINARY, "--export", written, "--palette", palette, folder->Path(c.source)}, folder->path());
         ASSERT_EQ(run.status, 0) << c.written << ": " << run.errors;
         EXPECT_NE(RunCommand("assimp info '" + written + "' 2>&1 | grep -E '^Meshes: +[1-9]'"), "") << c.written;
         Poses poses = ReadPoses(folder->Path(c.poses));
+        float step = c.step ? c.step : Extent(poses) / 255;
         Assembly copy;
         ASSERT_TRUE(LoadAssembly("test", written, "", copy)) << c.written;
         const ModelObject& model = *copy.pieces[0];
@@ -152,9 +183,11 @@ TEST_F(BlenderModels, WrittenIntoTheGamesWhereBlenderPutsThem)
                 ++frame;
             ASSERT_LT(frame, model.numFrames) << c.written << ": no frame " << pose.first;
             std::vector<float> corners = FrameCorners(*model.drawn, frame);
-            EXPECT_LE(Farthest(corners, pose.second), c.step) << c.written << " " << pose.first;
-            EXPECT_LE(Farthest(pose.second, corners), c.step) << c.written << " " << pose.first;
+            EXPECT_LE(Farthest(corners, pose.second), step) << c.written << " " << pose.first;
+            EXPECT_LE(Farthest(pose.second, corners), step) << c.written << " " << pose.first;
         }
+        if (written.back() == 'l')
+            EXPECT_FALSE(Glows(written)) << c.written << ": nothing glows in the source";
         std::string picture = written + ".png";
         run = RunWithoutDisplay({TARNIVEL_BINARY, "--render", picture, "--frame", poses[9].first, written},
                                 folder->path());
