@@ -514,6 +514,25 @@ void BM_OpenArenaBatch(benchmark::State& state)
 BENCHMARK(BM_OpenArenaBatch)->Arg(0)->Arg(1)->ArgName("md3")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(5);
 
+// ufoai's 859 models by the batch export with -j 2, the whole process: 0 as
+// .glb, 1 as .md2 (its skins in the palette of the viewer's data folder, or
+// as PNG alone when it has none), side by side.
+void BM_UfoaiBatch(benchmark::State& state)
+{
+    std::string archive = CorpusArchive(CorpusFolder(TARNIVEL_CORPUS_DEFAULT));
+    if (!std::filesystem::exists(archive))
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    std::string out = std::filesystem::temp_directory_path() / "tarnivel-bench-batch/";
+    std::vector<std::string> arguments = {TARNIVEL_BINARY, "--export", out, "-j", "2", "--force", "--no-gallery",
+                                          "--format", state.range(0) ? "md2" : "glb", archive};
+    for (auto _ : state)
+        if (!RunWithoutDisplay(arguments))
+            return state.SkipWithError("the batch export failed");
+    std::filesystem::remove_all(out);
+}
+BENCHMARK(BM_UfoaiBatch)->Arg(0)->Arg(1)->ArgName("md2")->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(3);
+
 // Page Down in the soldiers' folder of 0models.pk3: the next body read,
 // made ready, framed and drawn (the folder's listing is kept).
 void BM_NextModelFile(benchmark::State& state)

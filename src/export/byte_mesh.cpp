@@ -284,14 +284,23 @@ ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const 
                         normals[f].begin() + 3 * mesh.firstVertex[p]);
         }
     }
+    // The box of the vertices the triangles use: one no triangle uses (as
+    // some files keep far away) would only coarsen the steps.
+    std::vector<bool> used(mesh.frameVertices, false);
+    for (uint32_t frameVertex : mesh.frameVertex)
+        used[frameVertex] = true;
     float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     auto box = [&](size_t first, size_t last) {
         bool any = false;
         for (size_t f = first; f < last; ++f)
-            for (size_t i = 0; i < positions[f].size(); ++i) {
-                float v = positions[f][i];
-                low[i % 3] = any ? std::min(low[i % 3], v) : v, high[i % 3] = any ? std::max(high[i % 3], v) : v;
-                any = any || i % 3 == 2;
+            for (uint32_t v = 0; v < mesh.frameVertices; ++v) {
+                if (!used[v])
+                    continue;
+                for (int a = 0; a < 3; ++a) {
+                    float at = positions[f][3 * v + a];
+                    low[a] = any ? std::min(low[a], at) : at, high[a] = any ? std::max(high[a], at) : at;
+                }
+                any = true;
             }
     };
     if (!perFrameBounds)
@@ -312,11 +321,14 @@ ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const 
             for (int a = 0; a < 3; ++a) {
                 float step = frame.scale[a] > 0 ? std::round((p[a] - low[a]) / frame.scale[a]) : 0.0f;
                 steps[a] = static_cast<uint8_t>(std::clamp(step, 0.0f, 255.0f));
-                out.largestError = std::max(out.largestError, std::fabs(low[a] + steps[a] * frame.scale[a] - p[a]));
+                if (used[v])
+                    out.largestError = std::max(out.largestError, std::fabs(low[a] + steps[a] * frame.scale[a] - p[a]));
             }
             frame.vertices[v] = {steps[0], steps[1], steps[2], NearestVertexNormal(&normals[f][3 * v])};
             uint8_t* lows[3] = {&frame.low.x, &frame.low.y, &frame.low.z};
             uint8_t* highs[3] = {&frame.high.x, &frame.high.y, &frame.high.z};
+            if (!used[v])
+                continue;
             for (int a = 0; a < 3; ++a)
                 *lows[a] = std::min(*lows[a], steps[a]), *highs[a] = std::max(*highs[a], steps[a]);
             out.radius = std::max(out.radius, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]));

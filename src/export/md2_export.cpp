@@ -112,6 +112,8 @@ bool WriteMd2Model(const ModelObject& model, const ExportRequest& request, std::
                 std::to_string(kMd2MostVertices);
         return false;
     }
+    if (model.numSkins == 0)
+        mesh.skins.clear();  // a model of no skin, as Quake 2 takes it
     if (mesh.skins.size() > kMd2Skins) {
         notes.push_back(std::to_string(mesh.skins.size()) + " skin sets, the first 32 kept, as Quake 2 takes");
         mesh.skins.resize(kMd2Skins);
