@@ -186,7 +186,7 @@ TEST_F(BatchExport, NothingToDoIsStatusOneAndABadCommandTwo)
         {{"--export", "out/", dir.Path("none.pak")}, 1, "neither a model, an archive"},
         {{"--export", "out/", dir.Path("game/pak0.pak/progs/broken.mdl")}, 1, "1 model: 0 written, 0 up to date, 1 failed"},
         {{"--export", "out/", "-j", "0", dir.Path("game")}, 2, "bad value for -j"},
-        {{"--export", "out/", "--format", "fbx", dir.Path("game")}, 2, "--format is glb, gltf, obj, md3 or iqm"},
+        {{"--export", "out/", "--format", "fbx", dir.Path("game")}, 2, "--format is glb, gltf, obj, md3, iqm, md2 or mdl"},
         {{"--export", "out/"}, 2, "needs an archive, a folder or a model"},
     };
     for (const auto& c : cases) {
