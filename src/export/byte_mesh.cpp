@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -24,6 +25,15 @@ struct Place {
 class Pixels {
 public:
     explicit Pixels(const ModelObject& model) : model_(model) {}
+
+    // A picture with its size, whether or not its pixels are decoded yet.
+    const RgbImage* Known(int picture) const
+    {
+        if (picture < 0 || picture >= static_cast<int>(model_.skinPictures.size()))
+            return nullptr;
+        const RgbImage& image = model_.skinPictures[picture];
+        return image.width > 0 && image.height > 0 && (!image.rgb.empty() || !image.png.empty()) ? &image : nullptr;
+    }
 
     const RgbImage* Of(int picture)
     {
@@ -76,14 +86,14 @@ public:
         partKey_.assign(parts.size(), -2);
         for (size_t p = 0; p < parts.size(); ++p)
             if (HasTriangles(parts[p])) {
-                const RgbImage* picture = pixels_.Of(PartPicture(model_, 0, static_cast<int>(p)));
+                const RgbImage* picture = pixels_.Known(PartPicture(model_, 0, static_cast<int>(p)));
                 partKey_[p] = picture ? PartPicture(model_, 0, static_cast<int>(p)) : -1;
                 places_.emplace(partKey_[p], Place());
             }
         if (places_.empty())
             places_.emplace(-1, Place());
         for (auto& [key, place] : places_) {
-            const RgbImage* picture = pixels_.Of(key);
+            const RgbImage* picture = pixels_.Known(key);
             place.width = picture ? picture->width : 8, place.height = picture ? picture->height : 8;
         }
         if (places_.size() > 1) {
@@ -139,7 +149,8 @@ private:
                 place.height = std::max(1, static_cast<int>(place.height * factor));
             }
             notes.push_back("the skin scaled from " + std::to_string(width_) + " x " + std::to_string(height_) +
-                            " to " + std::to_string(rules_.tallest) + " rows, the most the engines take");
+                            " to " + std::to_string(rules_.tallest) + " rows, the most the engines take" +
+                            (rules_.ownSizes && places_.size() == 1 ? " (its true-colour picture kept whole)" : ""));
             width_ = std::max(1, static_cast<int>(width_ * factor)), height_ = rules_.tallest;
         }
         int step = std::max(1, rules_.widthStep);
@@ -181,28 +192,51 @@ void Draw(const RgbImage* from, const Place& place, RgbImage& to, std::vector<ui
         }
 }
 
-ByteSkin MakeSkin(const ModelObject& model, const Packing& packing, Pixels& pixels, int skin)
+// The one picture the skin is, as it is: its file's bytes kept, its
+// pixels decoded only when a palette asks for them.
+bool WholePicture(const Packing& packing, const RgbImage* picture, const SkinRules& rules)
+{
+    if (!picture || packing.Packed())
+        return false;
+    return rules.ownSizes || (picture->width == packing.Width() && picture->height == packing.Height());
+}
+
+ByteSkin MakeSkin(const ModelObject& model, const Packing& packing, const SkinRules& rules, Pixels& pixels, int skin)
 {
     ByteSkin out;
     out.name = model.numSkins ? PlainSkinName(model, skin) : "default";
-    out.picture.width = packing.Width(), out.picture.height = packing.Height();
-    size_t area = size_t(out.picture.width) * out.picture.height;
-    out.picture.rgb.assign(3 * area, 0);
-    out.glows.assign(area, 0);
     const auto& parts = model.drawn->parts;
-    for (size_t p = 0; p < parts.size(); ++p) {
-        const RgbImage* picture = pixels.Of(PartPicture(model, skin, static_cast<int>(p)));
-        if (picture && !picture->alpha.empty() && out.picture.alpha.empty())
-            out.picture.alpha.assign(area, 255);
+    const RgbImage* whole = nullptr;
+    for (size_t p = 0; p < parts.size() && !whole; ++p)
+        if (packing.KeyOf(p) != -2)
+            whole = pixels.Known(PartPicture(model, skin, static_cast<int>(p)));
+    size_t area = size_t(packing.Width()) * packing.Height();
+    bool asItIs = WholePicture(packing, whole, rules);
+    if (asItIs) {
+        out.whole = whole;
+        area = size_t(whole->width) * whole->height;
+    } else {
+        out.picture.width = packing.Width(), out.picture.height = packing.Height();
+        out.picture.rgb.assign(3 * area, 0);
+        for (size_t p = 0; p < parts.size(); ++p) {
+            const RgbImage* picture = pixels.Known(PartPicture(model, skin, static_cast<int>(p)));
+            if (picture && !picture->alpha.empty() && out.picture.alpha.empty())
+                out.picture.alpha.assign(area, 255);
+        }
     }
+    out.glows.assign(area, 0);
     for (const auto& [key, place] : packing.Places()) {
         size_t p = 0;
         while (p < parts.size() && packing.KeyOf(p) != key)
             ++p;
         int part = static_cast<int>(p);
-        Draw(p < parts.size() ? pixels.Of(PartPicture(model, skin, part)) : nullptr, place, out.picture, nullptr);
+        if (!asItIs)
+            Draw(p < parts.size() ? pixels.Of(PartPicture(model, skin, part)) : nullptr, place, out.picture, nullptr);
+        const Place all = {0, 0, out.Picture().width, out.Picture().height};
+        RgbImage shape;  // the glows' size alone
+        shape.width = out.Picture().width;
         if (p < parts.size() && pixels.Of(GlowOf(model, skin, part)))
-            Draw(pixels.Of(GlowOf(model, skin, part)), place, out.picture, &out.glows);
+            Draw(pixels.Of(GlowOf(model, skin, part)), asItIs ? all : place, shape, &out.glows);
     }
     return out;
 }
@@ -219,6 +253,40 @@ std::string ShortName(const std::string& name)
 
 }  // namespace
 
+bool SkinPixels(ByteSkin& skin)
+{
+    if (!skin.whole)
+        return true;
+    const RgbImage& whole = *skin.whole;
+    skin.whole = nullptr;
+    if (!whole.rgb.empty()) {
+        skin.picture = whole;
+        return true;
+    }
+    return !whole.png.empty() && DecodePng(whole.png.data(), whole.png.size(), skin.picture, true) &&
+           skin.picture.width == whole.width && skin.picture.height == whole.height;
+}
+
+ByteSkin FitSkin(const ByteSkin& skin, int width, int height)
+{
+    if (skin.picture.width == width && skin.picture.height == height)
+        return skin;
+    ByteSkin fitted;
+    fitted.name = skin.name;
+    fitted.picture.width = width, fitted.picture.height = height;
+    fitted.picture.rgb.resize(3 * size_t(width) * height);
+    if (!skin.picture.alpha.empty())
+        fitted.picture.alpha.resize(size_t(width) * height);
+    fitted.glows.resize(size_t(width) * height);
+    Draw(&skin.picture, {0, 0, width, height}, fitted.picture, nullptr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            fitted.glows[size_t(y) * width + x] =
+                skin.glows[size_t(y * skin.picture.height / height) * skin.picture.width +
+                           size_t(x * skin.picture.width / width)];
+    return fitted;
+}
+
 void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& mesh, std::vector<std::string>& notes)
 {
     mesh = ByteMesh();
@@ -227,7 +295,7 @@ void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& me
     packing.Pack(notes);
     mesh.skinWidth = packing.Width(), mesh.skinHeight = packing.Height();
     for (int skin = 0; skin < std::max(model.numSkins, 1); ++skin)
-        mesh.skins.push_back(MakeSkin(model, packing, pixels, skin));
+        mesh.skins.push_back(MakeSkin(model, packing, rules, pixels, skin));
     std::unordered_map<uint64_t, uint32_t> vertexOf;
     size_t moved = 0;
     const auto& parts = model.drawn->parts;
@@ -262,44 +330,85 @@ void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& me
         notes.push_back(std::to_string(moved) + " texture coordinates moved inside the skin");
 }
 
-ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const std::vector<GameFrame>& frames,
-                          float scale, bool perFrameBounds)
+namespace {
+
+// The nearest of the 162 a normal already met, by its bits: a game's own
+// frames have but 162 normals among them.
+class NormalIndexes {
+public:
+    uint8_t Of(const float* normal)
+    {
+        uint32_t bits[3];
+        memcpy(bits, normal, sizeof bits);
+        uint32_t slot = (bits[0] * 73856093u ^ bits[1] * 19349663u ^ bits[2] * 83492791u) % kSlots;
+        Entry& entry = entries_[slot];
+        if (!entry.used || memcmp(entry.bits, bits, sizeof bits) != 0) {
+            memcpy(entry.bits, bits, sizeof bits);
+            entry.index = NearestVertexNormal(normal), entry.used = true;
+        }
+        return entry.index;
+    }
+
+private:
+    static constexpr uint32_t kSlots = 4096;
+    struct Entry {
+        uint32_t bits[3];
+        uint8_t index;
+        bool used = false;
+    };
+    std::vector<Entry> entries_ = std::vector<Entry>(kSlots);
+};
+
+// Every frame's positions at scale, one frame after another, and the index
+// of each vertex's normal.
+void PoseAllFrames(const ModelObject& model, const ByteMesh& mesh, const std::vector<GameFrame>& frames, float scale,
+                   std::vector<float>& positions, std::vector<uint8_t>& normals)
 {
-    ByteFrames out;
     const auto& parts = model.drawn->parts;
-    std::vector<std::vector<float>> positions(frames.size()), normals(frames.size());
+    size_t count = mesh.frameVertices;
+    positions.assign(3 * count * frames.size(), 0.0f);
+    normals.assign(count * frames.size(), 0);
     std::vector<float> partPositions, partNormals;
-    for (size_t f = 0; f < frames.size(); ++f) {
-        positions[f].assign(3 * size_t(mesh.frameVertices), 0.0f);
-        normals[f].assign(3 * size_t(mesh.frameVertices), 0.0f);
+    NormalIndexes indexes;
+    for (size_t f = 0; f < frames.size(); ++f)
         for (size_t p = 0; p < parts.size(); ++p) {
             if (!HasTriangles(parts[p]))
                 continue;
             PoseGameFrame(parts[p], static_cast<int>(p), frames[f], partPositions, partNormals);
-            size_t room = 3 * size_t(mesh.frameVertices) - 3 * size_t(mesh.firstVertex[p]);
-            size_t n = std::min(partPositions.size(), room);
-            for (size_t i = 0; i < n; ++i)
-                positions[f][3 * mesh.firstVertex[p] + i] = partPositions[i] * scale;
-            std::copy_n(partNormals.begin(), std::min(partNormals.size(), room),
-                        normals[f].begin() + 3 * mesh.firstVertex[p]);
+            size_t first = mesh.firstVertex[p], n = std::min(partPositions.size() / 3, count - first);
+            float* to = &positions[3 * (f * count + first)];
+            for (size_t i = 0; i < 3 * n; ++i)
+                to[i] = partPositions[i] * scale;
+            for (size_t v = 0; v < n && 3 * v + 2 < partNormals.size(); ++v)
+                normals[f * count + first + v] = indexes.Of(&partNormals[3 * v]);
         }
-    }
+}
+
+}  // namespace
+
+ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const std::vector<GameFrame>& frames,
+                          float scale, bool perFrameBounds)
+{
+    ByteFrames out;
+    size_t count = mesh.frameVertices;
+    std::vector<float> positions;
+    std::vector<uint8_t> normals;
+    PoseAllFrames(model, mesh, frames, scale, positions, normals);
     // The box of the vertices the triangles use: one no triangle uses (as
     // some files keep far away) would only coarsen the steps.
-    std::vector<bool> used(mesh.frameVertices, false);
+    std::vector<bool> used(count, false);
     for (uint32_t frameVertex : mesh.frameVertex)
         used[frameVertex] = true;
     float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
     auto box = [&](size_t first, size_t last) {
         bool any = false;
         for (size_t f = first; f < last; ++f)
-            for (uint32_t v = 0; v < mesh.frameVertices; ++v) {
+            for (size_t v = 0; v < count; ++v) {
                 if (!used[v])
                     continue;
-                for (int a = 0; a < 3; ++a) {
-                    float at = positions[f][3 * v + a];
-                    low[a] = any ? std::min(low[a], at) : at, high[a] = any ? std::max(high[a], at) : at;
-                }
+                const float* at = &positions[3 * (f * count + v)];
+                for (int a = 0; a < 3; ++a)
+                    low[a] = any ? std::min(low[a], at[a]) : at[a], high[a] = any ? std::max(high[a], at[a]) : at[a];
                 any = true;
             }
     };
@@ -309,28 +418,27 @@ ByteFrames MakeByteFrames(const ModelObject& model, const ByteMesh& mesh, const 
         if (perFrameBounds)
             box(f, f + 1);
         ByteFrame& frame = out.frames.emplace_back();
-        frame.name = frames[f].name;
         frame.name = ShortName(frames[f].name);
         for (int a = 0; a < 3; ++a)
             frame.translate[a] = low[a], frame.scale[a] = (high[a] - low[a]) / 255.0f;
-        frame.vertices.resize(mesh.frameVertices);
+        frame.vertices.resize(count);
         frame.low = {255, 255, 255, 0}, frame.high = {0, 0, 0, 0};
-        for (uint32_t v = 0; v < mesh.frameVertices; ++v) {
-            const float* p = &positions[f][3 * v];
+        for (size_t v = 0; v < count; ++v) {
+            const float* p = &positions[3 * (f * count + v)];
             uint8_t steps[3];
             for (int a = 0; a < 3; ++a) {
                 float step = frame.scale[a] > 0 ? std::round((p[a] - low[a]) / frame.scale[a]) : 0.0f;
                 steps[a] = static_cast<uint8_t>(std::clamp(step, 0.0f, 255.0f));
-                if (used[v])
-                    out.largestError = std::max(out.largestError, std::fabs(low[a] + steps[a] * frame.scale[a] - p[a]));
             }
-            frame.vertices[v] = {steps[0], steps[1], steps[2], NearestVertexNormal(&normals[f][3 * v])};
-            uint8_t* lows[3] = {&frame.low.x, &frame.low.y, &frame.low.z};
-            uint8_t* highs[3] = {&frame.high.x, &frame.high.y, &frame.high.z};
+            frame.vertices[v] = {steps[0], steps[1], steps[2], normals[f * count + v]};
             if (!used[v])
                 continue;
-            for (int a = 0; a < 3; ++a)
+            uint8_t* lows[3] = {&frame.low.x, &frame.low.y, &frame.low.z};
+            uint8_t* highs[3] = {&frame.high.x, &frame.high.y, &frame.high.z};
+            for (int a = 0; a < 3; ++a) {
                 *lows[a] = std::min(*lows[a], steps[a]), *highs[a] = std::max(*highs[a], steps[a]);
+                out.largestError = std::max(out.largestError, std::fabs(low[a] + steps[a] * frame.scale[a] - p[a]));
+            }
             out.radius = std::max(out.radius, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]));
         }
     }

@@ -68,6 +68,7 @@ Md2File MakeMd2(const ByteMesh& mesh, const ByteFrames& frames)
             triangle.texCoordIndex[k] = stOf[v];
         }
     }
+    file.frames.reserve(frames.frames.size() * static_cast<size_t>(Md2FrameSize(file.header)));
     for (const ByteFrame& frame : frames.frames) {
         Md2FrameHeader header{};
         std::copy_n(frame.scale, 3, header.scale);
@@ -106,7 +107,7 @@ bool WriteMd2Model(const ModelObject& model, const ExportRequest& request, std::
     if (!MakeGameFrames(model, request, frames, error))
         return false;
     ByteMesh mesh;
-    MakeByteMesh(model, {1, 480, true}, mesh, notes);
+    MakeByteMesh(model, {1, 480, true, true}, mesh, notes);
     if (mesh.frameVertices > kMd2MostVertices) {
         error = "the model has " + std::to_string(mesh.frameVertices) + " vertices; MD2 holds " +
                 std::to_string(kMd2MostVertices);
@@ -130,19 +131,24 @@ bool WriteMd2Model(const ModelObject& model, const ExportRequest& request, std::
     std::string gameFolder = GameFolder(folder, "", notes);
     std::vector<std::string> skinNames;
     OutputFiles files;
-    for (const ByteSkin& skin : mesh.skins) {
+    for (ByteSkin& skin : mesh.skins) {
         std::string name = stem + (mesh.skins.size() > 1 ? "_" + skin.name : "");
         skinNames.push_back(gameFolder + name + ".pcx");
         std::string png;
-        if (!SkinPng(skin.picture, png)) {
+        if (!SkinPng(skin.Picture(), png)) {
             error = "skin " + skin.name + " cannot be made a PNG";
             return false;
         }
-        files.push_back({folder + name + ".png", png});
+        files.push_back({folder + name + ".png", std::move(png)});
         if (paletted) {
             size_t glowing = 0;
-            PcxImage pcx{skin.picture.width, skin.picture.height,
-                         ToPalette(skin.picture, skin.glows, palette, Quake2PaletteRules(), glowing),
+            if (!SkinPixels(skin)) {
+                error = "skin " + skin.name + " cannot be decoded";
+                return false;
+            }
+            ByteSkin fitted = FitSkin(skin, mesh.skinWidth, mesh.skinHeight);
+            PcxImage pcx{fitted.picture.width, fitted.picture.height,
+                         ToPalette(fitted.picture, fitted.glows, palette, Quake2PaletteRules(), glowing),
                          std::vector<uint8_t>(palette, palette + 768)};
             std::vector<uint8_t> bytes = WritePcx(pcx);
             files.push_back({folder + name + ".pcx", std::string(bytes.begin(), bytes.end())});

@@ -149,6 +149,7 @@ MdlFile MakeMdl(const Seams& seams, const ByteMesh& mesh, const ByteFrames& fram
     h.size = MeanArea(seams, frames.frames[0]);
     file.texCoords = seams.texCoords;
     file.triangles = seams.triangles;
+    file.frames.reserve(frames.frames.size() * (24 + 4 * seams.frameVertex.size()));
     for (const ByteFrame& frame : frames.frames) {
         char name[16] = {};
         CopyText(name, sizeof name, frame.name);
@@ -222,14 +223,18 @@ bool WriteMdlModel(const ModelObject& model, const ExportRequest& request, std::
         return false;
     }
     ByteMesh mesh;
-    MakeByteMesh(model, {4, 480, false}, mesh, notes);
+    MakeByteMesh(model, {4, 480, false, false}, mesh, notes);
     ByteFrames byteFrames = MakeByteFrames(model, mesh, frames, GameScale(request), false);
     Seams seams(mesh);
     seams.Make();
     std::vector<std::vector<uint8_t>> skins;
     size_t glowing = 0;
-    for (const ByteSkin& skin : mesh.skins) {
+    for (ByteSkin& skin : mesh.skins) {
         size_t lit = 0;
+        if (!SkinPixels(skin)) {
+            error = "skin " + skin.name + " cannot be decoded";
+            return false;
+        }
         skins.push_back(ToPalette(skin.picture, skin.glows, palette, QuakePaletteRules(), lit));
         glowing += lit;
     }

@@ -222,15 +222,52 @@ const float* LatLongNormalTable()
     return table.data();
 }
 
-uint8_t NearestVertexNormal(const float normal[3])
+namespace {
+
+// The normals that may be nearest to some unit vector of each cell of a
+// grid over the cube around the sphere, worked out as cells are met: a
+// handful a cell instead of 162.
+constexpr int kCells = 48;
+
+const std::vector<uint8_t>& CandidatesOf(int cell)
 {
-    int best = 0;
-    float most = -2.0f;
+    thread_local std::vector<std::vector<uint8_t>> cells(kCells * kCells * kCells);
+    std::vector<uint8_t>& list = cells[cell];
+    if (!list.empty())
+        return list;
+    const float size = 2.0f / kCells, reach = 0.8660254f * size;  // half a cell's diagonal
+    float centre[3] = {-1 + size * (cell % kCells + 0.5f), -1 + size * (cell / kCells % kCells + 0.5f),
+                       -1 + size * (cell / (kCells * kCells) + 0.5f)};
+    float along[kNumVertexNormals], most = -3;
     for (int i = 0; i < kNumVertexNormals; ++i) {
         const float* n = vertexNormalTable[i];
-        float along = n[0] * normal[0] + n[1] * normal[1] + n[2] * normal[2];
+        along[i] = n[0] * centre[0] + n[1] * centre[1] + n[2] * centre[2];
+        most = std::max(most, along[i]);
+    }
+    for (int i = 0; i < kNumVertexNormals; ++i)
+        if (along[i] + reach >= most - reach)
+            list.push_back(static_cast<uint8_t>(i));
+    return list;
+}
+
+}  // namespace
+
+uint8_t NearestVertexNormal(const float normal[3])
+{
+    float length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    if (!(length > 0) || !std::isfinite(length))
+        return 0;
+    float n[3] = {normal[0] / length, normal[1] / length, normal[2] / length};
+    int cell = 0;
+    for (int a = 2; a >= 0; --a)
+        cell = cell * kCells + std::clamp(static_cast<int>((n[a] + 1) * (kCells / 2.0f)), 0, kCells - 1);
+    int best = 0;
+    float most = -2.0f;
+    for (uint8_t index : CandidatesOf(cell)) {
+        const float* v = vertexNormalTable[index];
+        float along = v[0] * n[0] + v[1] * n[1] + v[2] * n[2];
         if (along > most)
-            most = along, best = i;
+            most = along, best = index;
     }
     return static_cast<uint8_t>(best);
 }
