@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "export/byte_skins.h"
 #include "export/game_frames.h"
 #include "formats/frame_types.h"
-#include "formats/truecolour.h"
-
-struct ByteSkin {
-    std::string name;  // the skin set's, fit for a file name
-    // skinWidth x skinHeight, with alpha when a part's picture has it; or
-    // the model's one picture the skin is (whole), as it is, perhaps its
-    // PNG file's bytes alone (SkinPixels decodes it into picture).
-    RgbImage picture;
-    const RgbImage* whole = nullptr;
-    std::vector<uint8_t> glows;  // a byte a pixel: 1 where the source glows in the dark
-    const RgbImage& Picture() const { return whole ? *whole : picture; }
-};
 
 struct ByteMesh {
     uint32_t frameVertices = 0;        // every part's frame vertices, one part after another
@@ -33,27 +22,8 @@ struct ByteMesh {
     std::vector<ByteSkin> skins;  // at least one
 };
 
-// What a format asks of its skin: a width that is a multiple of widthStep,
-// at most tallest rows (a taller one scaled down), texture coordinates
-// inside the picture (inside: the last pixel's far edge is not), and
-// whether a skin set of one picture keeps that picture's own size (MD2's
-// true-colour skins are files of their own, whose size the modern engines
-// take; its PCX and MDL's skins have the header's).
-struct SkinRules {
-    int widthStep = 1;
-    int tallest = 480;
-    bool inside = false;
-    bool ownSizes = false;
-};
-
 // The mesh of every part with triangles; what it changed in notes.
 void MakeByteMesh(const ModelObject& model, const SkinRules& rules, ByteMesh& mesh, std::vector<std::string>& notes);
-
-// A skin's pixels in picture, decoded when the picture it is holds its PNG
-// file's bytes alone; false when they cannot be.
-bool SkinPixels(ByteSkin& skin);
-// The skin (its pixels decoded) drawn at another size, nearest pixel.
-ByteSkin FitSkin(const ByteSkin& skin, int width, int height);
 
 struct ByteFrame {
     std::string name;
