@@ -49,6 +49,7 @@ int main(int argc, char** argv)
     put("shader", "sample.shader", std::vector<uint8_t>(script.begin(), script.end()));
     writers::SkeletalModel arm = TwoBoneArm();
     put("iqm", "arm.iqm", writers::WriteIqm(arm));
+    put("dpm", "arm.dpm", writers::WriteDpm(arm));
     writers::SkeletalModel animations = arm;
     animations.meshes.clear();
     put("iqm", "animations.iqm", writers::WriteIqm(animations));

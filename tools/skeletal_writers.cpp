@@ -340,3 +340,134 @@ std::string WriteMd5Anim(const SkeletalModel& model, const SkeletalAnimation& an
 }
 
 }  // namespace writers
+
+namespace writers {
+
+namespace {
+
+void PutBig32(std::vector<uint8_t>& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+void PutBigFloat(std::vector<uint8_t>& out, float value)
+{
+    uint32_t bits;
+    memcpy(&bits, &value, 4);
+    PutBig32(out, bits);
+}
+
+void PutName(std::vector<uint8_t>& out, const std::string& name, size_t size)
+{
+    std::string field = name.substr(0, size - 1);
+    field.resize(size, '\0');
+    out.insert(out.end(), field.begin(), field.end());
+}
+
+// A pose as the 3 x 4 matrix DPM keeps (rotation rows, then translation).
+void PutPose(std::vector<uint8_t>& out, const SkeletalPose& pose)
+{
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            float axis[3] = {0, 0, 0}, turned[3];
+            axis[column] = 1;
+            Rotate(pose.rotate, axis, turned);
+            PutBigFloat(out, turned[row]);
+        }
+        PutBigFloat(out, pose.translate[row]);
+    }
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteDpm(const SkeletalModel& model)
+{
+    std::vector<Whole> wholes = Wholes(model.joints);
+    // The frames: the bind pose, then every animation's, NAME_1, NAME_2...
+    std::vector<std::pair<std::string, std::vector<SkeletalPose>>> frames = {{"base", {}}};
+    for (const SkeletalJoint& joint : model.joints)
+        frames[0].second.push_back(joint.bind);
+    for (const SkeletalAnimation& animation : model.animations)
+        for (size_t f = 0; f < animation.frames.size(); ++f)
+            frames.push_back({animation.name + "_" + std::to_string(f + 1), animation.frames[f]});
+    std::vector<uint8_t> out(16, 0);
+    memcpy(out.data(), "DARKPLACESMODEL", 15);
+    PutBig32(out, 2);
+    PutBig32(out, 0);  // the file's size, set at the end
+    for (int i = 0; i < 8; ++i)
+        PutBigFloat(out, 0);
+    size_t counts = out.size();
+    out.resize(out.size() + 24);
+    size_t ofsBones = out.size();
+    for (const SkeletalJoint& joint : model.joints) {
+        PutName(out, joint.name, 32);
+        PutBig32(out, static_cast<uint32_t>(joint.parent));
+        PutBig32(out, 0);
+    }
+    size_t ofsMeshes = out.size();
+    out.resize(out.size() + 56 * model.meshes.size());
+    for (size_t m = 0; m < model.meshes.size(); ++m) {
+        const SkeletalMesh& mesh = model.meshes[m];
+        std::vector<uint8_t> header;
+        PutName(header, mesh.material, 32);
+        PutBig32(header, static_cast<uint32_t>(mesh.vertices.size()));
+        PutBig32(header, static_cast<uint32_t>(mesh.triangles.size() / 3));
+        PutBig32(header, static_cast<uint32_t>(out.size()));
+        for (const SkeletalVertex& vertex : mesh.vertices) {
+            int used = 0;
+            for (float w : vertex.weights)
+                used += w > 0;
+            PutBig32(out, static_cast<uint32_t>(used));
+            for (int k = 0; k < 4; ++k) {
+                if (vertex.weights[k] <= 0)
+                    continue;
+                const Whole& bone = wholes[vertex.joints[k]];
+                float moved[3], local[3], normal[3], back[4] = {-bone.rotate[0], -bone.rotate[1], -bone.rotate[2],
+                                                                 bone.rotate[3]};
+                for (int a = 0; a < 3; ++a)
+                    moved[a] = vertex.position[a] - bone.position[a];
+                Rotate(back, moved, local);
+                Rotate(back, vertex.normal, normal);
+                for (int a = 0; a < 3; ++a)
+                    PutBigFloat(out, vertex.weights[k] * local[a]);
+                PutBigFloat(out, vertex.weights[k]);
+                for (int a = 0; a < 3; ++a)
+                    PutBigFloat(out, vertex.weights[k] * normal[a]);
+                PutBig32(out, vertex.joints[k]);
+            }
+        }
+        PutBig32(header, static_cast<uint32_t>(out.size()));
+        for (const SkeletalVertex& vertex : mesh.vertices)
+            PutBigFloat(out, vertex.texCoord[0]), PutBigFloat(out, vertex.texCoord[1]);
+        PutBig32(header, static_cast<uint32_t>(out.size()));
+        for (uint32_t index : mesh.triangles)
+            PutBig32(out, index);
+        PutBig32(header, static_cast<uint32_t>(out.size()));
+        for (size_t t = 0; t < mesh.triangles.size() / 3; ++t)
+            PutBig32(out, 0);
+        std::copy(header.begin(), header.end(), out.begin() + static_cast<long>(ofsMeshes + 56 * m));
+    }
+    size_t ofsFrames = out.size();
+    out.resize(out.size() + 68 * frames.size());
+    for (size_t f = 0; f < frames.size(); ++f) {
+        std::vector<uint8_t> header;
+        PutName(header, frames[f].first, 32);
+        for (int i = 0; i < 8; ++i)
+            PutBigFloat(header, 0);
+        PutBig32(header, static_cast<uint32_t>(out.size()));
+        for (const SkeletalPose& pose : frames[f].second)
+            PutPose(out, pose);
+        std::copy(header.begin(), header.end(), out.begin() + static_cast<long>(ofsFrames + 68 * f));
+    }
+    std::vector<uint8_t> fields;
+    for (size_t value : {model.joints.size(), model.meshes.size(), frames.size(), ofsBones, ofsMeshes, ofsFrames})
+        PutBig32(fields, static_cast<uint32_t>(value));
+    std::copy(fields.begin(), fields.end(), out.begin() + static_cast<long>(counts));
+    std::vector<uint8_t> size;
+    PutBig32(size, static_cast<uint32_t>(out.size()));
+    std::copy(size.begin(), size.end(), out.begin() + 20);
+    return out;
+}
+
+}  // namespace writers

@@ -1,6 +1,6 @@
 #pragma once
 
-// Writers of small IQM (version 2) and MD5 (version 10) files for the tests
+// Writers of small IQM (version 2), MD5 (version 10) and DPM files for the tests
 // and the fuzz seeds, broken ones too.
 #include <array>
 #include <cstdint>
@@ -62,5 +62,14 @@ constexpr size_t kOfsVertexArrays = 52, kNumJoints = 68, kOfsJoints = 72, kNumAn
 std::string WriteMd5Mesh(const SkeletalModel& model);
 // One animation as an .md5anim: every joint's six channels every frame.
 std::string WriteMd5Anim(const SkeletalModel& model, const SkeletalAnimation& animation);
+
+// A DarkPlaces model (DPM), big endian: the bones, frame "base" in the bind
+// pose then each animation's frames NAME_1, NAME_2..., each vertex its
+// weighted bone-space places; no bounds.
+std::vector<uint8_t> WriteDpm(const SkeletalModel& model);
+namespace dpm {
+constexpr size_t kNumBones = 56, kNumMeshes = 60, kNumFrames = 64, kOfsBones = 68, kOfsMeshes = 72,
+                 kOfsFrames = 76;  // header fields
+}
 
 }  // namespace writers

@@ -1,5 +1,6 @@
 #include "geometry/skeleton.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/interpolate.h"
@@ -17,6 +18,40 @@ Matrix34 PoseMatrix(const JointPose& pose)
         out.m[4 * row + 3] = pose.translate[row];
     }
     return out;
+}
+
+JointPose PoseOfMatrix(const Matrix34& m)
+{
+    JointPose pose;
+    float r[3][3];
+    for (int column = 0; column < 3; ++column) {
+        float length = std::sqrt(m.m[column] * m.m[column] + m.m[4 + column] * m.m[4 + column] +
+                                 m.m[8 + column] * m.m[8 + column]);
+        pose.scale[column] = length > 0 ? length : 1.0f;
+        for (int row = 0; row < 3; ++row)
+            r[row][column] = length > 0 ? m.m[4 * row + column] / length : (row == column ? 1.0f : 0.0f);
+    }
+    for (int row = 0; row < 3; ++row)
+        pose.translate[row] = m.m[4 * row + 3];
+    float* q = pose.rotate;  // x, y, z, w from the largest of the four
+    float trace = r[0][0] + r[1][1] + r[2][2];
+    if (trace > 0) {
+        float s = 2 * std::sqrt(trace + 1);
+        q[3] = s / 4, q[0] = (r[2][1] - r[1][2]) / s, q[1] = (r[0][2] - r[2][0]) / s, q[2] = (r[1][0] - r[0][1]) / s;
+    } else if (r[0][0] > r[1][1] && r[0][0] > r[2][2]) {
+        float s = 2 * std::sqrt(std::max(0.0f, 1 + r[0][0] - r[1][1] - r[2][2]));
+        q[3] = (r[2][1] - r[1][2]) / s, q[0] = s / 4, q[1] = (r[0][1] + r[1][0]) / s, q[2] = (r[0][2] + r[2][0]) / s;
+    } else if (r[1][1] > r[2][2]) {
+        float s = 2 * std::sqrt(std::max(0.0f, 1 + r[1][1] - r[0][0] - r[2][2]));
+        q[3] = (r[0][2] - r[2][0]) / s, q[0] = (r[0][1] + r[1][0]) / s, q[1] = s / 4, q[2] = (r[1][2] + r[2][1]) / s;
+    } else {
+        float s = 2 * std::sqrt(std::max(0.0f, 1 + r[2][2] - r[0][0] - r[1][1]));
+        q[3] = (r[1][0] - r[0][1]) / s, q[0] = (r[0][2] + r[2][0]) / s, q[1] = (r[1][2] + r[2][1]) / s, q[2] = s / 4;
+    }
+    if (!std::isfinite(q[0] + q[1] + q[2] + q[3]))
+        q[0] = q[1] = q[2] = 0, q[3] = 1;
+    NormalizeQuaternion(q);
+    return pose;
 }
 
 Matrix34 Multiply(const Matrix34& a, const Matrix34& b)

@@ -45,6 +45,9 @@ struct Matrix34 {
 };
 
 Matrix34 PoseMatrix(const JointPose& pose);
+// The translation, rotation and scale of a matrix of them (a file's pose
+// kept as a matrix), its columns' lengths the scale.
+JointPose PoseOfMatrix(const Matrix34& m);
 Matrix34 Multiply(const Matrix34& a, const Matrix34& b);
 // The inverse of a rotation, scale and translation (not sheared).
 Matrix34 Inverse(const Matrix34& a);

@@ -186,8 +186,9 @@ TEST_F(BlenderModels, WrittenIntoTheGamesWhereBlenderPutsThem)
             EXPECT_LE(Farthest(corners, pose.second), step) << c.written << " " << pose.first;
             EXPECT_LE(Farthest(pose.second, corners), step) << c.written << " " << pose.first;
         }
-        if (written.back() == 'l')
+        if (written.back() == 'l') {
             EXPECT_FALSE(Glows(written)) << c.written << ": nothing glows in the source";
+        }
         std::string picture = written + ".png";
         run = RunWithoutDisplay({TARNIVEL_BINARY, "--render", picture, "--frame", poses[9].first, written},
                                 folder->path());

@@ -1,0 +1,13 @@
+#pragma once
+
+// A DarkPlaces model (DPM) as the drawn form: its bones the skeleton, its
+// frames the skeleton's poses, its meshes skinned in the first frame's pose.
+#include <memory>
+#include <vector>
+
+#include "formats/dpm.h"
+#include "geometry/drawn_model.h"
+
+Skeleton DpmSkeleton(const DpmFile& file);
+std::vector<DrawnPart> DpmParts(const DpmFile& file, const std::shared_ptr<const Skeleton>& skeleton,
+                                Reports& reports);
