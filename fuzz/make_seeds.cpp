@@ -50,6 +50,7 @@ int main(int argc, char** argv)
     writers::SkeletalModel arm = TwoBoneArm();
     put("iqm", "arm.iqm", writers::WriteIqm(arm));
     put("dpm", "arm.dpm", writers::WriteDpm(arm));
+    put("zym", "arm.zym", writers::WriteZym(arm));
     writers::SkeletalModel animations = arm;
     animations.meshes.clear();
     put("iqm", "animations.iqm", writers::WriteIqm(animations));

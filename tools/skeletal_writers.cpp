@@ -471,3 +471,105 @@ std::vector<uint8_t> WriteDpm(const SkeletalModel& model)
 }
 
 }  // namespace writers
+
+namespace writers {
+
+std::vector<uint8_t> WriteZym(const SkeletalModel& model)
+{
+    std::vector<Whole> wholes = Wholes(model.joints);
+    std::vector<uint8_t> out(12);
+    memcpy(out.data(), "ZYMOTICMODEL", 12);
+    PutBig32(out, 1);
+    PutBig32(out, 0);  // the file's size, set at the end
+    for (int i = 0; i < 7; ++i)
+        PutBigFloat(out, 0);
+    uint32_t vertices = 0, triangles = 0;
+    for (const SkeletalMesh& mesh : model.meshes)
+        vertices += static_cast<uint32_t>(mesh.vertices.size()), triangles += static_cast<uint32_t>(mesh.triangles.size() / 3);
+    for (size_t value : {size_t(vertices), size_t(triangles), model.meshes.size(), model.joints.size(),
+                         model.animations.size() + 1})
+        PutBig32(out, static_cast<uint32_t>(value));
+    size_t lumps = out.size();
+    out.resize(out.size() + 72);
+    std::vector<std::pair<uint32_t, uint32_t>> at;
+    auto begin = [&] { at.push_back({static_cast<uint32_t>(out.size()), 0}); };
+    auto end = [&] { at.back().second = static_cast<uint32_t>(out.size()) - at.back().first; };
+    // Scenes: "base" (the bind pose), then each animation, poses after each other.
+    begin();
+    uint32_t first = 0;
+    for (size_t s = 0; s <= model.animations.size(); ++s) {
+        uint32_t count = s ? static_cast<uint32_t>(model.animations[s - 1].frames.size()) : 1;
+        PutName(out, s ? model.animations[s - 1].name : "base", 32);
+        for (int i = 0; i < 7; ++i)
+            PutBigFloat(out, 0);
+        PutBigFloat(out, s ? model.animations[s - 1].fps : 10);
+        PutBig32(out, 0);  // flags: loops
+        PutBig32(out, first), PutBig32(out, count);
+        first += count;
+    }
+    end();
+    begin();
+    for (const SkeletalJoint& joint : model.joints)
+        PutPose(out, joint.bind);
+    for (const SkeletalAnimation& animation : model.animations)
+        for (const auto& frame : animation.frames)
+            for (const SkeletalPose& pose : frame)
+                PutPose(out, pose);
+    end();
+    begin();
+    for (const SkeletalJoint& joint : model.joints) {
+        PutName(out, joint.name, 32);
+        PutBig32(out, 0);
+        PutBig32(out, static_cast<uint32_t>(joint.parent));
+    }
+    end();
+    begin();
+    for (uint32_t v = 0; v < vertices; ++v)
+        PutBig32(out, 1);
+    end();
+    begin();  // each vertex on its heaviest bone, in its space
+    for (const SkeletalMesh& mesh : model.meshes)
+        for (const SkeletalVertex& vertex : mesh.vertices) {
+            int k = static_cast<int>(std::max_element(vertex.weights.begin(), vertex.weights.end()) - vertex.weights.begin());
+            const Whole& bone = wholes[vertex.joints[k]];
+            float moved[3], local[3], back[4] = {-bone.rotate[0], -bone.rotate[1], -bone.rotate[2], bone.rotate[3]};
+            for (int a = 0; a < 3; ++a)
+                moved[a] = vertex.position[a] - bone.position[a];
+            Rotate(back, moved, local);
+            PutBig32(out, vertex.joints[k]);
+            for (float value : local)
+                PutBigFloat(out, value);
+        }
+    end();
+    begin();  // texture coordinates with t upwards, as ZYM keeps them
+    for (const SkeletalMesh& mesh : model.meshes)
+        for (const SkeletalVertex& vertex : mesh.vertices)
+            PutBigFloat(out, vertex.texCoord[0]), PutBigFloat(out, 1 - vertex.texCoord[1]);
+    end();
+    begin();
+    uint32_t base = 0;
+    for (const SkeletalMesh& mesh : model.meshes) {
+        PutBig32(out, static_cast<uint32_t>(mesh.triangles.size() / 3));
+        for (uint32_t index : mesh.triangles)
+            PutBig32(out, base + index);
+        base += static_cast<uint32_t>(mesh.vertices.size());
+    }
+    end();
+    begin();
+    for (const SkeletalMesh& mesh : model.meshes)
+        PutName(out, mesh.material, 32);
+    end();
+    begin();
+    out.resize(out.size() + triangles, 0);  // the trizone
+    end();
+    std::vector<uint8_t> fields;
+    for (const auto& lump : at)
+        PutBig32(fields, lump.first), PutBig32(fields, lump.second);
+    std::copy(fields.begin(), fields.end(), out.begin() + static_cast<long>(lumps));
+    std::vector<uint8_t> size;
+    PutBig32(size, static_cast<uint32_t>(out.size()));
+    std::copy(size.begin(), size.end(), out.begin() + 16);
+    return out;
+}
+
+}  // namespace writers

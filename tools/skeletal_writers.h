@@ -1,6 +1,6 @@
 #pragma once
 
-// Writers of small IQM (version 2), MD5 (version 10) and DPM files for the tests
+// Writers of small IQM (version 2), MD5 (version 10), DPM and ZYM files for the tests
 // and the fuzz seeds, broken ones too.
 #include <array>
 #include <cstdint>
@@ -67,6 +67,13 @@ std::string WriteMd5Anim(const SkeletalModel& model, const SkeletalAnimation& an
 // pose then each animation's frames NAME_1, NAME_2..., each vertex its
 // weighted bone-space places; no bounds.
 std::vector<uint8_t> WriteDpm(const SkeletalModel& model);
+// A Zymotic model (ZYM), big endian: scene "base" (the bind pose) then one
+// an animation, each vertex on its heaviest joint alone (as ZYM holds them).
+std::vector<uint8_t> WriteZym(const SkeletalModel& model);
+namespace zym {
+constexpr size_t kNumVertices = 48, kNumBones = 60, kLumps = 68;  // header fields; each lump start, length
+enum { kScenes, kPoses, kBones, kBoneCounts, kVertices, kTexCoords, kRender, kShaders, kTriZone };
+}
 namespace dpm {
 constexpr size_t kNumBones = 56, kNumMeshes = 60, kNumFrames = 64, kOfsBones = 68, kOfsMeshes = 72,
                  kOfsFrames = 76;  // header fields

@@ -3,41 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "formats/byte_reader.h"
-#include "platform/names.h"
+#include "formats/big_endian.h"
 
 namespace {
-
-// Big-endian reads, each checked against the file's end.
-class BigEndian {
-public:
-    explicit BigEndian(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-
-    bool Fits(uint64_t offset, uint64_t count, uint64_t size) const
-    {
-        return BlockFits(bytes_.size(), static_cast<int64_t>(std::min<uint64_t>(offset, INT64_MAX)),
-                         static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)), static_cast<int64_t>(size));
-    }
-    uint32_t U32(size_t at) const
-    {
-        return uint32_t(bytes_[at]) << 24 | uint32_t(bytes_[at + 1]) << 16 | uint32_t(bytes_[at + 2]) << 8 |
-               bytes_[at + 3];
-    }
-    float F32(size_t at) const
-    {
-        uint32_t bits = U32(at);
-        float value;
-        memcpy(&value, &bits, 4);
-        return std::isfinite(value) ? value : 0.0f;
-    }
-    std::string Name(size_t at, size_t size) const
-    {
-        return TextName(reinterpret_cast<const char*>(&bytes_[at]), size);
-    }
-
-private:
-    const std::vector<uint8_t>& bytes_;
-};
 
 struct Header {
     uint32_t bones, meshes, frames, ofsBones, ofsMeshes, ofsFrames;

@@ -13,12 +13,12 @@
 // file chooser offers and the reports name them in: the two Quake formats
 // the viewer began with, then the later ones. No name or magic matches two
 // rows, so the order never picks a reader.
-extern const ModelFormat kMdlFormat, kMd2Format, kMd3Format, kIqmFormat, kMd5Format, kDpmFormat, kGltfFormat,
-    kGltfTextFormat, kObjFormat;
+extern const ModelFormat kMdlFormat, kMd2Format, kMd3Format, kIqmFormat, kMd5Format, kZymFormat, kDpmFormat,
+    kGltfFormat, kGltfTextFormat, kObjFormat;
 namespace {
 
 const ModelFormat* const kRows[] = {&kMdlFormat, &kMd2Format, &kMd3Format,  &kIqmFormat,      &kMd5Format,
-                                    &kDpmFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
+                                    &kZymFormat, &kDpmFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
 
 }  // namespace
 

@@ -1,0 +1,12 @@
+#pragma once
+
+// A Zymotic model (ZYM) as the drawn form: its bones the skeleton, its
+// scenes the skeleton's animations, a part a shader's triangles.
+#include <memory>
+#include <vector>
+
+#include "formats/zym.h"
+#include "geometry/drawn_model.h"
+
+Skeleton ZymSkeleton(const ZymFile& file);
+std::vector<DrawnPart> ZymParts(const ZymFile& file, const std::shared_ptr<const Skeleton>& skeleton);
