@@ -77,7 +77,8 @@ std::vector<DrawnPart> DpmParts(const DpmFile& file, const std::shared_ptr<const
                                    row[3] * i.influence;
                     normal[a] += row[0] * i.normal[0] + row[1] * i.normal[1] + row[2] * i.normal[2];
                 }
-                weights.push_back({i.influence, static_cast<int>(i.bone)});
+                if (i.influence > 0)  // Nexuiz's spiderbot names bones it gives no weight
+                    weights.push_back({i.influence, static_cast<int>(i.bone)});
             }
             skinned.positions.insert(skinned.positions.end(), position, position + 3);
             float length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
