@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "formats/md5.h"
-#include "geometry/pose.h"
 #include "model/md5_model.h"
 #include "model/skeletal_load.h"
+#include "pose_every_frame.h"
 
 namespace {
 
@@ -15,22 +15,6 @@ const char kMesh[] =
     "\"child\" 0 ( 10 0 0 ) ( 0 0 0.7071 )\n}\nmesh {\nshader \"s\"\nnumverts 3\nvert 0 ( 0 0 ) 0 1\n"
     "vert 1 ( 1 0 ) 1 2\nvert 2 ( 0 1 ) 3 1\nnumtris 1\ntri 0 0 1 2\nnumweights 4\nweight 0 0 1 ( 0 0 0 )\n"
     "weight 1 0 0.5 ( 5 0 0 )\nweight 2 1 0.5 ( 0 5 0 )\nweight 3 1 1 ( 0 0 5 )\n}\n";
-
-void Pose(const DrawnModel& drawn)
-{
-    std::vector<float> positions, normals;
-    std::vector<DecodedVertex> vertices;
-    for (size_t p = 0; p < drawn.parts.size(); ++p) {
-        std::shared_ptr<ComputedNormals> computed;
-        for (int frame = 0; frame < drawn.frameCount && frame < 64; ++frame) {
-            PoseFrame(drawn.parts[p], frame, true, positions, normals);
-            const int window[4] = {frame, frame, frame + 1 < drawn.frameCount ? frame + 1 : 0, 0};
-            for (uint8_t method = 0; method < 3; ++method)
-                PosePart(drawn.parts[p], static_cast<int>(p), window, 0.5f, method, true, computed, nullptr,
-                         vertices);
-        }
-    }
-}
 
 }  // namespace
 
@@ -52,6 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     FinishSkeleton(skeleton);
     auto shared = std::make_shared<const Skeleton>(std::move(skeleton));
-    Pose(SkeletalDrawn(Md5Parts(*mesh, shared, reports), shared, "", ""));
+    PoseEveryFrame(SkeletalDrawn(Md5Parts(*mesh, shared, reports), shared, "", ""));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/gltf_fixtures.h"
+#include "studio_writer.h"
 #include "support/test_files.h"
 
 int main(int argc, char** argv)
@@ -51,6 +52,12 @@ int main(int argc, char** argv)
     put("iqm", "arm.iqm", writers::WriteIqm(arm));
     put("dpm", "arm.dpm", writers::WriteDpm(arm));
     put("zym", "arm.zym", writers::WriteZym(arm));
+    writers::StudioOptions studio;
+    studio.textures = {{"arm_skin", 0x40, 8, 8, {}}};
+    studio.firstBlended = true;
+    studio.attachments = {{1, {5, 0, 0}}};
+    studio.bodyParts = {{{0}}, {{}, {0}}};
+    put("studio", "arm.mdl", writers::WriteStudio(OneBoneArm(), studio).model);
     writers::SkeletalModel animations = arm;
     animations.meshes.clear();
     put("iqm", "animations.iqm", writers::WriteIqm(animations));

@@ -8,8 +8,6 @@
 
 namespace writers {
 
-namespace {
-
 void Put32(std::vector<uint8_t>& out, uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -22,6 +20,8 @@ void PutFloat(std::vector<uint8_t>& out, float value)
     memcpy(&bits, &value, 4);
     Put32(out, bits);
 }
+
+namespace {
 
 void Set32(std::vector<uint8_t>& out, size_t at, uint32_t value)
 {
@@ -210,12 +210,12 @@ std::vector<uint8_t> WriteIqm(const SkeletalModel& model)
     return out;
 }
 
-namespace {
-
-struct Whole {
-    float position[3];
-    float rotate[4];
-};
+void PutName(std::vector<uint8_t>& out, const std::string& name, size_t size)
+{
+    std::string field = name.substr(0, size - 1);
+    field.resize(size, '\0');
+    out.insert(out.end(), field.begin(), field.end());
+}
 
 void Multiply(const float a[4], const float b[4], float out[4])
 {
@@ -253,6 +253,8 @@ std::vector<Whole> Wholes(const std::vector<SkeletalJoint>& joints)
     }
     return out;
 }
+
+namespace {
 
 // "( x y z ) ( qx qy qz )": MD5 keeps w, always made not positive, unwritten.
 std::string Place(const float position[3], const float rotate[4])
@@ -358,12 +360,6 @@ void PutBigFloat(std::vector<uint8_t>& out, float value)
     PutBig32(out, bits);
 }
 
-void PutName(std::vector<uint8_t>& out, const std::string& name, size_t size)
-{
-    std::string field = name.substr(0, size - 1);
-    field.resize(size, '\0');
-    out.insert(out.end(), field.begin(), field.end());
-}
 
 // A pose as the 3 x 4 matrix DPM keeps (rotation rows, then translation).
 void PutPose(std::vector<uint8_t>& out, const SkeletalPose& pose)

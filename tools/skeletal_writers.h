@@ -48,6 +48,19 @@ struct SkeletalModel {
     std::vector<SkeletalAnimation> animations;
 };
 
+// What the writers share: little-endian numbers, quaternions, and every
+// joint's whole transform in the bind pose.
+void Put32(std::vector<uint8_t>& out, uint32_t value);
+void PutFloat(std::vector<uint8_t>& out, float value);
+void PutName(std::vector<uint8_t>& out, const std::string& name, size_t size);  // NUL-padded
+void Multiply(const float a[4], const float b[4], float out[4]);
+void Rotate(const float q[4], const float v[3], float out[3]);
+struct Whole {
+    float position[3];
+    float rotate[4];
+};
+std::vector<Whole> Wholes(const std::vector<SkeletalJoint>& joints);
+
 // Header, text, meshes, vertex arrays (positions, texture coordinates,
 // normals, blend indexes and weights as bytes), triangles, joints, poses,
 // animations, frames of every channel that moves; no bounds.

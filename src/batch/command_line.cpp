@@ -19,15 +19,18 @@ const char kUsageHead[] =
     "       tarnivel --list PATH\n"
     "       tarnivel --version\n"
     "       tarnivel --render OUT.png [--size WxH] [--frame N|NAME] [--skin N|NAME] [--background NAME]\n"
-    "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] MODEL\n"
+    "                [--interpolation none|linear|cubic] [--frames A-B [--fps N]] [--weapon NAME|PATH] [--body N]\n"
+    "                MODEL\n"
     "       tarnivel --export OUT.glb|.gltf|.obj|.md3|.iqm|.md2|.mdl [--frames A-B] [--frame N|NAME] [--skin N|NAME]\n"
     "                [--fps N] [--interpolation none|linear] [--scale S] [--weapon NAME|PATH] [--palette FILE]\n"
-    "                [--per-frame-bounds] [--flags rotate,rocket,...] MODEL\n"
+    "                [--per-frame-bounds] [--flags rotate,rocket,...] [--body N] MODEL\n"
     "  MODEL  a model file (";
 // The formats between: the table's.
 const char kUsageTail[] =
     "), a Quake III player folder, an archive\n"
     "         (.pak, .pk3, .zip) to choose a model in, or a model inside one: .../id1/pak0.pak/progs/ogre.mdl\n"
+    "  --body N  a Half-Life model's body number: the sub-model of each body part drawn or written,\n"
+    "               as the game counts them (0, the first of each)\n"
     "  --weapon NAME|PATH  a Quake III player holds the weapon: models/weapons2/NAME/NAME.md3 of its\n"
     "               game, or a weapon's .md3; a player is exported whole, its skin set by --skin NAME\n"
     "  --list PATH  prints a line for every model of a model file, an archive or a folder:\n"

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "export/player_export.h"
+#include "model/load.h"
 #include "platform/guarded.h"
 #include "platform/names.h"
 #include "rig/assembly.h"
@@ -24,6 +25,7 @@ int RunExport(const ExportCommand& request)
     bool read = Guarded(
         [&]() {
             GatheredReports reports;
+            SetModelBody(request.body);
             bool loaded = LoadAssembly("tarnivel", request.model, request.weapon, model);
             error = loaded ? "" : reports.FirstError();
             return loaded;

@@ -101,9 +101,8 @@ void ListFolder(const std::string& folder, FILE* out)
 std::string ListedExtensions()
 {
     std::string text;
-    for (const ModelFormat* format : kModelFormats)
-        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
-            text += std::string(text.empty() ? "." : ", .") + *own;
+    for (const std::string& own : ModelExtensions())
+        text += (text.empty() ? "." : ", .") + own;
     return text;
 }
 

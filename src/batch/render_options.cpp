@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kMaxBody = 1 << 20;
+
 constexpr int kLargestPicture = 8192;
 
 bool ParseSize(const char* text, PictureRequest& request)
@@ -94,6 +96,8 @@ bool ParseOption(const char* option, const char* value, PictureRequest& request,
         ok = ParseSkin(value, &request.skin, request.skinName);
     else if (strcmp(option, "--weapon") == 0)
         ok = value[0] != '\0', request.weapon = value;
+    else if (strcmp(option, "--body") == 0)
+        ok = ParseNumber(value, 0, kMaxBody, &request.body);
     else if (strcmp(option, "--background") == 0)
         ok = ParseBackground(value, &request.background);
     else if (strcmp(option, "--interpolation") == 0)
@@ -188,6 +192,8 @@ bool ParseExportOption(const char* option, const char* value, ExportCommand& req
         ok = ParseSkin(value, &request.skin, request.skinName);
     else if (strcmp(option, "--weapon") == 0)
         ok = value[0] != '\0', request.weapon = value;
+    else if (strcmp(option, "--body") == 0)
+        ok = ParseNumber(value, 0, kMaxBody, &request.body);
     else if (strcmp(option, "--fps") == 0)
         ok = ParsePositive(value, 1000, &request.fps), request.fpsGiven = true;
     else if (strcmp(option, "--interpolation") == 0) {

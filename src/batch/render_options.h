@@ -16,6 +16,7 @@ bool ParseRenderOptions(int argc, char** argv, PictureRequest& request, std::str
 struct ExportCommand : ExportRequest {
     std::string model;
     std::string weapon;  // a Quake III player's weapon
+    int body = 0;        // a model of body parts: the sub-models written
 };
 bool ParseExportOptions(int argc, char** argv, ExportCommand& request, std::string& error);
 // One option of an export and its value; false with the fault in error

@@ -134,6 +134,7 @@ const CommandEntry commandTable[kNumCommands + 1] = {
     {"Previous Torso Animation", 'U', 0, ChangeTorsoAnimation, -1.0f},
     {"Load Q3 Weapon", 0, 0, LoadQ3Weapon, 0.0f},
     {"No Weapon", 0, 0, RemoveQ3Weapon, 0.0f},
+    {"Next Body", 'B', 0, NextBody, 0.0f},
     {"", 0, 0, nullptr, 0.0f},
 };
 

@@ -12,7 +12,7 @@ struct CommandEntry {
     float argument;
 };
 
-constexpr int kNumCommands = 112;
+constexpr int kNumCommands = 113;
 // 110 rows and the end row. A row's index is its identity: menus carry it.
 extern const CommandEntry commandTable[kNumCommands + 1];
 

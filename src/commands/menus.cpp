@@ -121,7 +121,7 @@ void UpdateMaterialMenu()
 void CreateMenus(void (*selected)(int row))
 {
     commandSelected = selected;
-    int models = CommandMenu({84, 85, 105, 110, 111, 86, 87, 100, 101, 102, 103, 104});
+    int models = CommandMenu({84, 85, 105, 110, 111, 112, 86, 87, 100, 101, 102, 103, 104});
     int skins = CommandMenu({64, 65, 66, 67, 68});
     int texturing = CommandMenu({60, 61, 62, 63});
     int rendering = CommandMenu({57, 58, 59, 69, 70, 71});

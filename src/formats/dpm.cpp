@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "formats/big_endian.h"
+#include "formats/byte_order.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "formats/zym.h"
 
-#include "formats/big_endian.h"
+#include "formats/byte_order.h"
 
 namespace {
 

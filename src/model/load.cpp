@@ -35,24 +35,20 @@ std::string NotAModelText()
     // The first two as the viewer always named them, the later ones after.
     std::string text = "You must specify a model ending with ";
     int i = 0;
-    for (const ModelFormat* format : kModelFormats) {
-        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own, ++i) {
-            std::string quoted = std::string("\".") + *own + "\"";
-            text += i == 0 ? quoted : i == 1 ? " or " + quoted : i == 2 ? " (or " + quoted : ", " + quoted;
-        }
+    for (const std::string& own : ModelExtensions()) {
+        std::string quoted = "\"." + own + "\"";
+        text += i == 0 ? quoted : i == 1 ? " or " + quoted : i == 2 ? " (or " + quoted : ", " + quoted;
+        ++i;
     }
     return text + (i > 2 ? ", or a Quake III player folder)" : "");
 }
 
 std::string ModelExtensionsText()
 {
-    std::vector<std::string> all;
-    for (const ModelFormat* format : kModelFormats)
-        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
-            all.push_back(std::string(".") + *own);
+    std::vector<std::string> all = ModelExtensions();
     std::string text;
     for (size_t i = 0; i < all.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == all.size() ? " or " : ", ") + all[i];
+        text += (i == 0 ? "." : i + 1 == all.size() ? " or ." : ", .") + all[i];
     return text;
 }
 
@@ -88,7 +84,19 @@ void Name(ModelObject& model, const char* path, const ModelFormat* format)
     model.modelType = format;
 }
 
+int body_ = 0;
+
 }  // namespace
+
+void SetModelBody(int body)
+{
+    body_ = body < 0 ? 0 : body;
+}
+
+int ModelBody()
+{
+    return body_;
+}
 
 std::unique_ptr<ModelObject> LoadModelFile(const char* who, const char* path)
 {

@@ -32,3 +32,8 @@ bool LoadModelPieces(const char* who, const char* path, std::vector<ModelPiece>&
 
 // Start-up values every load gives a model once its file is read.
 void InitCommonModelFields(ModelObject* model);
+
+// The body number loads draw a model of body parts with (--body, "Next
+// Body"): each part's sub-model counted as the engine counts them.
+void SetModelBody(int body);
+int ModelBody();

@@ -57,6 +57,10 @@ struct ModelObject : ModelLooks {
     std::string attachTag;
     std::vector<PlayerAnimation> sequences;
     int32_t sequence = -1;
+    // The body numbers a model of body parts has (each part's sub-models
+    // counted together), and the one drawn.
+    int32_t bodies = 1;
+    int32_t body = 0;
     std::unique_ptr<ModelObject> next;
 
     ModelObject();

@@ -14,11 +14,11 @@
 // the viewer began with, then the later ones. No name or magic matches two
 // rows, so the order never picks a reader.
 extern const ModelFormat kMdlFormat, kMd2Format, kMd3Format, kIqmFormat, kMd5Format, kZymFormat, kDpmFormat,
-    kGltfFormat, kGltfTextFormat, kObjFormat;
+    kStudioFormat, kGltfFormat, kGltfTextFormat, kObjFormat;
 namespace {
 
 const ModelFormat* const kRows[] = {&kMdlFormat, &kMd2Format, &kMd3Format,  &kIqmFormat,      &kMd5Format,
-                                    &kZymFormat, &kDpmFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
+                                    &kZymFormat, &kDpmFormat, &kStudioFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
 
 }  // namespace
 
@@ -37,7 +37,6 @@ struct OtherFamily {
 };
 
 const OtherFamily kOtherFamilies[] = {
-    {"IDST", "a Half-Life model", 4, false},
     {"IDSQ", "a Half-Life sequence group", 4, false},
     {"RAPO", "a Hexen II model", 4, false},
     {"IDPC", "a Return to Castle Wolfenstein model (MDC)", 4, false},
@@ -70,6 +69,16 @@ std::string FamilyText(const OtherFamily& family, const std::vector<uint8_t>& by
 }
 
 }  // namespace
+
+std::vector<std::string> ModelExtensions()
+{
+    std::vector<std::string> all;
+    for (const ModelFormat* format : kModelFormats)
+        for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own)
+            if (std::find(all.begin(), all.end(), *own) == all.end())
+                all.push_back(*own);
+    return all;
+}
 
 const ModelFormat* FormatOfName(const std::string& name)
 {
@@ -105,10 +114,14 @@ template <typename Picks>
 std::string Filter(const std::string& name, Picks picks)
 {
     std::string shown, patterns;
+    std::vector<std::string> seen;  // Quake's and Half-Life's rows share .mdl
     for (const ModelFormat* format : kModelFormats) {
         if (!picks(*format))
             continue;
         for (const char* const* own = format->extensions; own < std::end(format->extensions) && *own; ++own) {
+            if (std::find(seen.begin(), seen.end(), *own) != seen.end())
+                continue;
+            seen.push_back(*own);
             std::string lower = *own, upper = lower;
             for (char& c : upper)
                 c = static_cast<char>(toupper(static_cast<unsigned char>(c)));

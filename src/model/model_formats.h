@@ -75,6 +75,10 @@ struct ModelFormatTable {
 };
 extern const ModelFormatTable kModelFormats;
 
+// Every row's extensions in the table's order, each once (Quake's and
+// Half-Life's models share .mdl).
+std::vector<std::string> ModelExtensions();
+
 // The row for the name's extension, in any case; null for a name of no format.
 const ModelFormat* FormatOfName(const std::string& name);
 

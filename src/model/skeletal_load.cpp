@@ -300,7 +300,7 @@ void TurnSkeletal(Skeleton& skeleton, std::vector<DrawnPart>& parts, float degre
 
 std::unique_ptr<ModelObject> FinishSkeletal(const char* path, std::shared_ptr<void> record, Skeleton skeleton,
                                             const SkeletalParts& parts, const CubeModelConfig& config,
-                                            const char* who, const char* draw)
+                                            const char* who, const char* draw, const SkeletalLooks& looks)
 {
     auto model = std::make_unique<ModelObject>();
     Skeleton turned = skeleton;
@@ -320,7 +320,10 @@ std::unique_ptr<ModelObject> FinishSkeletal(const char* path, std::shared_ptr<vo
         for (DrawnPart& part : drawn)
             part.skeleton = shared;
     }
-    AddSkins(model.get(), drawn, config, path, who);
+    if (looks)
+        looks(model.get(), drawn);
+    else
+        AddSkins(model.get(), drawn, config, path, who);
     NameFrames(model.get(), *shared);
     model->drawn = std::make_unique<const DrawnModel>(SkeletalDrawn(std::move(drawn), shared, who, draw));
     model->fileData = std::move(record);

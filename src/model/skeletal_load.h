@@ -72,10 +72,12 @@ void TurnSkeletal(Skeleton& skeleton, std::vector<DrawnPart>& parts, float degre
 // The model of a skeletal file: its skins (each mesh the configuration's
 // image for it, else its own material's look), frame names and drawn form.
 // parts makes the meshes on the finished skeleton.
+// looks, when given, makes the skins in place of finding each mesh's material.
 using SkeletalParts = std::function<std::vector<DrawnPart>(const std::shared_ptr<const Skeleton>&, Reports&)>;
+using SkeletalLooks = std::function<void(ModelObject*, const std::vector<DrawnPart>&)>;
 std::unique_ptr<ModelObject> FinishSkeletal(const char* path, std::shared_ptr<void> record, Skeleton skeleton,
                                             const SkeletalParts& parts, const CubeModelConfig& config,
-                                            const char* who, const char* draw);
+                                            const char* who, const char* draw, const SkeletalLooks& looks = nullptr);
 
 // A listing's columns for a skeletal model.
 void SummariseSkeletal(const Skeleton& skeleton, size_t meshes, ModelSummary& summary);

@@ -15,6 +15,7 @@
 #include "lighting/lights.h"
 #include "lighting/materials.h"
 #include "looks/palettes.h"
+#include "model/load.h"
 #include "offscreen/egl_context.h"
 #include "platform/error_log.h"
 #include "render/animation.h"
@@ -94,6 +95,7 @@ std::string Shortcoming(const ModelObject* model, const GatheredReports& reports
 ModelObject* PrepareModel(const PictureRequest& request, std::string& error, std::string& warning)
 {
     GatheredReports reports;
+    SetModelBody(request.body);
     ModelObject* model = OpenModel(request.model, request.weapon);
     if (!model) {
         error = reports.FirstError();

@@ -14,6 +14,7 @@ struct PictureRequest {
     int skin = -1;      // -1: the first
     std::string skinName;  // or a skin set by name ("red")
     std::string weapon;    // a Quake III player's weapon: a name of its game's, or a path
+    int body = 0;          // a model of body parts: the sub-models drawn, as the engine numbers them
     int background = -1;  // a BG Color index; -1: transparent
     uint8_t interpolation = 0;
     int firstFrame = -1;  // --frames A-B; -1: one picture

@@ -231,3 +231,21 @@ void NextModel(float)
         return;
     viewer.currentModel = model->next ? model->next.get() : viewer.modelList.get();
 }
+
+void NextBody(float)
+{
+    ModelObject* model = viewer.currentModel;
+    if (!model || model->bodies <= 1) {
+        ReportError("NextBody: the model has one body");
+        return;
+    }
+    SetModelBody((model->body + 1) % model->bodies);
+    std::unique_ptr<ModelObject> loaded = LoadModelFile("NextBody", model->path.c_str());
+    SetModelBody(0);
+    if (!loaded)
+        return;
+    loaded->currentSkin = model->currentSkin < loaded->numSkins ? model->currentSkin : 0;
+    if (model->currentFrame < loaded->numFrames && model->nextFrame < loaded->numFrames)
+        loaded->currentFrame = model->currentFrame, loaded->nextFrame = model->nextFrame;
+    ReplaceModel(model, std::move(loaded));
+}

@@ -33,3 +33,6 @@ void ReleaseAllModels();
 void LoadModel(float unused = 0.0f);
 void RemoveModel(float unused = 0.0f);
 void NextModel(float unused = 0.0f);
+// The current model again with the next body number (a Half-Life model's
+// sub-models), its skin and frame kept.
+void NextBody(float unused = 0.0f);

@@ -52,19 +52,6 @@ std::string Fault(const std::vector<uint8_t>& bytes)
     return Fault(ReadDpm, bytes);
 }
 
-// The arm with each vertex on its heaviest joint alone, as ZYM holds them.
-writers::SkeletalModel OneBoneArm()
-{
-    writers::SkeletalModel arm = TwoBoneArm();
-    for (auto& mesh : arm.meshes)
-        for (auto& vertex : mesh.vertices) {
-            int k = static_cast<int>(std::max_element(vertex.weights.begin(), vertex.weights.end()) -
-                                     vertex.weights.begin());
-            vertex.joints = {vertex.joints[k], 0, 0, 0}, vertex.weights = {1, 0, 0, 0};
-        }
-    return arm;
-}
-
 // Every drawn corner of every frame.
 std::vector<float> Corners(const DrawnModel& drawn)
 {

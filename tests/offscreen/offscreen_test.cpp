@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "studio_writer.h"
 #include "support/image_files.h"
 #include "support/programs.h"
 #include "support/test_files.h"
@@ -232,14 +233,20 @@ TEST_F(Offscreen, AGlowCoversOnlyWhereItShines)
 
 // A file is read by the format its first bytes name, whatever its extension,
 // as the engines read it: an MD3 named .mdl (as Nexuiz ships them) lists,
-// draws and exports; a Half-Life or 3D GameStudio .mdl is named for what it
-// is; a file of no known first bytes gets its extension's reader's report.
+// draws and exports, and so does a Half-Life .mdl (its textures in its
+// T.mdl); a 3D GameStudio .mdl is named for what it is; a file of no known
+// first bytes gets its extension's reader's report.
 TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
 {
-    std::vector<uint8_t> halfLife = {'I', 'D', 'S', 'T', 10, 0, 0, 0}, gameStudio = {'M', 'D', 'L', '5'};
-    halfLife.resize(256), gameStudio.resize(256);
+    std::vector<uint8_t> gameStudio = {'M', 'D', 'L', '5'};
+    gameStudio.resize(256);
     dir.Write("kinds/ebomb.mdl", writers::WriteMd3(FlatQuad("models/ebomb")));
-    dir.Write("kinds/scientist.mdl", halfLife);
+    writers::StudioOptions studio;
+    studio.textures = {{"arm_skin", 0, 8, 8, {}}};
+    studio.texturesApart = true;
+    writers::StudioFiles halfLife = writers::WriteStudio(OneBoneArm(), studio);
+    dir.Write("kinds/scientist.mdl", halfLife.model);
+    dir.Write("kinds/scientistT.mdl", halfLife.textures);
     dir.Write("kinds/robot.mdl", gameStudio);
     dir.Write("kinds/junk.mdl", std::vector<uint8_t>(256, 'J'));
     const struct {
@@ -248,7 +255,8 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
         const char* said;  // on standard error by --render and --export alike
     } cases[] = {
         {"ebomb.mdl", 0, ""},
-        {"scientist.mdl", 1, "is a Half-Life model (IDST, version 10), which is not read"},
+        {"scientist.mdl", 0, ""},
+        {"scientistT.mdl", 1, "a Half-Life model's texture file: open the model it goes with"},
         {"robot.mdl", 1, "is a 3D GameStudio model (MDL5), which is not read"},
         {"junk.mdl", 1, "not a mdl file because tag is: 4A4A4A4A"},
     };
@@ -263,5 +271,5 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
     }
     std::string list = RunCommand(std::string(TARNIVEL_BINARY) + " --list " + dir.Path("kinds") + " 2>&1");
     EXPECT_NE(list.find("ebomb.mdl\tmd3\t1 frames"), std::string::npos) << list;
-    EXPECT_NE(list.find("scientist.mdl is a Half-Life model (IDST, version 10)"), std::string::npos) << list;
+    EXPECT_NE(list.find("scientist.mdl\thlmdl\t4 frames"), std::string::npos) << list;
 }

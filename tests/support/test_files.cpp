@@ -1,5 +1,6 @@
 #include "support/test_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -288,6 +289,18 @@ writers::SkeletalModel TwoBoneArm()
     raised[1].rotate[2] = s, raised[1].rotate[3] = s;
     waved[0].rotate[0] = s, waved[0].rotate[3] = s;
     arm.animations = {{"raise", 10, {bind, raised}}, {"wave", 5, {bind, waved}}};
+    return arm;
+}
+
+writers::SkeletalModel OneBoneArm()
+{
+    writers::SkeletalModel arm = TwoBoneArm();
+    for (auto& mesh : arm.meshes)
+        for (auto& vertex : mesh.vertices) {
+            int k = static_cast<int>(std::max_element(vertex.weights.begin(), vertex.weights.end()) -
+                                     vertex.weights.begin());
+            vertex.joints = {vertex.joints[k], 0, 0, 0}, vertex.weights = {1, 0, 0, 0};
+        }
     return arm;
 }
 

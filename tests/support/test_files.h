@@ -67,6 +67,8 @@ writers::Md3Surface TinySurface(const std::string& name, int frames, const std::
 // quarter about z) and "wave" (5 a second: the bind pose, then the shoulder
 // turned a quarter about x).
 writers::SkeletalModel TwoBoneArm();
+// The arm with each vertex on its heaviest joint alone (as ZYM and Half-Life hold them).
+writers::SkeletalModel OneBoneArm();
 
 // A shader script of two shaders that uses most of what a script can say:
 // comments, editor keywords, deforms, sort, cull, a lightmap stage, animMap,
