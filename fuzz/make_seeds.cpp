@@ -40,6 +40,7 @@ int main(int argc, char** argv)
     tag.name = "tag_torso";
     md3.tags.assign(2, {tag});
     put("md3", "two-surfaces.md3", writers::WriteMd3(md3));
+    put("mdc", "two-surfaces.mdc", writers::WriteMdc(md3, {true, false}, {{10, 20, 30}}));
     std::string skin = "tag_torso,\nl_legs,models/players/x/skin.tga\n";
     put("md3_text", "lower_default.skin", std::vector<uint8_t>(skin.begin(), skin.end()));
     std::string config = "sex m\nheadoffset 0 0 0\n";

@@ -4,6 +4,7 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -124,6 +125,106 @@ std::vector<uint8_t> WriteMd3(const Md3Model& model)
                 for (float value : row)
                     AppendFloat(out, value);
         }
+    out.insert(out.end(), surfaces.begin(), surfaces.end());
+    return out;
+}
+
+namespace {
+
+// A surface of base frames and offsets from them, as WriteMdc says.
+std::vector<uint8_t> MdcSurfaceBytes(const Md3Surface& surface, const std::vector<bool>& base)
+{
+    int32_t vertices = static_cast<int32_t>(surface.frames[0].size()), frames = static_cast<int32_t>(base.size());
+    std::vector<int16_t> baseOf, compressedOf;
+    std::vector<uint8_t> bases, compressed;
+    for (int32_t f = 0; f < frames; ++f) {
+        if (base[f]) {
+            baseOf.push_back(static_cast<int16_t>(bases.size() / (8 * vertices))), compressedOf.push_back(-1);
+            for (const Md3Vertex& v : surface.frames[f])
+                AppendInt16(bases, v.x), AppendInt16(bases, v.y), AppendInt16(bases, v.z),
+                    AppendInt16(bases, static_cast<int16_t>(v.normal));
+            continue;
+        }
+        baseOf.push_back(baseOf.back());
+        compressedOf.push_back(static_cast<int16_t>(compressed.size() / (4 * vertices)));
+        int32_t from = f;
+        while (!base[from])
+            --from;
+        for (int32_t v = 0; v < vertices; ++v) {
+            const Md3Vertex &a = surface.frames[from][v], &b = surface.frames[f][v];
+            uint32_t packed = uint32_t(255 - v % 256) << 24;
+            int32_t moved[3] = {b.x - a.x, b.y - a.y, b.z - a.z};
+            for (int k = 0; k < 3; ++k)
+                packed |= uint32_t(std::lround(moved[k] / 64.0 / 0.05) + 127) << (8 * k);
+            AppendInt32(compressed, static_cast<int32_t>(packed));
+        }
+    }
+    int32_t ofsShaders = 124, ofsTriangles = ofsShaders + 68 * static_cast<int32_t>(surface.shaders.size());
+    int32_t ofsSt = ofsTriangles + 12 * static_cast<int32_t>(surface.triangles.size()), ofsXyz = ofsSt + 8 * vertices;
+    int32_t ofsCompressed = ofsXyz + static_cast<int32_t>(bases.size());
+    int32_t ofsFrameBases = ofsCompressed + static_cast<int32_t>(compressed.size());
+    int32_t ofsFrameCompressed = ofsFrameBases + 2 * frames, ofsEnd = (ofsFrameCompressed + 2 * frames + 3) / 4 * 4;
+    std::vector<uint8_t> out;
+    AppendText(out, "IDPC", 4);
+    AppendText(out, surface.name, 64);
+    for (int32_t value : {0, static_cast<int32_t>(compressed.size() / (4 * vertices)),
+                          static_cast<int32_t>(bases.size() / (8 * vertices)), static_cast<int32_t>(surface.shaders.size()),
+                          vertices, static_cast<int32_t>(surface.triangles.size()), ofsTriangles, ofsShaders, ofsSt,
+                          ofsXyz, ofsCompressed, ofsFrameBases, ofsFrameCompressed, ofsEnd})
+        AppendInt32(out, value);
+    for (size_t i = 0; i < surface.shaders.size(); ++i)
+        AppendText(out, surface.shaders[i], 64), AppendInt32(out, static_cast<int32_t>(i));
+    for (const auto& triangle : surface.triangles)
+        for (int32_t index : triangle)
+            AppendInt32(out, index);
+    for (const auto& st : surface.texCoords)
+        AppendFloat(out, st[0]), AppendFloat(out, st[1]);
+    out.insert(out.end(), bases.begin(), bases.end());
+    out.insert(out.end(), compressed.begin(), compressed.end());
+    for (int16_t b : baseOf)
+        AppendInt16(out, b);
+    for (int16_t c : compressedOf)
+        AppendInt16(out, c);
+    out.resize(static_cast<size_t>(ofsEnd), 0);
+    return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> WriteMdc(const Md3Model& model, const std::vector<bool>& base,
+                              const std::vector<std::array<float, 3>>& tagAngles)
+{
+    int32_t frames = static_cast<int32_t>(model.frameNames.size());
+    int32_t tags = model.tags.empty() ? 0 : static_cast<int32_t>(model.tags[0].size());
+    int32_t ofsTagNames = 112 + 56 * frames, ofsTags = ofsTagNames + 64 * tags;
+    int32_t ofsSurfaces = (ofsTags + 12 * frames * tags + 3) / 4 * 4;
+    std::vector<uint8_t> surfaces;
+    for (const Md3Surface& surface : model.surfaces) {
+        std::vector<uint8_t> bytes = MdcSurfaceBytes(surface, base);
+        surfaces.insert(surfaces.end(), bytes.begin(), bytes.end());
+    }
+    std::vector<uint8_t> out;
+    AppendText(out, "IDPC", 4);
+    AppendInt32(out, 2);
+    AppendText(out, "fixture.mdc", 64);
+    for (int32_t value : {0, frames, tags, static_cast<int32_t>(model.surfaces.size()), 0, 112, ofsTagNames, ofsTags,
+                          ofsSurfaces, ofsSurfaces + static_cast<int32_t>(surfaces.size())})
+        AppendInt32(out, value);
+    for (const std::string& name : model.frameNames) {
+        for (float value : {-1.f, -1.f, -1.f, 1.f, 1.f, 1.f, 0.f, 0.f, 0.f, 1.f})
+            AppendFloat(out, value);
+        AppendText(out, name, 16);
+    }
+    for (int32_t t = 0; t < tags; ++t)
+        AppendText(out, model.tags[0][t].name, 64);
+    for (const auto& frameTags : model.tags)
+        for (size_t t = 0; t < frameTags.size(); ++t) {
+            for (float value : frameTags[t].origin)
+                AppendInt16(out, static_cast<int16_t>(std::lround(value * 64)));
+            for (float angle : tagAngles[t])
+                AppendInt16(out, static_cast<int16_t>(std::lround(angle / (360.0 / 32700.0))));
+        }
+    out.resize(static_cast<size_t>(ofsSurfaces), 0);
     out.insert(out.end(), surfaces.begin(), surfaces.end());
     return out;
 }

@@ -128,6 +128,18 @@ constexpr size_t kSurfaceNumVerts = 80, kSurfaceNumTriangles = 84, kSurfaceOfsTr
                  kSurfaceOfsEnd = 104;  // from the surface's start
 }
 
+// The MD3 as an MDC (version 2): the frames marked base kept whole, each
+// other frame its vertices' offsets from the last base frame before it in
+// 0.05-unit steps (within 6.35 units) with normal index 255 - the vertex's
+// number; tags at the angles given (pitch, yaw, roll a tag, every frame).
+std::vector<uint8_t> WriteMdc(const Md3Model& model, const std::vector<bool>& base,
+                              const std::vector<std::array<float, 3>>& tagAngles);
+namespace mdc {
+constexpr size_t kNumFrames = 76, kOfsTags = 100, kOfsSurfaces = 104;  // header fields
+constexpr size_t kNumBase = 76, kNumVertices = 84, kOfsTriangles = 92, kOfsFrameBases = 112,
+                 kOfsFrameCompressed = 116, kOfsEnd = 120;  // from the surface's start
+}
+
 void PutInt32(std::vector<uint8_t>& bytes, size_t offset, int32_t value);
 void PutInt16(std::vector<uint8_t>& bytes, size_t offset, int16_t value);
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);

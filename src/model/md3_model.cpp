@@ -92,6 +92,29 @@ bool ReadSkinSet(ModelObject* model, const Md3File& file, const std::string& nam
 
 }  // namespace
 
+std::unique_ptr<ModelObject> Md3LookedModel(const char* path, const Md3File& file, const char* who)
+{
+    auto model = std::make_unique<ModelObject>();
+    model->numFrames = FrameCount(file);
+    model->frameNames = std::make_unique<FrameName[]>(model->numFrames);
+    for (int f = 0; f < model->numFrames; ++f)
+        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, file.frames[f].name);
+    model->maxSkins = kMaxSkins;
+    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
+    SurfaceLooks looks(model.get(), path, who);
+    for (const auto& set : Md3SkinFiles(path))
+        if (model->numSkins < kMaxSkins)
+            ReadSkinSet(model.get(), file, set.first, set.second, looks);
+    if (model->numSkins == 0) {
+        // No skin files: each surface wears its first shader.
+        SkinInfo& skin = NewSkinSet(model.get(), "shaders");
+        for (const Md3Surface& surface : file.surfaces)
+            AddLook(skin, surface.shaders.empty() ? SurfaceLook{} : looks.Of(surface.shaders[0]));
+    }
+    model->hasSkins = model->texturing = !model->skinPictures.empty() || !model->shaders.empty();
+    return model;
+}
+
 namespace {
 
 std::unique_ptr<ModelObject> InitMd3Object(const char* path, std::vector<uint8_t> bytes)
@@ -101,24 +124,7 @@ std::unique_ptr<ModelObject> InitMd3Object(const char* path, std::vector<uint8_t
     ReportAll(reports);
     if (!file)
         return nullptr;
-    auto model = std::make_unique<ModelObject>();
-    model->numFrames = FrameCount(*file);
-    model->frameNames = std::make_unique<FrameName[]>(model->numFrames);
-    for (int f = 0; f < model->numFrames; ++f)
-        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, file->frames[f].name);
-    model->maxSkins = kMaxSkins;
-    model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
-    SurfaceLooks looks(model.get(), path, "InitMd3Object");
-    for (const auto& set : Md3SkinFiles(path))
-        if (model->numSkins < kMaxSkins)
-            ReadSkinSet(model.get(), *file, set.first, set.second, looks);
-    if (model->numSkins == 0) {
-        // No skin files: each surface wears its first shader.
-        SkinInfo& skin = NewSkinSet(model.get(), "shaders");
-        for (const Md3Surface& surface : file->surfaces)
-            AddLook(skin, surface.shaders.empty() ? SurfaceLook{} : looks.Of(surface.shaders[0]));
-    }
-    model->hasSkins = model->texturing = !model->skinPictures.empty() || !model->shaders.empty();
+    std::unique_ptr<ModelObject> model = Md3LookedModel(path, *file, "InitMd3Object");
     model->drawn = std::make_unique<const DrawnModel>(ConvertRecord(*file));
     model->fileData = std::move(file);
     InitCommonModelFields(model.get());
@@ -142,12 +148,10 @@ std::shared_ptr<const FrameLayout> Md3SurfaceLayout(const Md3Surface& surface)
 
 }  // namespace
 
-DrawnModel ConvertRecord(const Md3File& file)
+DrawnModel Md3Shape(const Md3File& file)
 {
     DrawnModel drawn;
     drawn.frameCount = FrameCount(file);
-    drawn.loaderName = "InitMd3Object";
-    drawn.drawName = "DrawMD3Frame()";
     for (size_t s = 0; s < file.surfaces.size(); ++s) {
         const Md3Surface& surface = file.surfaces[s];
         DrawnPart part;
@@ -155,16 +159,8 @@ DrawnModel ConvertRecord(const Md3File& file)
         part.triangles = Md3SurfaceLayout(surface);
         part.corners = surface.triangles;
         part.skinSlot = static_cast<int32_t>(s);
-        VertexFrames& frames = part.frames;
-        frames.storage = VertexStorage::kShorts;
-        frames.first = reinterpret_cast<const uint8_t*>(surface.vertices.data());
-        frames.stride = sizeof(ShortVertex) * static_cast<size_t>(surface.numVertices);
-        frames.frameCount = drawn.frameCount;
-        frames.vertexCount = surface.numVertices;
-        // Coordinates are in 1/64 units.
-        frames.transforms.push_back({{1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, {0, 0, 0}});
-        for (int f = 0; f < frames.frameCount; ++f)
-            frames.lacksNormals.push_back(FrameLacksNormals(Md3FrameVertices(surface, f), surface.numVertices));
+        part.frames.frameCount = drawn.frameCount;
+        part.frames.vertexCount = surface.numVertices;
         drawn.parts.push_back(std::move(part));
     }
     drawn.tagCount = file.numTags;
@@ -174,6 +170,25 @@ DrawnModel ConvertRecord(const Md3File& file)
         std::copy(tag.origin, tag.origin + 3, place.origin);
         std::copy(&tag.axis[0][0], &tag.axis[0][0] + 9, &place.axis[0][0]);
         drawn.tags.push_back(place);
+    }
+    return drawn;
+}
+
+DrawnModel ConvertRecord(const Md3File& file)
+{
+    DrawnModel drawn = Md3Shape(file);
+    drawn.loaderName = "InitMd3Object";
+    drawn.drawName = "DrawMD3Frame()";
+    for (size_t s = 0; s < file.surfaces.size(); ++s) {
+        const Md3Surface& surface = file.surfaces[s];
+        VertexFrames& frames = drawn.parts[s].frames;
+        frames.storage = VertexStorage::kShorts;
+        frames.first = reinterpret_cast<const uint8_t*>(surface.vertices.data());
+        frames.stride = sizeof(ShortVertex) * static_cast<size_t>(surface.numVertices);
+        // Coordinates are in 1/64 units.
+        frames.transforms.push_back({{1 / 64.0f, 1 / 64.0f, 1 / 64.0f}, {0, 0, 0}});
+        for (int f = 0; f < frames.frameCount; ++f)
+            frames.lacksNormals.push_back(FrameLacksNormals(Md3FrameVertices(surface, f), surface.numVertices));
     }
     return drawn;
 }

@@ -14,11 +14,11 @@
 // the viewer began with, then the later ones. No name or magic matches two
 // rows, so the order never picks a reader.
 extern const ModelFormat kMdlFormat, kMd2Format, kMd3Format, kIqmFormat, kMd5Format, kZymFormat, kDpmFormat,
-    kStudioFormat, kGltfFormat, kGltfTextFormat, kObjFormat;
+    kStudioFormat, kMdcFormat, kGltfFormat, kGltfTextFormat, kObjFormat;
 namespace {
 
 const ModelFormat* const kRows[] = {&kMdlFormat, &kMd2Format, &kMd3Format,  &kIqmFormat,      &kMd5Format,
-                                    &kZymFormat, &kDpmFormat, &kStudioFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
+                                    &kZymFormat, &kDpmFormat, &kStudioFormat, &kMdcFormat, &kGltfFormat, &kGltfTextFormat, &kObjFormat};
 
 }  // namespace
 
@@ -39,7 +39,6 @@ struct OtherFamily {
 const OtherFamily kOtherFamilies[] = {
     {"IDSQ", "a Half-Life sequence group", 4, false},
     {"RAPO", "a Hexen II model", 4, false},
-    {"IDPC", "a Return to Castle Wolfenstein model (MDC)", 4, false},
     {"MDL2", "a 3D GameStudio model", -1, false},
     {"MDL3", "a 3D GameStudio model", -1, false},
     {"MDL4", "a 3D GameStudio model", -1, false},

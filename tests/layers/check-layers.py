@@ -130,11 +130,17 @@ def format_rows(files):
     return rows, prefixes
 
 
+# Formats that are another's record stored another way, and read and drawn
+# through it (an MDC is a compressed MD3): theirs are the other's own files too.
+BUILT_ON = {"md3": ["mdc"]}
+
+
 def own_files(files, prefix):
     """A format's reader and writer, its load, and the export of the drawn form into its record."""
-    return {path for path in files
-            if re.match(r"(formats|model)/%s(_\w+)?\.(h|cpp)$" % prefix, path)
-            or re.match(r"export/%s(_\w+)?_export\.(h|cpp)$" % prefix, path)}
+    prefixes = [prefix] + BUILT_ON.get(prefix, [])
+    return {path for path in files for p in prefixes
+            if re.match(r"(formats|model)/%s(_\w+)?\.(h|cpp)$" % p, path)
+            or re.match(r"export/%s(_\w+)?_export\.(h|cpp)$" % p, path)}
 
 
 def main():
