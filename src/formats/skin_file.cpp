@@ -54,6 +54,15 @@ bool ReadSkinFile(const std::string& text, std::vector<SkinFileEntry>& entries, 
         if (line.empty() || line.compare(0, 2, "//") == 0)
             continue;
         size_t comma = line.find(',');
+        if (comma == std::string::npos && Lower(line).compare(0, 8, "replace ") == 0) {
+            // DarkPlaces' other way to say it: "replace surface image".
+            std::string rest = Trimmed(line.substr(8));
+            size_t gap = rest.find_first_of(" \t");
+            if (gap != std::string::npos && Printable(rest)) {
+                entries.push_back({AsText(Lower(rest.substr(0, gap))), AsText(Trimmed(rest.substr(gap)))});
+                continue;
+            }
+        }
         std::string surface = Trimmed(line.substr(0, comma));
         if (Lower(surface).compare(0, 4, "tag_") == 0)
             continue;  // with or without its comma, as the engines take it

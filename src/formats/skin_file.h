@@ -6,7 +6,8 @@
 #include "formats/reports.h"
 
 // A Quake III .skin file: which image each surface of a model wears, a line
-// "surface,image" each; "tag_" lines name tags and are passed over.
+// "surface,image" each (or DarkPlaces' "replace surface image"); "tag_"
+// lines name tags and are passed over.
 struct SkinFileEntry {
     std::string surface;  // lower case, as the engines compare them
     std::string image;    // a game path; empty leaves the surface untextured

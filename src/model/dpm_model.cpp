@@ -1,8 +1,10 @@
 // A DarkPlaces model: its bones, frames and meshes, its load and its drawn form.
 #include "model/dpm_model.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "model/darkplaces_files.h"
 #include "model/skeletal_load.h"
 
 namespace {
@@ -39,13 +41,18 @@ void AddFrames(Skeleton& skeleton, const DpmFile& file)
 
 }  // namespace
 
-Skeleton DpmSkeleton(const DpmFile& file)
+Skeleton DpmSkeleton(const DpmFile& file, const std::vector<FrameGroupRun>& groups)
 {
     Skeleton skeleton;
     for (size_t b = 0; b < file.bones.size(); ++b)
         skeleton.joints.push_back({file.bones[b].name, file.bones[b].parent, PoseOfMatrix(PoseOf(file.frames[0], b))});
     FinishSkeleton(skeleton);
-    AddFrames(skeleton, file);
+    AddGroupAnimations(skeleton, groups, file.frames.size(), [&](size_t frame) {
+        for (size_t b = 0; b < file.bones.size(); ++b)
+            skeleton.frames.push_back(PoseOfMatrix(PoseOf(file.frames[frame], b)));
+    });
+    if (skeleton.animations.empty())
+        AddFrames(skeleton, file);
     return skeleton;
 }
 
@@ -106,7 +113,7 @@ std::unique_ptr<ModelObject> InitDpmObject(const char* path, std::vector<uint8_t
     if (!file)
         return nullptr;
     CubeModelConfig config = ReadCubeModelConfig(path, "dpm");
-    Skeleton skeleton = DpmSkeleton(*file);
+    Skeleton skeleton = DpmSkeleton(*file, FrameGroupsBeside(path));
     const DpmFile& record = *file;
     return FinishSkeletal(
         path, std::shared_ptr<DpmFile>(std::move(file)), std::move(skeleton),
@@ -114,15 +121,16 @@ std::unique_ptr<ModelObject> InitDpmObject(const char* path, std::vector<uint8_t
         config, "InitDpmObject", "DrawDPMFrame()");
 }
 
-bool DescribeDpm(const std::string&, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
+bool DescribeDpm(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
 {
     std::unique_ptr<DpmFile> file = ReadDpm(bytes, reports);
     if (!file)
         return false;
-    Skeleton skeleton = DpmSkeleton(*file);
+    Skeleton skeleton = DpmSkeleton(*file, FrameGroupsBeside(path));
     auto shared = std::make_shared<const Skeleton>(skeleton);
     SummariseDrawn(SkeletalDrawn(DpmParts(*file, shared, reports), shared, "", ""), summary);
     SummariseSkeletal(skeleton, file->meshes.size(), summary);
+    summary.skins = std::max<int32_t>(summary.skins, static_cast<int32_t>(NumberedSkins(path).size()));
     return true;
 }
 

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "formats/dpm.h"
+#include "formats/framegroups.h"
 #include "geometry/drawn_model.h"
 
-Skeleton DpmSkeleton(const DpmFile& file);
+// Its frames' runs of names its animations, or the frame groups beside it when it has them.
+Skeleton DpmSkeleton(const DpmFile& file, const std::vector<FrameGroupRun>& groups = {});
 std::vector<DrawnPart> DpmParts(const DpmFile& file, const std::shared_ptr<const Skeleton>& skeleton,
                                 Reports& reports);

@@ -11,6 +11,7 @@
 #include "formats/skin_file.h"
 #include "formats/truecolour.h"
 #include "geometry/normals.h"
+#include "model/darkplaces_files.h"
 #include "model/format_loads.h"
 #include "model/layouts.h"
 #include "model/md3_model.h"
@@ -97,14 +98,23 @@ std::unique_ptr<ModelObject> Md3LookedModel(const char* path, const Md3File& fil
     auto model = std::make_unique<ModelObject>();
     model->numFrames = FrameCount(file);
     model->frameNames = std::make_unique<FrameName[]>(model->numFrames);
+    std::vector<std::string> names;
+    for (const Md3Frame& frame : file.frames)
+        names.push_back(frame.name);
+    NameGroupFrames(FrameGroupsBeside(path), names);
     for (int f = 0; f < model->numFrames; ++f)
-        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, file.frames[f].name);
+        CopyText(model->frameNames[f].text, sizeof model->frameNames[f].text, names[f]);
     model->maxSkins = kMaxSkins;
     model->skins = std::make_unique<SkinInfo[]>(kMaxSkins);
     SurfaceLooks looks(model.get(), path, who);
     for (const auto& set : Md3SkinFiles(path))
         if (model->numSkins < kMaxSkins)
             ReadSkinSet(model.get(), file, set.first, set.second, looks);
+    std::vector<std::string> surfaces, shaders;
+    for (const Md3Surface& surface : file.surfaces)
+        surfaces.push_back(surface.name), shaders.push_back(surface.shaders.empty() ? "" : surface.shaders[0]);
+    for (const NumberedSkin& skin : NumberedSkins(path))
+        AddNumberedSkinSet(model.get(), skin, surfaces, shaders, looks);
     if (model->numSkins == 0) {
         // No skin files: each surface wears its first shader.
         SkinInfo& skin = NewSkinSet(model.get(), "shaders");
@@ -206,6 +216,9 @@ std::vector<std::string> FirstSetNames(const Md3File& file, const std::string& p
     Reports quiet;
     bool skinned = !sets.empty() && ReadGameFile(sets[0].second, bytes, error) == GameFileResult::kOk &&
                    ReadSkinFile(std::string(bytes.begin(), bytes.end()), entries, quiet);
+    std::vector<NumberedSkin> numbered = sets.empty() ? NumberedSkins(path) : std::vector<NumberedSkin>();
+    if (!numbered.empty())
+        entries = numbered[0].entries;  // DarkPlaces': a surface it leaves out wears its shader
     std::vector<std::string> names;
     for (const Md3Surface& surface : file.surfaces) {
         std::string name = skinned || surface.shaders.empty() ? std::string() : surface.shaders[0];
@@ -228,7 +241,7 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
     if (!file)
         return false;
     SummariseDrawn(ConvertRecord(*file), summary);
-    summary.skins = static_cast<int32_t>(Md3SkinFiles(path).size());
+    summary.skins = static_cast<int32_t>(Md3SkinFiles(path).size() + NumberedSkins(path).size());
     std::string surfaces, tags;
     for (const Md3Surface& surface : file->surfaces)
         surfaces += (surfaces.empty() ? "" : ",") + surface.name;

@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "geometry/normals.h"
+#include "model/darkplaces_files.h"
 #include "looks/surface_looks.h"
 #include "platform/error_log.h"
 #include "platform/names.h"
@@ -54,16 +55,27 @@ void AddSkins(ModelObject* model, const std::vector<DrawnPart>& parts, const Cub
     if (parts.empty())
         return;
     SurfaceLooks looks(model, path, who);
-    SkinInfo& skin = model->skins[model->numSkins++];
-    snprintf(skin.name, sizeof skin.name, "default");
+    std::vector<std::string> names, defaults;
     for (const DrawnPart& part : parts) {
         std::string name = part.material;
         for (const auto& entry : config.skins)
             if (entry.first == "*" || entry.first == part.name)
                 name = entry.second;
-        SurfaceLook look = looks.Of(name);
-        skin.partPictures.push_back(look.picture);
-        skin.partShaders.push_back(look.shader);
+        names.push_back(part.name);
+        defaults.push_back(name);
+    }
+    // DarkPlaces' numbered skin files are the model's skins when it has them.
+    std::vector<NumberedSkin> numbered = NumberedSkins(path);
+    for (const NumberedSkin& skin : numbered)
+        AddNumberedSkinSet(model, skin, names, defaults, looks);
+    if (numbered.empty()) {
+        SkinInfo& skin = model->skins[model->numSkins++];
+        snprintf(skin.name, sizeof skin.name, "default");
+        for (const std::string& name : defaults) {
+            SurfaceLook look = looks.Of(name);
+            skin.partPictures.push_back(look.picture);
+            skin.partShaders.push_back(look.shader);
+        }
     }
     model->hasSkins = model->texturing = !model->skinPictures.empty() || !model->shaders.empty();
 }
@@ -182,6 +194,19 @@ DrawnPart PartOf(const std::string& name, int slot, std::vector<float> texCoords
     part.skinned = std::move(skinned);
     part.skeleton = skeleton;
     return part;
+}
+
+void AddGroupAnimations(Skeleton& skeleton, const std::vector<FrameGroupRun>& groups, size_t frames,
+                        const std::function<void(size_t frame)>& pose)
+{
+    if (frames == 0)
+        return;
+    for (const FrameGroupRun& given : groups) {
+        FrameGroupRun group = BoundGroup(given, frames);
+        for (int k = 0; k < group.count; ++k)
+            pose(size_t(group.first) + size_t(k));
+        AppendAnimation(skeleton, group.name, group.count, group.fps, group.loop);
+    }
 }
 
 std::vector<std::string> SkeletalFrameNames(const Skeleton& skeleton)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "archive/game_files.h"
+#include "formats/framegroups.h"
 #include "geometry/drawn_model.h"
 #include "model/cube_models.h"
 #include "model/format_loads.h"
@@ -26,6 +27,12 @@ JointPose PoseOfChannels(const float* channels);
 // Which skeleton joint each of a file's joints (or poses) is, by name, or
 // with no names by number; empty when they do not match.
 std::vector<int> MatchJoints(const Skeleton& skeleton, const std::vector<std::string>& names, size_t count);
+// The groups as the skeleton's animations, each group's frames posed by
+// pose (which adds every joint's pose of one of the file's frames); groups
+// past the file's frames are reported and left out.
+void AddGroupAnimations(Skeleton& skeleton, const std::vector<FrameGroupRun>& groups, size_t frames,
+                        const std::function<void(size_t frame)>& pose);
+
 // Names the last count frames added an animation (at 10 frames a second when fps is not positive).
 void AppendAnimation(Skeleton& skeleton, const std::string& name, int count, float fps, bool loop);
 // Four joints a vertex at most, the largest, their weights made to sum to

@@ -1,8 +1,10 @@
 // A Zymotic model: its bones, scenes and meshes, its load and its drawn form.
 #include "model/zym_model.h"
 
+#include <algorithm>
 #include <map>
 
+#include "model/darkplaces_files.h"
 #include "model/skeletal_load.h"
 
 namespace {
@@ -17,12 +19,18 @@ JointPose PoseOf(const ZymFile& file, size_t pose, size_t bone)
 
 }  // namespace
 
-Skeleton ZymSkeleton(const ZymFile& file)
+Skeleton ZymSkeleton(const ZymFile& file, const std::vector<FrameGroupRun>& groups)
 {
     Skeleton skeleton;
     for (size_t b = 0; b < file.bones.size(); ++b)
         skeleton.joints.push_back({file.bones[b].name, file.bones[b].parent, PoseOf(file, 0, b)});
     FinishSkeleton(skeleton);
+    AddGroupAnimations(skeleton, groups, file.poseCount, [&](size_t pose) {
+        for (size_t b = 0; b < file.bones.size(); ++b)
+            skeleton.frames.push_back(PoseOf(file, pose, b));
+    });
+    if (!skeleton.animations.empty())
+        return skeleton;
     for (const ZymScene& scene : file.scenes) {
         for (uint32_t p = scene.first; p < scene.first + scene.count; ++p)
             for (size_t b = 0; b < file.bones.size(); ++b)
@@ -79,7 +87,7 @@ std::unique_ptr<ModelObject> InitZymObject(const char* path, std::vector<uint8_t
     if (!file)
         return nullptr;
     CubeModelConfig config = ReadCubeModelConfig(path, "zym");
-    Skeleton skeleton = ZymSkeleton(*file);
+    Skeleton skeleton = ZymSkeleton(*file, FrameGroupsBeside(path));
     const ZymFile& record = *file;
     return FinishSkeletal(
         path, std::shared_ptr<ZymFile>(std::move(file)), std::move(skeleton),
@@ -87,15 +95,16 @@ std::unique_ptr<ModelObject> InitZymObject(const char* path, std::vector<uint8_t
         config, "InitZymObject", "DrawZYMFrame()");
 }
 
-bool DescribeZym(const std::string&, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
+bool DescribeZym(const std::string& path, const std::vector<uint8_t>& bytes, ModelSummary& summary, Reports& reports)
 {
     std::unique_ptr<ZymFile> file = ReadZym(bytes, reports);
     if (!file)
         return false;
-    Skeleton skeleton = ZymSkeleton(*file);
+    Skeleton skeleton = ZymSkeleton(*file, FrameGroupsBeside(path));
     auto shared = std::make_shared<const Skeleton>(skeleton);
     SummariseDrawn(SkeletalDrawn(ZymParts(*file, shared), shared, "", ""), summary);
     SummariseSkeletal(skeleton, file->shaders.size(), summary);
+    summary.skins = std::max<int32_t>(summary.skins, static_cast<int32_t>(NumberedSkins(path).size()));
     return true;
 }
 

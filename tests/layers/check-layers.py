@@ -21,7 +21,7 @@ LAYERS = ["maths", "platform", "archive", "formats", "geometry", "looks", "model
           "state", "render", "lighting", "view", "scene", "capture", "commands", "viewer", "offscreen", "batch"]
 # The headers of formats/ that read no model file: the only ones above model/.
 NOT_MODEL_READERS = {"animation_cfg.h", "byte_reader.h", "frame_types.h", "palette.h", "pcx.h", "png_writer.h",
-                     "reports.h", "shader_script.h", "skin_file.h", "truecolour.h", "vertex_normals.h",
+                     "reports.h", "shader_script.h", "skin_file.h", "framegroups.h", "truecolour.h", "vertex_normals.h",
                      "cube_config.h"}
 # Which format a model came from is asked of these alone.
 FORMAT_FIELDS = {"modelType", "fileData"}
