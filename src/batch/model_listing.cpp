@@ -11,6 +11,7 @@
 
 #include "archive/archive.h"
 #include "archive/game_files.h"
+#include "model/darkplaces_files.h"
 #include "model/load.h"
 #include "model/model_formats.h"
 #include "platform/error_log.h"
@@ -124,6 +125,12 @@ bool ListingLine(const std::string& path, const std::vector<uint8_t>& bytes, std
         ReportError("ListModels: %s is not a model that loads", path.c_str());
         return false;
     }
+    int level = 0;
+    std::string of = FileNameOf(path).find("_lod") == std::string::npos
+                         ? std::string()
+                         : LevelOfDetailOf(path, GameFolderFiles(DirectoryOf(path)), &level);
+    if (!of.empty())
+        summary.columns.push_back("level of detail " + std::to_string(level) + " of " + FileNameOf(of));
     line = Line(path, format->key, summary);
     return true;
 }

@@ -57,14 +57,15 @@ uint16_t Le16(const uint8_t* p)
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
-// Copies one TGA pixel (B G R [A]) to R G B and, when asked, its alpha.
-void PutTgaPixel(const uint8_t* source, uint8_t* out, uint8_t* alpha)
+// Copies one TGA pixel (B G R [A], or grey [A]) to R G B and, when asked, its alpha.
+void PutTgaPixel(const uint8_t* source, int bytesPerPixel, uint8_t* out, uint8_t* alpha)
 {
-    out[0] = source[2];
-    out[1] = source[1];
+    bool grey = bytesPerPixel <= 2;
+    out[0] = source[grey ? 0 : 2];
+    out[1] = source[grey ? 0 : 1];
     out[2] = source[0];
     if (alpha)
-        *alpha = source[3];
+        *alpha = source[grey ? 1 : 3];
 }
 
 bool ReadTgaPixels(const uint8_t* data, size_t size, bool runLength, int bytesPerPixel,
@@ -87,7 +88,7 @@ bool ReadTgaPixels(const uint8_t* data, size_t size, bool runLength, int bytesPe
         if (needed > size - at)
             return false;
         for (size_t i = 0; i < count; ++i)
-            PutTgaPixel(data + at + (run ? 0 : i * bytesPerPixel), &rgb[3 * (done + i)],
+            PutTgaPixel(data + at + (run ? 0 : i * bytesPerPixel), bytesPerPixel, &rgb[3 * (done + i)],
                         alpha.empty() ? nullptr : &alpha[done + i]);
         at += needed;
         done += count;
@@ -205,7 +206,10 @@ bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
     int mapLength = Le16(bytes + 5), mapEntryBits = bytes[7];
     int width = Le16(bytes + 12), height = Le16(bytes + 14), depth = bytes[16];
     bool topFirst = (bytes[17] & 0x20) != 0;
-    if ((imageType != 2 && imageType != 10) || (depth != 24 && depth != 32) ||
+    // True colour (2, 10 run-length) of 24 or 32 bits, or grey (3, 11) of 8 or 16 as the engines take them.
+    bool grey = imageType == 3 || imageType == 11;
+    bool colour = imageType == 2 || imageType == 10;
+    if (!((colour && (depth == 24 || depth == 32)) || (grey && (depth == 8 || depth == 16))) ||
         !SizeAcceptable(width, height) || colourMapType > 1)
         return false;
     size_t offset = 18 + idLength + (colourMapType ? mapLength * ((mapEntryBits + 7) / 8) : 0);
@@ -214,8 +218,10 @@ bool DecodeTga(const uint8_t* bytes, size_t size, RgbImage& image, bool alpha)
     image.width = width;
     image.height = height;
     image.rgb.assign(static_cast<size_t>(width) * height * 3, 0);
-    image.alpha.assign(alpha && depth == 32 ? static_cast<size_t>(width) * height : 0, 255);
-    if (!ReadTgaPixels(bytes + offset, size - offset, imageType == 10, depth / 8, image.rgb, image.alpha))
+    bool withAlpha = depth == 32 || depth == 16;
+    image.alpha.assign(alpha && withAlpha ? static_cast<size_t>(width) * height : 0, 255);
+    if (!ReadTgaPixels(bytes + offset, size - offset, imageType == 10 || imageType == 11, depth / 8, image.rgb,
+                       image.alpha))
         return false;
     if (!topFirst) {
         for (std::vector<uint8_t>* plane : {&image.rgb, &image.alpha}) {

@@ -58,12 +58,19 @@ std::string FindShaderImage(const std::string& shader, const std::string& modelP
         return found;
     }
     std::vector<std::string> places = GameSearchPlaces(modelPath, kQuake3Bases, name);
+    // DarkPlaces looks for a bare name ("fbgreen", as Nexuiz's models name
+    // their images) under textures/ too.
+    size_t given = candidates.size();
+    if (name.find('/') == std::string::npos)
+        for (size_t c = 0; c < given; ++c)
+            candidates.push_back("textures/" + candidates[c]);
     for (const std::string& candidate : candidates) {
         std::string found = FindInPlaces(places, candidate);
         if (!found.empty())
             return found;
     }
-    for (const std::string& candidate : candidates) {
+    for (size_t c = 0; c < given; ++c) {
+        const std::string& candidate = candidates[c];
         std::string found = FindGameFile(DirectoryOf(modelPath) + FileNameOf(candidate));
         if (!found.empty())
             return found;

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "archive/game_files.h"
 #include "formats/frame_types.h"
@@ -29,6 +30,24 @@ FrameGroupRun BoundGroup(FrameGroupRun group, size_t frames)
     group.first = std::clamp(group.first, 0, std::max(0, last));
     group.count = std::clamp(group.count, 1, std::max(1, last + 1 - group.first));
     return group;
+}
+
+std::string LevelOfDetailOf(const std::string& path, const std::vector<std::string>& folderFiles, int* level)
+{
+    size_t dot = path.rfind('.'), slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "";
+    size_t digits = path.find_last_not_of("0123456789", dot - 1);
+    if (digits == std::string::npos || digits + 1 == dot || digits < 3 || path.compare(digits - 3, 4, "_lod") != 0)
+        return "";
+    std::string base = path.substr(0, digits - 3) + path.substr(dot);
+    for (const std::string& file : folderFiles)
+        if (strcasecmp(file.c_str(), base.c_str()) == 0) {
+            if (level)
+                *level = atoi(path.c_str() + digits + 1);
+            return file;
+        }
+    return "";
 }
 
 std::vector<NumberedSkin> NumberedSkins(const std::string& modelPath)

@@ -11,6 +11,10 @@
 #include "formats/skin_file.h"
 #include "looks/surface_looks.h"
 
+// The model a file NAME_lodN.EXT is a level of detail of, NAME.EXT in the
+// same folder (as DarkPlaces' games ship them), and N; empty when it is none.
+std::string LevelOfDetailOf(const std::string& path, const std::vector<std::string>& folderFiles, int* level);
+
 struct NumberedSkin {
     std::string name;  // "0", "1"...
     std::vector<SkinFileEntry> entries;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "archive/game_files.h"
+#include "model/darkplaces_files.h"
 #include "model/load.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
@@ -151,8 +152,10 @@ const std::vector<std::string>& ModelFilesBeside(const std::string& modelPath)
     if (known != listed.end())
         return known->second;
     std::vector<std::string> files;
-    for (const std::string& file : GameFolderFiles(folder))
-        if (IsModelFileName(file))
+    std::vector<std::string> all = GameFolderFiles(folder);
+    // A level of detail is the model it is of, not a model of its own.
+    for (const std::string& file : all)
+        if (IsModelFileName(file) && LevelOfDetailOf(file, all, nullptr).empty())
             files.push_back(file);
     std::sort(files.begin(), files.end(), ByName);
     return listed.emplace(folder, std::move(files)).first->second;

@@ -55,6 +55,18 @@ TEST(TrueColourDecoding, PngJpegAndBothKindsOfTga)
     ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), image));
     EXPECT_NEAR(image.rgb[3 * 19], rgb[3 * 19], 12);
 
+    // Grey, as Nexuiz's player textures are: raw of 8 bits, run-length of 16 (grey, alpha); top row first.
+    const std::vector<uint8_t> header = {0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 8, 0x20};
+    std::vector<uint8_t> grey = header, greyAlpha = header;
+    grey.insert(grey.end(), {10, 200});
+    greyAlpha[2] = 11, greyAlpha[16] = 16;
+    greyAlpha.insert(greyAlpha.end(), {0x81, 50, 128});
+    ASSERT_TRUE(DecodeTga(grey.data(), grey.size(), image));
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{10, 10, 10, 200, 200, 200}));
+    ASSERT_TRUE(DecodeTga(greyAlpha.data(), greyAlpha.size(), image, true));
+    EXPECT_EQ(image.rgb, (std::vector<uint8_t>{50, 50, 50, 50, 50, 50}));
+    EXPECT_EQ(image.alpha, (std::vector<uint8_t>{128, 128}));
+
     std::vector<uint8_t> cut = EncodeTga(20, 10, rgb, 24, true);
     cut.resize(cut.size() - 5);
     EXPECT_FALSE(DecodeTga(cut.data(), cut.size(), image));
