@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -34,6 +35,8 @@
 #include "scene/q3_player.h"
 #include "view/framing.h"
 #include "state/viewer_state.h"
+#include "model_writers.h"
+#include "studio_writer.h"
 #include "support/corpus_files.h"
 #include "view/projection.h"
 #include "viewer/display.h"
@@ -682,6 +685,109 @@ void BM_ReadBody(benchmark::State& state)
         benchmark::DoNotOptimize(LoadModelFile("bench", path.c_str()));
 }
 BENCHMARK(BM_ReadBody)->Arg(0)->Arg(1)->ArgName("gltf")->Unit(benchmark::kMillisecond);
+
+// Nexuiz's Carni player (ZYM: 1875 vertices on 72 joints, images in
+// textures.pk3), or a chain written as a Half-Life model (40 bones, 64
+// vertices round each, bending): the two skeletal families with no glTF
+// road in.
+std::string NexuizPlayer()
+{
+    std::string path = CorpusFolder(TARNIVEL_CORPUS_DEFAULT) + "/nexuiz/data/data.pk3/models/player/carni.zym";
+    std::vector<uint8_t> bytes;
+    std::string error;
+    return ReadGameFile(path, bytes, error) == GameFileResult::kOk ? path : std::string();
+}
+
+std::string HalfLifeChain()
+{
+    static std::string written;
+    if (!written.empty())
+        return written;
+    const int bones = 40, around = 64;
+    writers::SkeletalModel chain;
+    writers::SkeletalMesh mesh{"chain", "chain", {}, {}};
+    writers::SkeletalAnimation bend{"bend", 15, {}};
+    for (int b = 0; b < bones; ++b) {
+        chain.joints.push_back({"bone" + std::to_string(b), b - 1, {}});
+        chain.joints.back().bind.translate[0] = b ? 4.0f : 0.0f;
+        for (int k = 0; k < around; ++k) {
+            float a = static_cast<float>(2 * M_PI * k / around);
+            writers::SkeletalVertex v = {{4.0f * b, 3 * std::cos(a), 3 * std::sin(a)}, {float(k) / around, float(b) / bones}};
+            v.joints = {static_cast<uint8_t>(b), 0, 0, 0};
+            mesh.vertices.push_back(v);
+            uint32_t at = static_cast<uint32_t>(b * around + k), next = static_cast<uint32_t>(b * around + (k + 1) % around);
+            if (b + 1 < bones)
+                mesh.triangles.insert(mesh.triangles.end(), {at, next, at + around, next, next + around, at + around});
+        }
+    }
+    for (int f = 0; f < 30; ++f) {
+        std::vector<writers::SkeletalPose> poses;
+        for (const writers::SkeletalJoint& joint : chain.joints) {
+            poses.push_back(joint.bind);
+            float half = 0.05f * std::sin(static_cast<float>(f) / 30 * 6.2832f + joint.parent * 0.3f) / 2;
+            poses.back().rotate[2] = std::sin(half), poses.back().rotate[3] = std::cos(half);
+        }
+        bend.frames.push_back(poses);
+    }
+    chain.meshes = {mesh};
+    chain.animations = {bend};
+    writers::StudioOptions options;
+    options.name = "chain";
+    options.textures = {{"chain", 0, 64, 64, {}}};
+    options.textures[0].pixels.assign(64 * 64, 100);
+    std::string folder = std::filesystem::temp_directory_path() / "tarnivel-bench-studio";
+    std::filesystem::create_directories(folder);
+    if (writers::WriteFile(folder + "/chain.mdl", writers::WriteStudio(chain, options).model))
+        written = folder + "/chain.mdl";
+    return written;
+}
+
+// Ten animating models through the whole display path, frames a second:
+// 0 Nexuiz's ZYM player, 1 the Half-Life chain; still (interpolation none)
+// and interpolated, for their ratio.
+void BM_TenSkeletal(benchmark::State& state)
+{
+    OpenWindow();
+    std::string path = state.range(0) ? HalfLifeChain() : NexuizPlayer();
+    if (path.empty())
+        return state.SkipWithError("no Nexuiz corpus: run tests/corpus/fetch-corpus.sh");
+    QuietReports quiet;
+    for (int i = 0; i < 10; ++i)
+        AddModel(path.c_str());
+    viewer.interpolationMethod = static_cast<uint8_t>(state.range(1));
+    viewer.remeshing = false;
+    viewer.showOverlay = true;
+    viewer.showHelp = false;
+    viewer.animating = true;
+    SetProjection();
+    for (auto _ : state) {
+        Idle();
+        Display();
+        glFinish();
+    }
+    viewer.animating = false;
+    for (int i = 0; i < 10; ++i)
+        RemoveModel();
+    state.counters["frames_per_second"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TenSkeletal)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"halflife", "interpolation"})
+    ->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+// Nexuiz's player read, posed and drawn into a 256-pixel picture, the whole
+// process: load to first picture.
+void BM_NexuizFirstPicture(benchmark::State& state)
+{
+    std::string model = NexuizPlayer();
+    if (model.empty())
+        return state.SkipWithError("no Nexuiz corpus: run tests/corpus/fetch-corpus.sh");
+    std::string output = std::filesystem::temp_directory_path() / "tarnivel-bench-carni.png";
+    for (auto _ : state)
+        if (!RunWithoutDisplay({TARNIVEL_BINARY, "--render", output, "--size", "256x256", model}))
+            return state.SkipWithError("the picture failed");
+    std::filesystem::remove(output);
+}
+BENCHMARK(BM_NexuizFirstPicture)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 
 }  // namespace
 

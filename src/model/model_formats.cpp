@@ -44,8 +44,6 @@ const OtherFamily kOtherFamilies[] = {
     {"MDL4", "a 3D GameStudio model", -1, false},
     {"MDL5", "a 3D GameStudio model", -1, false},
     {"MDL7", "a 3D GameStudio model", -1, false},
-    {"ZYMOTICMODEL", "a DarkPlaces Zymotic model", 12, true},
-    {"DARKPLACESMODEL", "a DarkPlaces model (DPM)", 16, true},
 };
 
 bool Begins(const std::vector<uint8_t>& bytes, const char* magic)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "formats/framegroups.h"
+#include "model/darkplaces_files.h"
 #include "model/load.h"
 #include "support/image_files.h"
 #include "support/test_files.h"
@@ -74,4 +75,20 @@ TEST(DarkPlacesFiles, NumberedSkinsAreSkinSetsAndFrameGroupsSequences)
         EXPECT_STREQ(model->frameNames[f].text, frames[f]);
     ASSERT_EQ(model->numSkins, 1);
     EXPECT_EQ(model->skinPictures[model->skins[0].partPictures[0]].rgb[0], 40);
+}
+
+TEST(DarkPlacesFiles, ALodFileIsALevelOfDetailOfTheModelBesideIt)
+{
+    const std::vector<std::string> folder = {"m/carni.zym", "m/carni_lod1.zym", "m/Grunt.ZYM", "m/lone_lod1.zym"};
+    const struct {
+        const char* file;
+        const char* of;
+        int level;
+    } cases[] = {{"m/carni_lod1.zym", "m/carni.zym", 1}, {"m/grunt_lod12.zym", "m/Grunt.ZYM", 12},
+                 {"m/lone_lod1.zym", "", 0}, {"m/carni_lod.zym", "", 0}, {"m/carni.zym", "", 0}};
+    for (const auto& c : cases) {
+        int level = 0;
+        EXPECT_EQ(LevelOfDetailOf(c.file, folder, &level), c.of) << c.file;
+        EXPECT_EQ(level, c.level) << c.file;
+    }
 }

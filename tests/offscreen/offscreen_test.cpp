@@ -273,3 +273,35 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
     EXPECT_NE(list.find("ebomb.mdl\tmd3\t1 frames"), std::string::npos) << list;
     EXPECT_NE(list.find("scientist.mdl\thlmdl\t4 frames"), std::string::npos) << list;
 }
+
+// A Half-Life model of two body parts, the second's sub-models none and a
+// second arm above the first: --body picks them as the game counts them,
+// and a body number that is not one is refused.
+TEST_F(Offscreen, AHalfLifeModelDrawsTheBodyItIsGiven)
+{
+    // The arm across the view (along y), the second 6 units above it.
+    writers::SkeletalModel arm = OneBoneArm();
+    std::swap(arm.joints[1].bind.translate[0], arm.joints[1].bind.translate[1]);
+    arm.meshes.push_back(arm.meshes[0]);
+    for (size_t m = 0; m < 2; ++m)
+        for (auto& vertex : arm.meshes[m].vertices) {
+            std::swap(vertex.position[0], vertex.position[1]);
+            vertex.position[2] += 6.0f * m;
+        }
+    writers::StudioOptions studio;
+    studio.textures = {{"arm_skin", 0, 8, 8, std::vector<uint8_t>(64, 100)}};
+    studio.bodyParts = {{{0}}, {{}, {1}}};
+    modelPath = dir.Write("models/arm.mdl", writers::WriteStudio(arm, studio).model);
+    float tall[2] = {0, 0};  // the drawing's height to its width, whatever the framing's scale
+    for (int body = 0; body < 2; ++body) {
+        ASSERT_EQ(Render({"--size", "128x128", "--body", std::to_string(body)}).status, 0);
+        PngImage image;
+        ASSERT_TRUE(ReadPngFile(dir.Path("out.png"), image));
+        Coverage seen = Opaque(image);
+        tall[body] = float(seen.bottom - seen.top + 1) / float(seen.right - seen.left + 1);
+    }
+    EXPECT_GT(tall[1], tall[0] * 1.5f) << "the second arm drawn above the first";
+    ProgramRun bad = Render({"--body", "-1"});
+    EXPECT_NE(bad.status, 0);
+    EXPECT_NE(bad.errors.find("bad value for --body"), std::string::npos) << bad.errors;
+}
