@@ -17,6 +17,7 @@
 
 #include "archive/archive.h"
 #include "export/player_export.h"
+#include "platform/atomic_file.h"
 #include "platform/guarded.h"
 #include "rig/assembly.h"
 #include "looks/palettes.h"
@@ -193,7 +194,7 @@ bool Read(Worker& worker, const WorkerEvents& events)
 }
 
 // A worker that died with a model at hand: the model failed, and the
-// temporary file it was writing goes.
+// temporary files it was writing go (not the other workers').
 void Bury(Worker& worker, const BatchExportCommand& request, const std::vector<ExportItem>& items,
           const WorkerEvents& events)
 {
@@ -202,10 +203,11 @@ void Bury(Worker& worker, const BatchExportCommand& request, const std::vector<E
     if (worker.atHand < 0)
         return;
     const ExportItem& item = items[worker.atHand];
+    std::string own = TemporaryPrefix(worker.pid);
     for (const std::string& folder : {DirectoryOf(OutputOf(request, item)), DirectoryOf(PictureOf(request, item))}) {
         std::error_code fault;
         for (const auto& entry : std::filesystem::directory_iterator(folder, fault))
-            if (entry.path().filename().string().compare(0, 10, ".tarnivel-") == 0)
+            if (entry.path().filename().string().compare(0, own.size(), own) == 0)
                 std::filesystem::remove(entry.path(), fault);
     }
     ItemOutcome outcome;

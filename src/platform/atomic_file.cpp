@@ -39,6 +39,11 @@ std::string WriteTemporary(const std::string& path, const std::vector<FilePiece>
 
 }  // namespace
 
+std::string TemporaryPrefix(pid_t process)
+{
+    return ".tarnivel-" + std::to_string(process) + "-";
+}
+
 const char* PendingFile()
 {
     return pendingFile;
@@ -47,7 +52,8 @@ const char* PendingFile()
 std::string CreateTemporaryBeside(const std::string& path, std::string& error)
 {
     size_t slash = path.rfind('/');
-    std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".tarnivel-XXXXXX";
+    std::string temporary =
+        (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + TemporaryPrefix(getpid()) + "XXXXXX";
     if (temporary.size() >= sizeof pendingFile) {
         error = "the path is too long";
         return std::string();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -27,6 +29,10 @@ bool WritePiecesAtomically(const std::string& path, const std::vector<FilePiece>
 // written, renamed to path, or removed when it was not written or cannot be.
 std::string CreateTemporaryBeside(const std::string& path, std::string& error);
 bool MoveIntoPlace(const std::string& temporary, const std::string& path, bool written, std::string& error);
+
+// How the temporary files a process writes are named: several processes
+// writing into one folder each clear only their own.
+std::string TemporaryPrefix(pid_t process);
 
 // The temporary file being written now, or empty: a process ended by a
 // signal removes it.
