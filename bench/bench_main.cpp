@@ -303,17 +303,17 @@ std::string SkeletalBenchModel()
 // Ten animating, linearly interpolated models through the whole display
 // path, as vertices drawn a second: the ufoai body (vertex-animated) and
 // the Red Eclipse player (skinned from blended joints) side by side.
-void BM_TenAnimated(benchmark::State& state)
+// Ten models of the file animating through the whole display path with
+// the interpolation method, as many frames as the state asks; the first's
+// vertices.
+int64_t AnimateTen(benchmark::State& state, const std::string& path, uint8_t method)
 {
     OpenWindow();
-    std::string path = state.range(0) ? SkeletalBenchModel() : BenchModel();
-    if (path.empty())
-        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
     QuietReports quiet;
     for (int i = 0; i < 10; ++i)
         AddModel(path.c_str());
     int64_t vertices = VertexCount(*viewer.modelList->drawn);
-    viewer.interpolationMethod = 1;
+    viewer.interpolationMethod = method;
     viewer.remeshing = false;
     viewer.useGlCommands = true;
     viewer.showOverlay = true;
@@ -328,6 +328,15 @@ void BM_TenAnimated(benchmark::State& state)
     viewer.animating = false;
     for (int i = 0; i < 10; ++i)
         RemoveModel();
+    return vertices;
+}
+
+void BM_TenAnimated(benchmark::State& state)
+{
+    std::string path = state.range(0) ? SkeletalBenchModel() : BenchModel();
+    if (path.empty())
+        return state.SkipWithError("no corpus: run tests/corpus/fetch-corpus.sh");
+    int64_t vertices = AnimateTen(state, path, 1);
     state.counters["vertices"] = static_cast<double>(vertices);
     state.counters["vertices_per_second"] = benchmark::Counter(
         static_cast<double>(state.iterations() * 10 * vertices), benchmark::Counter::kIsRate);
@@ -747,27 +756,10 @@ std::string HalfLifeChain()
 // and interpolated, for their ratio.
 void BM_TenSkeletal(benchmark::State& state)
 {
-    OpenWindow();
     std::string path = state.range(0) ? HalfLifeChain() : NexuizPlayer();
     if (path.empty())
         return state.SkipWithError("no Nexuiz corpus: run tests/corpus/fetch-corpus.sh");
-    QuietReports quiet;
-    for (int i = 0; i < 10; ++i)
-        AddModel(path.c_str());
-    viewer.interpolationMethod = static_cast<uint8_t>(state.range(1));
-    viewer.remeshing = false;
-    viewer.showOverlay = true;
-    viewer.showHelp = false;
-    viewer.animating = true;
-    SetProjection();
-    for (auto _ : state) {
-        Idle();
-        Display();
-        glFinish();
-    }
-    viewer.animating = false;
-    for (int i = 0; i < 10; ++i)
-        RemoveModel();
+    AnimateTen(state, path, static_cast<uint8_t>(state.range(1)));
     state.counters["frames_per_second"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
