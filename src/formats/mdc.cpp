@@ -10,6 +10,10 @@
 namespace {
 
 constexpr size_t kFrameSize = 56, kTagNameSize = 64, kTagSize = 12, kShaderSize = 68;
+// Compressed frames take a quarter of a base frame's bytes but decode to
+// six times them: every surface's decoded vertices together are held to
+// this (the engines take 1000 vertices a surface).
+constexpr uint64_t kMaxDecodedVertices = 1 << 24;
 constexpr float kOffsetStep = 0.05f, kOffsetZero = 127.0f, kTagAngleStep = 360.0f / 32700.0f;
 
 struct Header {
@@ -167,8 +171,11 @@ bool ReadSurface(const LittleEndian& in, size_t at, uint32_t frames, Md3Surface&
 
 bool ReadSurfaces(const LittleEndian& in, const Header& h, MdcFile& file, Reports& reports)
 {
-    uint64_t at = h.ofsSurfaces;
+    uint64_t at = h.ofsSurfaces, decoded = 0;
     for (uint32_t i = 0; i < h.surfaces; ++i) {
+        if (in.Fits(at, 1, kMdcSurfaceHeaderSize) &&
+            (decoded += uint64_t(in.U32(static_cast<size_t>(at) + 84)) * h.frames) > kMaxDecodedVertices)
+            return Fault(reports, "ReadMdc: the surfaces decode to more than %u vertices", uint32_t(kMaxDecodedVertices));
         file.shape.surfaces.emplace_back();
         file.frames.emplace_back();
         if (!in.Fits(at, 1, kMdcSurfaceHeaderSize) ||

@@ -14,6 +14,9 @@ constexpr size_t kBoneSize = 112, kControllerSize = 24, kGroupSize = 104, kSeque
 // GoldSrc's own limits are lower (128 bones, 2048 vertices); these only keep
 // a hostile count from asking for memory no model needs.
 constexpr uint32_t kMaxBones = 512, kMaxCount = 65536, kMaxFrameChannels = 1 << 24, kMaxTextureSide = 4096;
+// Channels left at rest take no bytes, so the file's size does not bound
+// the frames: all the sequences' channels together are held to this.
+constexpr uint64_t kMaxModelChannels = 1 << 25;
 
 struct Header {
     uint32_t bones, ofsBones, controllers, ofsControllers, sequences, ofsSequences, groups, ofsGroups, textures,
@@ -187,9 +190,17 @@ bool ReadSequences(const LittleEndian& in, const Header& h, const StudioCompanio
         return false;
     }
     std::vector<std::vector<uint8_t>> groups = GroupFiles(h, companion, reports);
-    for (uint32_t s = 0; s < h.sequences; ++s)
+    uint64_t channels = 0;
+    for (uint32_t s = 0; s < h.sequences; ++s) {
         if (!ReadSequence(in, h, s, groups, file, reports))
             return false;
+        channels += uint64_t(file.sequences.back().frames) * file.bones.size() * 6;
+        if (channels > kMaxModelChannels) {
+            AddReport(reports, "ReadStudio: the sequences hold more than %llu bone channels",
+                      static_cast<unsigned long long>(kMaxModelChannels));
+            return false;
+        }
+    }
     return true;
 }
 

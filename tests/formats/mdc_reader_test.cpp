@@ -99,6 +99,7 @@ TEST(MdcReader, BaseAndCompressedFramesAreDrawnAsTheMd3AndHostileFilesRefused)
         {Patched(good, mdc::kOfsTags, 0x7FFFFFF0), "tags at"},
         {Patched(good, surface + mdc::kNumBase, 0), "surface 0 at"},
         {Patched(good, surface + mdc::kNumVertices, 1 << 19), "surface 0 at"},
+        {Patched(good, surface + mdc::kNumVertices, 1 << 23), "decode to more than"},
         {Patched(good, surface + mdc::kOfsEnd, 1 << 20), "surface 0 at"},
         {Patched(good, surface + mdc::kOfsTriangles, -8), "surface 0 at"},
         {Patched(good, at(mdc::kOfsTriangles), 4), "surface 0 at"},
