@@ -10,6 +10,7 @@ struct Lump {
 
 enum { kScenes, kPoses, kBones, kBoneCounts, kVertices, kTexCoords, kRender, kShaders, kLumps = 9 };
 constexpr size_t kSceneSize = 76, kBoneSize = 40, kPoseSize = 48;
+constexpr uint32_t kMaxScenePoses = 1 << 22;
 
 struct Header {
     uint32_t vertices, triangles, shaders, bones, scenes;
@@ -53,12 +54,18 @@ bool ReadPoses(const BigEndian& in, const Header& h, ZymFile& file, Reports& rep
         AddReport(reports, "ReadZym: %u scenes do not fit their lump", h.scenes);
         return false;
     }
+    uint64_t played = 0;  // scenes may play the same poses again: what they play together is held to a budget
     for (uint32_t s = 0; s < h.scenes; ++s) {
         size_t at = h.lumps[kScenes].start + size_t(s) * kSceneSize;
         ZymScene scene{in.Name(at, 32), in.U32(at + 68), in.U32(at + 72), in.F32(at + 60), (in.U32(at + 64) & 1) == 0};
         if (scene.first >= file.poseCount || scene.count > file.poseCount - scene.first || scene.fps < 0) {
             AddReport(reports, "ReadZym: scene %u (\"%s\") runs past the %u poses or plays backwards", s,
                       scene.name.c_str(), file.poseCount);
+            return false;
+        }
+        played += uint64_t(scene.count) * h.bones;
+        if (played > kMaxScenePoses) {
+            AddReport(reports, "ReadZym: the scenes play more than %u bone poses", kMaxScenePoses);
             return false;
         }
         file.scenes.push_back(scene);

@@ -196,13 +196,21 @@ DrawnPart PartOf(const std::string& name, int slot, std::vector<float> texCoords
     return part;
 }
 
+constexpr size_t kMaxGroupPoses = 1 << 22;
+
 void AddGroupAnimations(Skeleton& skeleton, const std::vector<FrameGroupRun>& groups, size_t frames,
                         const std::function<void(size_t frame)>& pose)
 {
     if (frames == 0)
         return;
+    size_t played = 0;  // groups may play the same frames again: what they play together is held to a budget
     for (const FrameGroupRun& given : groups) {
         FrameGroupRun group = BoundGroup(given, frames);
+        played += size_t(group.count) * std::max<size_t>(1, skeleton.joints.size());
+        if (played > kMaxGroupPoses) {
+            ReportError("FrameGroups: the groups play more than %zu bone poses; the rest are left out", kMaxGroupPoses);
+            return;
+        }
         for (int k = 0; k < group.count; ++k)
             pose(size_t(group.first) + size_t(k));
         AppendAnimation(skeleton, group.name, group.count, group.fps, group.loop);
