@@ -45,9 +45,12 @@ bool AddArchive(const std::string& archivePath, const std::string& prefix, Found
         return false;
     }
     int64_t modified = ModifiedTime(archivePath);
+    std::vector<std::string> models;
     for (const ArchiveEntry& entry : archive->entries)
         if (IsModelFileName(entry.name))
-            Claim(found, prefix + entry.name, archivePath + "/" + entry.name, modified);
+            models.push_back(entry.name);
+    for (const std::string& model : WholeModels(models))
+        Claim(found, prefix + model, archivePath + "/" + model, modified);
     return true;
 }
 
@@ -90,7 +93,7 @@ bool AddFolder(const std::string& folder, Found& found, std::string& error)
         return false;
     }
     std::string base = folder.back() == '/' ? folder : folder + "/";
-    for (const std::string& model : models)
+    for (const std::string& model : WholeModels(models))
         Claim(found, model, base + model, ModifiedTime(base + model));
     OrderArchives(base, archives);
     for (const std::string& archive : archives)

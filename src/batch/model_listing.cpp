@@ -42,9 +42,15 @@ bool ListArchive(const std::string& path, FILE* out)
         ReportError("ListModels: %s: %s", path.c_str(), error.c_str());
         return false;
     }
-    std::vector<const ArchiveEntry*> models;
+    std::vector<std::string> names;
     for (const ArchiveEntry& entry : archive->entries)
         if (IsModelFileName(entry.name))
+            names.push_back(entry.name);
+    names = WholeModels(names);
+    std::sort(names.begin(), names.end());
+    std::vector<const ArchiveEntry*> models;
+    for (const ArchiveEntry& entry : archive->entries)
+        if (std::binary_search(names.begin(), names.end(), entry.name))
             models.push_back(&entry);
     std::sort(models.begin(), models.end(),
               [](const ArchiveEntry* a, const ArchiveEntry* b) { return a->name < b->name; });
@@ -89,6 +95,7 @@ void ListFolder(const std::string& folder, FILE* out)
         if (it->is_regular_file(error) && (IsModelFileName(name) || IsArchiveName(name)))
             files.push_back(name);
     }
+    files = WholeModels(files);
     std::sort(files.begin(), files.end());
     for (const std::string& file : files) {
         if (IsArchiveName(file))

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <iterator>
+#include <set>
 
 #include "platform/paths.h"
 
@@ -46,6 +47,13 @@ const OtherFamily kOtherFamilies[] = {
     {"MDL7", "a 3D GameStudio model", -1, false},
 };
 
+std::string Lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
 bool Begins(const std::vector<uint8_t>& bytes, const char* magic)
 {
     size_t size = strlen(magic);
@@ -75,6 +83,23 @@ std::vector<std::string> ModelExtensions()
             if (std::find(all.begin(), all.end(), *own) == all.end())
                 all.push_back(*own);
     return all;
+}
+
+std::vector<std::string> WholeModels(const std::vector<std::string>& names)
+{
+    std::set<std::string> lower;
+    for (const std::string& name : names)
+        lower.insert(Lowered(name));
+    std::vector<std::string> whole;
+    for (const std::string& name : names) {
+        bool part = false;
+        std::string model;
+        for (const ModelFormat* format : kModelFormats)
+            part = part || (format->partOf && format->partOf(name, model) && lower.count(Lowered(model)));
+        if (!part)
+            whole.push_back(name);
+    }
+    return whole;
 }
 
 const ModelFormat* FormatOfName(const std::string& name)

@@ -64,6 +64,10 @@ struct ModelFormat {
     // other (a whole player): its pieces, each with the sequences it plays;
     // false after the reports. Null for the others, whose file is one model.
     bool (*loadPieces)(const char* path, std::vector<uint8_t> bytes, std::vector<ModelPiece>& pieces);
+    // A format whose models keep parts in files of their own beside them
+    // (a Half-Life model's NAMET.mdl, NAME01.mdl): the model a file of that
+    // name would be part of, else false. Null for the others.
+    bool (*partOf)(const std::string& name, std::string& model);
 };
 
 // The table: every row, in the order the chooser offers them.
@@ -78,6 +82,11 @@ extern const ModelFormatTable kModelFormats;
 // Every row's extensions in the table's order, each once (Quake's and
 // Half-Life's models share .mdl).
 std::vector<std::string> ModelExtensions();
+
+// The names less those that are parts of another model among them (a
+// Half-Life model's texture and sequence-group files), in their order: what
+// a listing, browsing and a batch export count as models.
+std::vector<std::string> WholeModels(const std::vector<std::string>& names);
 
 // The row for the name's extension, in any case; null for a name of no format.
 const ModelFormat* FormatOfName(const std::string& name);

@@ -3,6 +3,8 @@
 // textures in their own palettes and flags, its load and drawn form.
 #include "model/studio_model.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -237,6 +239,23 @@ StudioCompanion Companions(const std::string& path)
     };
 }
 
+// NAMET.mdl and NAME01.mdl... are NAME.mdl's textures and sequence groups.
+bool IsStudioPart(const std::string& name, std::string& model)
+{
+    size_t dot = name.rfind('.'), slash = name.rfind('/');
+    size_t start = slash == std::string::npos ? 0 : slash + 1;
+    if (dot == std::string::npos || dot < start + 2 || strcasecmp(name.c_str() + dot, ".mdl") != 0)
+        return false;
+    size_t cut = (name[dot - 1] == 'T' || name[dot - 1] == 't') ? dot - 1
+                 : isdigit(static_cast<unsigned char>(name[dot - 1])) && isdigit(static_cast<unsigned char>(name[dot - 2]))
+                     ? dot - 2
+                     : std::string::npos;
+    if (cut == std::string::npos || cut == start)
+        return false;
+    model = name.substr(0, cut) + name.substr(dot);
+    return true;
+}
+
 int Bodies(const StudioFile& file)
 {
     uint64_t bodies = 1;
@@ -327,4 +346,4 @@ bool DescribeStudio(const std::string& path, const std::vector<uint8_t>& bytes, 
 
 extern const ModelFormat kStudioFormat = {
     "hlmdl", {"mdl"}, "IDST", "Half-Life Models", nullptr, "Half-Life model", "model/x-hl-mdl",
-    false, false, "ReadStudio", "InitStudioObject", InitStudioObject, DescribeStudio, nullptr, nullptr, nullptr};
+    false, false, "ReadStudio", "InitStudioObject", InitStudioObject, DescribeStudio, nullptr, nullptr, nullptr, IsStudioPart};

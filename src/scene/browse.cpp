@@ -9,6 +9,7 @@
 #include "archive/game_files.h"
 #include "model/darkplaces_files.h"
 #include "model/load.h"
+#include "model/model_formats.h"
 #include "platform/error_log.h"
 #include "platform/paths.h"
 #include "rig/assembly.h"
@@ -157,6 +158,7 @@ const std::vector<std::string>& ModelFilesBeside(const std::string& modelPath)
     for (const std::string& file : all)
         if (IsModelFileName(file) && LevelOfDetailOf(file, all, nullptr).empty())
             files.push_back(file);
+    files = WholeModels(files);
     std::sort(files.begin(), files.end(), ByName);
     return listed.emplace(folder, std::move(files)).first->second;
 }

@@ -234,7 +234,7 @@ TEST_F(Offscreen, AGlowCoversOnlyWhereItShines)
 // A file is read by the format its first bytes name, whatever its extension,
 // as the engines read it: an MD3 named .mdl (as Nexuiz ships them) lists,
 // draws and exports, and so does a Half-Life .mdl (its textures in its
-// T.mdl); a 3D GameStudio .mdl is named for what it is; a file of no known
+// T.mdl, which a listing passes over); a 3D GameStudio .mdl is named for what it is; a file of no known
 // first bytes gets its extension's reader's report.
 TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
 {
@@ -272,6 +272,7 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
     std::string list = RunCommand(std::string(TARNIVEL_BINARY) + " --list " + dir.Path("kinds") + " 2>&1");
     EXPECT_NE(list.find("ebomb.mdl\tmd3\t1 frames"), std::string::npos) << list;
     EXPECT_NE(list.find("scientist.mdl\thlmdl\t4 frames"), std::string::npos) << list;
+    EXPECT_EQ(list.find("scientistT.mdl"), std::string::npos) << "a part of scientist.mdl, not a model: " << list;
 }
 
 // A Half-Life model of two body parts, the second's sub-models none and a
