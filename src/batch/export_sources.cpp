@@ -49,7 +49,7 @@ bool AddArchive(const std::string& archivePath, const std::string& prefix, Found
     for (const ArchiveEntry& entry : archive->entries)
         if (IsModelFileName(entry.name))
             models.push_back(entry.name);
-    for (const std::string& model : WholeModels(models))
+    for (const std::string& model : WholeModels(models, archivePath + "/"))
         Claim(found, prefix + model, archivePath + "/" + model, modified);
     return true;
 }
@@ -93,7 +93,7 @@ bool AddFolder(const std::string& folder, Found& found, std::string& error)
         return false;
     }
     std::string base = folder.back() == '/' ? folder : folder + "/";
-    for (const std::string& model : WholeModels(models))
+    for (const std::string& model : WholeModels(models, base))
         Claim(found, model, base + model, ModifiedTime(base + model));
     OrderArchives(base, archives);
     for (const std::string& archive : archives)

@@ -46,7 +46,7 @@ bool ListArchive(const std::string& path, FILE* out)
     for (const ArchiveEntry& entry : archive->entries)
         if (IsModelFileName(entry.name))
             names.push_back(entry.name);
-    names = WholeModels(names);
+    names = WholeModels(names, path + "/");
     std::sort(names.begin(), names.end());
     std::vector<const ArchiveEntry*> models;
     for (const ArchiveEntry& entry : archive->entries)

@@ -138,4 +138,4 @@ bool DescribeDpm(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kDpmFormat = {
     "dpm", {"dpm"}, "DARKPLACESMODEL", "DarkPlaces Models", "Skeletal Models", "DarkPlaces model", "model/x-dpm",
-    false, false, "ReadDpm", "InitDpmObject", InitDpmObject, DescribeDpm, nullptr, nullptr, nullptr, nullptr};
+    false, false, "ReadDpm", "InitDpmObject", InitDpmObject, DescribeDpm, nullptr, nullptr, nullptr, nullptr, nullptr};

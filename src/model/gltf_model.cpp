@@ -145,7 +145,7 @@ bool DescribeGltf(const std::string& path, const std::vector<uint8_t>& bytes, Mo
 
 extern const ModelFormat kGltfFormat = {
     "glb", {"glb"}, "glTF", "glTF Binary Models", "glTF Models", "glTF 2.0 binary model", "model/gltf-binary", false,
-    true, "ReadGltf", "InitGltfObject", InitGltfObject, DescribeGltf, nullptr, nullptr, LoadGltfPieces, nullptr};
+    true, "ReadGltf", "InitGltfObject", InitGltfObject, DescribeGltf, nullptr, nullptr, LoadGltfPieces, nullptr, nullptr};
 extern const ModelFormat kGltfTextFormat = {
     "gltf", {"gltf"}, nullptr, "glTF Text Models", "glTF Models", "glTF 2.0 model", "model/gltf+json", true, true,
-    "ReadGltf", "InitGltfObject", InitGltfObject, DescribeGltf, nullptr, nullptr, LoadGltfPieces, nullptr};
+    "ReadGltf", "InitGltfObject", InitGltfObject, DescribeGltf, nullptr, nullptr, LoadGltfPieces, nullptr, nullptr};

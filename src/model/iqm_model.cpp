@@ -181,4 +181,4 @@ bool DescribeIqm(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kIqmFormat = {
     "iqm", {"iqm"}, "INTERQUAKEMODEL", "Inter-Quake Models", "Skeletal Models", "Inter-Quake model", "model/x-iqm",
-    false, false, "ReadIqm", "InitIqmObject", InitIqmObject, DescribeIqm, "iqm", AddIqmAnimationFile, nullptr, nullptr};
+    false, false, "ReadIqm", "InitIqmObject", InitIqmObject, DescribeIqm, "iqm", AddIqmAnimationFile, nullptr, nullptr, nullptr};

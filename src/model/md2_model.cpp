@@ -150,4 +150,4 @@ bool DescribeMd2(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
 
 extern const ModelFormat kMd2Format = {
     "md2", {"md2"}, "IDP2", "Quake 2 Models", "Quake Models", "Quake 2 model", "model/x-quake2-md2", false, false,
-    "OpenMd2File", "InitMd2Object", InitMd2Object, DescribeMd2, nullptr, nullptr, nullptr, nullptr};
+    "OpenMd2File", "InitMd2Object", InitMd2Object, DescribeMd2, nullptr, nullptr, nullptr, nullptr, nullptr};

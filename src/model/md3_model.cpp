@@ -266,4 +266,4 @@ bool DescribeMd3(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kMd3Format = {
     "md3", {"md3"}, "IDP3", "Quake III Models", nullptr, "Quake III model", "model/x-quake3-md3", false, false,
-    "ReadMd3", "InitMd3Object", InitMd3Object, DescribeMd3, nullptr, nullptr, nullptr, nullptr};
+    "ReadMd3", "InitMd3Object", InitMd3Object, DescribeMd3, nullptr, nullptr, nullptr, nullptr, nullptr};

@@ -179,4 +179,4 @@ bool DescribeMd5(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kMd5Format = {
     "md5mesh", {"md5mesh"}, "MD5Version", "MD5 Models", "Skeletal Models", "MD5 model mesh", "model/x-md5mesh",
-    true, false, "ReadMd5Mesh", "InitMd5Object", InitMd5Object, DescribeMd5, "md5anim", AddMd5AnimationFile, nullptr, nullptr};
+    true, false, "ReadMd5Mesh", "InitMd5Object", InitMd5Object, DescribeMd5, "md5anim", AddMd5AnimationFile, nullptr, nullptr, nullptr};

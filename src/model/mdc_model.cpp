@@ -55,4 +55,4 @@ bool DescribeMdc(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kMdcFormat = {
     "mdc", {"mdc"}, "IDPC", "Wolfenstein Models", nullptr, "Return to Castle Wolfenstein model", "model/x-rtcw-mdc",
-    false, false, "ReadMdc", "InitMdcObject", InitMdcObject, DescribeMdc, nullptr, nullptr, nullptr, nullptr};
+    false, false, "ReadMdc", "InitMdcObject", InitMdcObject, DescribeMdc, nullptr, nullptr, nullptr, nullptr, nullptr};

@@ -143,4 +143,4 @@ bool DescribeMdl(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
 
 extern const ModelFormat kMdlFormat = {
     "mdl", {"mdl"}, "IDPO", "Quake 1 Models", "Quake Models", "Quake model", "model/x-quake-mdl", false, false,
-    "OpenMdlFile", "InitMdlObject", InitMdlObject, DescribeMdl, nullptr, nullptr, nullptr, nullptr};
+    "OpenMdlFile", "InitMdlObject", InitMdlObject, DescribeMdl, nullptr, nullptr, nullptr, nullptr, nullptr};

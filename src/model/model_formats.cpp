@@ -8,6 +8,7 @@
 #include <iterator>
 #include <set>
 
+#include "archive/game_files.h"
 #include "platform/paths.h"
 
 // The rows, each defined beside its format's load. The order is the one the
@@ -54,6 +55,15 @@ std::string Lowered(std::string text)
     return text;
 }
 
+std::vector<uint8_t> FirstBytes(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (ReadGameFile(path, bytes, error) != GameFileResult::kOk)
+        bytes.clear();
+    return bytes;
+}
+
 bool Begins(const std::vector<uint8_t>& bytes, const char* magic)
 {
     size_t size = strlen(magic);
@@ -85,7 +95,7 @@ std::vector<std::string> ModelExtensions()
     return all;
 }
 
-std::vector<std::string> WholeModels(const std::vector<std::string>& names)
+std::vector<std::string> WholeModels(const std::vector<std::string>& names, const std::string& prefix)
 {
     std::set<std::string> lower;
     for (const std::string& name : names)
@@ -95,7 +105,8 @@ std::vector<std::string> WholeModels(const std::vector<std::string>& names)
         bool part = false;
         std::string model;
         for (const ModelFormat* format : kModelFormats)
-            part = part || (format->partOf && format->partOf(name, model) && lower.count(Lowered(model)));
+            part = part || (format->partOf && format->partOf(name, model) && lower.count(Lowered(model)) &&
+                            format->isPart(FirstBytes(prefix + name)));
         if (!part)
             whole.push_back(name);
     }

@@ -66,8 +66,10 @@ struct ModelFormat {
     bool (*loadPieces)(const char* path, std::vector<uint8_t> bytes, std::vector<ModelPiece>& pieces);
     // A format whose models keep parts in files of their own beside them
     // (a Half-Life model's NAMET.mdl, NAME01.mdl): the model a file of that
-    // name would be part of, else false. Null for the others.
+    // name would be part of, else false; and whether a file's first bytes
+    // are such a part's. Null for the others.
     bool (*partOf)(const std::string& name, std::string& model);
+    bool (*isPart)(const std::vector<uint8_t>& bytes);
 };
 
 // The table: every row, in the order the chooser offers them.
@@ -84,9 +86,10 @@ extern const ModelFormatTable kModelFormats;
 std::vector<std::string> ModelExtensions();
 
 // The names less those that are parts of another model among them (a
-// Half-Life model's texture and sequence-group files), in their order: what
-// a listing, browsing and a batch export count as models.
-std::vector<std::string> WholeModels(const std::vector<std::string>& names);
+// Half-Life model's texture and sequence-group files, told by their names
+// and their first bytes, read at prefix + name), in their order: what a
+// listing, browsing and a batch export count as models.
+std::vector<std::string> WholeModels(const std::vector<std::string>& names, const std::string& prefix = "");
 
 // The row for the name's extension, in any case; null for a name of no format.
 const ModelFormat* FormatOfName(const std::string& name);

@@ -191,4 +191,4 @@ bool DescribeObj(const std::string&, const std::vector<uint8_t>& bytes, ModelSum
 
 extern const ModelFormat kObjFormat = {
     "obj", {"obj"}, nullptr, "Wavefront OBJ Models", nullptr, "Wavefront OBJ model", "model/obj", true, true,
-    "ReadObj", "InitObjObject", InitObjObject, DescribeObj, nullptr, nullptr, nullptr, nullptr};
+    "ReadObj", "InitObjObject", InitObjObject, DescribeObj, nullptr, nullptr, nullptr, nullptr, nullptr};

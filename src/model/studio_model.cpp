@@ -256,6 +256,17 @@ bool IsStudioPart(const std::string& name, std::string& model)
     return true;
 }
 
+// A texture file (a studio header of textures and no bones) or a sequence group.
+bool IsStudioPartFile(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() >= 8 && memcmp(bytes.data(), "IDSQ", 4) == 0)
+        return true;
+    if (bytes.size() < 244 || memcmp(bytes.data(), "IDST", 4) != 0)
+        return false;
+    auto at = [&](size_t offset) { return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | uint32_t(bytes[offset + 3]) << 24; };
+    return at(140) == 0 && at(204) == 0 && at(180) > 0;  // no bones, no body parts, textures
+}
+
 int Bodies(const StudioFile& file)
 {
     uint64_t bodies = 1;
@@ -346,4 +357,5 @@ bool DescribeStudio(const std::string& path, const std::vector<uint8_t>& bytes, 
 
 extern const ModelFormat kStudioFormat = {
     "hlmdl", {"mdl"}, "IDST", "Half-Life Models", nullptr, "Half-Life model", "model/x-hl-mdl",
-    false, false, "ReadStudio", "InitStudioObject", InitStudioObject, DescribeStudio, nullptr, nullptr, nullptr, IsStudioPart};
+    false, false, "ReadStudio", "InitStudioObject", InitStudioObject, DescribeStudio, nullptr, nullptr, nullptr, IsStudioPart,
+    IsStudioPartFile};

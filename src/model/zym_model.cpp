@@ -112,4 +112,4 @@ bool DescribeZym(const std::string& path, const std::vector<uint8_t>& bytes, Mod
 
 extern const ModelFormat kZymFormat = {
     "zym", {"zym"}, "ZYMOTICMODEL", "Zymotic Models", "Skeletal Models", "Zymotic model", "model/x-zym",
-    false, false, "ReadZym", "InitZymObject", InitZymObject, DescribeZym, nullptr, nullptr, nullptr, nullptr};
+    false, false, "ReadZym", "InitZymObject", InitZymObject, DescribeZym, nullptr, nullptr, nullptr, nullptr, nullptr};

@@ -248,6 +248,7 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
     dir.Write("kinds/scientist.mdl", halfLife.model);
     dir.Write("kinds/scientistT.mdl", halfLife.textures);
     dir.Write("kinds/robot.mdl", gameStudio);
+    dir.Write("kinds/ebombT.mdl", writers::WriteMd3(FlatQuad("models/ebomb")));
     dir.Write("kinds/junk.mdl", std::vector<uint8_t>(256, 'J'));
     const struct {
         const char* file;
@@ -273,6 +274,7 @@ TEST_F(Offscreen, AModelIsKnownByItsFirstBytes)
     EXPECT_NE(list.find("ebomb.mdl\tmd3\t1 frames"), std::string::npos) << list;
     EXPECT_NE(list.find("scientist.mdl\thlmdl\t4 frames"), std::string::npos) << list;
     EXPECT_EQ(list.find("scientistT.mdl"), std::string::npos) << "a part of scientist.mdl, not a model: " << list;
+    EXPECT_NE(list.find("ebombT.mdl\tmd3"), std::string::npos) << "named like a part, but a model: " << list;
 }
 
 // A Half-Life model of two body parts, the second's sub-models none and a
